@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// The loop statistics as parallel arrays, one set of arrays per data set. Indices
+// 0 .. PointCounts[s]-1 are valid; slots beyond hold the fill values (time 0, offset 0,
+// frequency 0, jitter 0, poll exponent 6) and are never read.
+struct LoopStore
+{
+    std::int32_t DataSetCount = 0;
+    std::vector<QString> DataSetNames;
+    std::vector<std::int32_t> PointCounts;
+    std::vector<std::vector<double>> LoopTimes;        // date-time day numbers, zone-shifted
+    std::vector<std::vector<double>> LoopOffsets;      // milliseconds
+    std::vector<std::vector<double>> LoopFrequencies;  // ppm
+    std::vector<std::vector<double>> LoopJitters;      // milliseconds
+    std::vector<std::vector<std::int32_t>> LoopPollExponents;
+};
