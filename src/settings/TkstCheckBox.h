@@ -1,0 +1,32 @@
+#pragma once
+
+#include "TPersistentControl.h"
+#include "TRegistryBoolean.h"
+
+#include <QCheckBox>
+#include <memory>
+
+// A check box that remembers whether it is checked. Connect window handlers to
+// clicked(): restoring the stored state (Load) runs with signals blocked and emits
+// nothing. Destruction stores the current state.
+class TkstCheckBox : public QCheckBox, public TPersistentControl {
+    Q_OBJECT
+    Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
+
+public:
+    explicit TkstCheckBox(QWidget* parent = nullptr);
+    TkstCheckBox(const QString& text, QWidget* parent = nullptr);
+    ~TkstCheckBox() override;
+
+    QString NamedAs() const override;
+    void SetNamedAs(const QString& name) override;
+    void Load() override;
+    bool IsLoaded() const override;
+
+    // Stores the current checked state now (does nothing before Load).
+    void Flush();
+
+private:
+    QString namedAs_;
+    std::unique_ptr<TRegistryBoolean> setting_;
+};
