@@ -1,0 +1,161 @@
+#include "PngWriteJob.h"
+
+#include "TPngImage.h"
+
+#include <QIODevice>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+PngWriteJob& JobOf(png_structp png)
+{
+    return *static_cast<PngWriteJob*>(png_get_io_ptr(png));
+}
+
+void SetMessage(PngWriteJob& job, const char* text)
+{
+    std::snprintf(job.message, sizeof job.message, "%s", text);
+}
+
+// The first message wins: when a callback has already said why it gave up, libpng's
+// own follow-up text would only hide it.
+[[noreturn]] void OnPngError(png_structp png, png_const_charp text)
+{
+    auto* job = static_cast<PngWriteJob*>(png_get_error_ptr(png));
+    if (job && job->message[0] == '\0')
+        SetMessage(*job, text ? text : "PNG library error");
+    png_longjmp(png, 1);
+}
+
+// Warnings do not stop the write, and this program has no log to put them in.
+void OnPngWarning(png_structp, png_const_charp) {}
+
+// Returns false with the reason in job.message. Runs its C++ (QIODevice, QString)
+// in this frame, which has ended before the caller raises the libpng error.
+bool WriteToDevice(PngWriteJob& job, png_bytep data, png_size_t length) noexcept
+{
+    if (length > PngWriteJob::MaxWriteRequest) {
+        std::snprintf(job.message, sizeof job.message, "Buffer override: needed %zu",
+                      static_cast<std::size_t>(length));
+        return false;
+    }
+    try {
+        const qint64 written = job.device->write(reinterpret_cast<const char*>(data),
+                                                 static_cast<qint64>(length));
+        if (written == static_cast<qint64>(length))
+            return true;
+        const QByteArray reason = job.device->errorString().toUtf8();
+        std::snprintf(job.message, sizeof job.message, "Cannot write PNG data: %s", reason.constData());
+    } catch (...) {
+        SetMessage(job, "Cannot write PNG data");
+    }
+    return false;
+}
+
+void OnPngWrite(png_structp png, png_bytep data, png_size_t length)
+{
+    PngWriteJob& job = JobOf(png);
+    if (!WriteToDevice(job, data, length))
+        png_error(png, job.message);
+}
+
+// Bytes are handed to the device as they come; the device (or the file that commits
+// it) does its own flushing.
+void OnPngFlush(png_structp) {}
+
+bool ReportRow(PngWriteJob& job, png_uint_32 row) noexcept
+{
+    try {
+        job.image->NotifyRowWritten(row);
+        return true;
+    } catch (const std::exception& e) {
+        SetMessage(job, e.what());
+    } catch (...) {
+        SetMessage(job, "PNG progress handler failed");
+    }
+    return false;
+}
+
+void OnPngRowWritten(png_structp png, png_uint_32 row, int /*pass*/)
+{
+    if (!png)
+        return;
+    PngWriteJob& job = JobOf(png);
+    if (!job.image)
+        return;
+    // A handler's exception must not unwind through libpng's C frames: stop the write
+    // with its message instead.
+    if (!ReportRow(job, row))
+        png_error(png, job.message);
+}
+
+// The time of writing in UTC, as the PNG tIME chunk requires.
+png_time CurrentUtcTime()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    png_time t{};
+    t.year = static_cast<png_uint_16>(utc.tm_year + 1900);
+    t.month = static_cast<png_byte>(utc.tm_mon + 1);
+    t.day = static_cast<png_byte>(utc.tm_mday);
+    t.hour = static_cast<png_byte>(utc.tm_hour);
+    t.minute = static_cast<png_byte>(utc.tm_min);
+    t.second = static_cast<png_byte>(utc.tm_sec);
+    return t;
+}
+
+// Everything between setjmp and the end of this function is plain C calls on plain
+// data: a longjmp from libpng's error handler skips no destructor. png and info are
+// not changed after setjmp, so they keep their values when it returns a second time.
+bool RunWrite(PngWriteJob& job, png_structp png, png_infop info)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+
+    png_set_write_fn(png, &job, OnPngWrite, OnPngFlush);
+    png_set_compression_level(png, job.compressionLevel);
+    png_set_IHDR(png, info, job.width, job.height, job.bitDepth, job.colorType, job.interlace,
+                 job.compression, job.filterMethod);
+    if (job.colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_PLTE(png, info, job.palette, job.paletteCount);
+    if (job.textCount > 0)
+        png_set_text(png, info, job.texts, job.textCount);
+    png_write_info(png, info);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, job.filters);
+    if (job.rows) {
+        if (job.reportRows)
+            png_set_write_status_fn(png, OnPngRowWritten);
+        png_write_image(png, job.rows);
+        const png_time now = CurrentUtcTime();
+        png_set_tIME(png, info, &now);
+    }
+    png_write_end(png, info);
+    return true;
+}
+
+} // namespace
+
+bool WritePngData(PngWriteJob& job)
+{
+    job.message[0] = '\0';
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, OnPngError, OnPngWarning);
+    if (!png) {
+        if (job.message[0] == '\0')
+            SetMessage(job, "Cannot create the PNG write structure");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        SetMessage(job, "Cannot create the PNG info structure");
+        return false;
+    }
+    const bool written = RunWrite(job, png, info);
+    png_destroy_write_struct(&png, &info);
+    return written;
+}
