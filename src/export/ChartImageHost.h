@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ChartImageList.h"
+
+#include <QImage>
+#include <QString>
+
+// What SaveChartImages needs from the main window. The calls come in this order:
+//
+//   LoopDirectory()                      target directory, read once at the start
+//   BeginSaving()                        remember the current page of the graph page
+//                                        control and of both chart page controls
+//   for each loop image, then (when HavePeerData() says so after the loop images)
+//   for each peer image:
+//     ShowImagePage(kind)                make the group's page ("Loopstats" or
+//                                        "Peerstats") and then kind.PageName current
+//     LoopDirectory(), ReferenceHighestX(kind.Group), RenderImage(kind)
+//   EndGroup(group)                      after each group: restore that group's page
+//   EndSaving()                          restore the graph page control's page
+//
+// Page changes must run the pages' show and hide handlers as a user's page change
+// would (leaving the Setup page reloads the statistics before anything is drawn), but
+// not the page controls' change handlers.
+class ChartImageHost
+{
+public:
+    virtual ~ChartImageHost() = default;
+
+    virtual void BeginSaving() = 0;
+    virtual void ShowImagePage(const ChartImageKind& kind) = 0;
+    virtual void EndGroup(ChartImageGroup group) = 0;
+    virtual void EndSaving() = 0;
+
+    // The folder of the loop statistics file read last, ending in '/'; empty until
+    // one has been read, and then nothing is written.
+    virtual QString LoopDirectory() const = 0;
+    virtual bool HavePeerData() const = 0;
+    // HighestXOnAxis of the group's reference chart on its bottom axis: ChartOffsets
+    // for the loop images, ChartPeerstatsOffset for the peer images.
+    virtual double ReferenceHighestX(ChartImageGroup group) const = 0;
+    // The image as it stands on screen now: a chart drawn at its current size, or the
+    // visible cells of the peer table. A null image writes nothing.
+    virtual QImage RenderImage(const ChartImageKind& kind) = 0;
+};

@@ -1,0 +1,66 @@
+#include "ChartImageSaving.h"
+
+#include "ChartImageHost.h"
+#include "DirectoryAccess.h"
+#include "ImageFileNaming.h"
+#include "SaveImageFile.h"
+
+PngTextMetadata ChartImageMetadata()
+{
+    return {QStringLiteral("Brannock"), QStringLiteral("NTP performance data"), QStringLiteral("Ferncastle Software"),
+            QStringLiteral("NTP performance data")};
+}
+
+namespace {
+
+void SaveGroup(ChartImageHost& host, ChartImageGroup group, const QString& directory, bool withDatePrefix,
+               QStringList& savedFiles)
+{
+    const PngTextMetadata metadata = ChartImageMetadata();
+    for (const ChartImageKind& kind : ChartImageKinds()) {
+        if (kind.Group != group)
+            continue;
+        host.ShowImagePage(kind);
+        if (host.LoopDirectory().isEmpty())
+            continue;
+        const QString prefix = withDatePrefix ? DatePrefix(host.ReferenceHighestX(group)) : QString();
+        const QString name = ImageFileName(directory, prefix, QString::fromLatin1(kind.Suffix));
+        if (SaveImageFile(host.RenderImage(kind), name, metadata))
+            savedFiles.append(name);
+    }
+    host.EndGroup(group);
+}
+
+} // namespace
+
+ChartImageSaveResult SaveChartImages(ChartImageHost& host, bool withDatePrefix)
+{
+    ChartImageSaveResult result;
+    result.Directory = ImageTargetDirectory(host.LoopDirectory());
+    host.BeginSaving();
+    SaveGroup(host, ChartImageGroup::Loop, result.Directory, withDatePrefix, result.SavedFiles);
+    if (host.HavePeerData())
+        SaveGroup(host, ChartImageGroup::Peer, result.Directory, withDatePrefix, result.SavedFiles);
+    host.EndSaving();
+    result.Message = SaveResultMessage(result.SavedFiles, result.Directory);
+    result.DisplayMessage = MessageForDisplay(result.Message);
+    return result;
+}
+
+QString SaveResultMessage(const QStringList& savedFiles, const QString& directory)
+{
+    if (savedFiles.isEmpty())
+        return QStringLiteral("No image files saved, check for write access to: ") + directory;
+    QString message = QStringLiteral("Image files saved to:\r\r");
+    for (const QString& name : savedFiles)
+        message += name + QStringLiteral("\r\n");
+    return message;
+}
+
+QString MessageForDisplay(const QString& message)
+{
+    QString text = message;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}

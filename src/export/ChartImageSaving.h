@@ -1,0 +1,32 @@
+#pragma once
+
+#include "PngTextMetadata.h"
+
+#include <QString>
+#include <QStringList>
+
+class ChartImageHost;
+
+struct ChartImageSaveResult
+{
+    QString Directory;       // where the images were meant to go
+    QStringList SavedFiles;  // full names of the files written, in the order written
+    QString Message;         // the message text, line ends as composed (CR, CR LF)
+    QString DisplayMessage;  // the same with the line breaks a Qt message box shows
+};
+
+// The text chunks of every saved chart image.
+PngTextMetadata ChartImageMetadata();
+
+// Writes the seven loop chart images and, with peer data, the peer table and the four
+// peer charts into ImageTargetDirectory(host.LoopDirectory()), each named directory +
+// (date prefix of its group's reference chart when withDatePrefix) + suffix. Files
+// of the same names are replaced; an image that fails is left out.
+ChartImageSaveResult SaveChartImages(ChartImageHost& host, bool withDatePrefix);
+
+// "Image files saved to:" with two CRs and each name followed by CR LF, or, with no
+// file, "No image files saved, check for write access to: " and the directory.
+QString SaveResultMessage(const QStringList& savedFiles, const QString& directory);
+
+// Qt breaks lines only at LF: CR LF and lone CRs become LF.
+QString MessageForDisplay(const QString& message);
