@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,4 +19,12 @@ struct LoopStore
     std::vector<std::vector<double>> LoopFrequencies;  // ppm
     std::vector<std::vector<double>> LoopJitters;      // milliseconds
     std::vector<std::vector<std::int32_t>> LoopPollExponents;
+
+    static constexpr std::int32_t FillPollExponent = 6;
+
+    // Releases every data set and starts one empty data set named "loopstats".
+    void StartAfresh();
+    // Makes every data set's arrays PointCounts[s] + records long, new slots holding the
+    // fill values, so a file's records are stored without growing the arrays again.
+    void Lengthen(std::size_t records);
 };

@@ -49,5 +49,8 @@ public:
 
 private:
     void ScanPath(const QString& path);
+    // The reading steps shared by OpenFileList and the directory scan. A scan leaves
+    // FileList alone and, when it accepts no name, changes nothing at all.
     void ReadFileList(const QStringList& names, bool fromScan);
+    void StoreLoopLines();
 };

@@ -1,0 +1,74 @@
+#include "LineList.h"
+
+#include <cstring>
+
+void LineList::clear()
+{
+    lines_.clear();
+    buffers_.clear();
+}
+
+void LineList::append(const LineList& other)
+{
+    if (&other == this) {
+        // Appending a list to itself doubles it; copy the views first so the
+        // iteration does not run over the slots it is adding.
+        const LineList copy = other;
+        append(copy);
+        return;
+    }
+    buffers_.insert(buffers_.end(), other.buffers_.begin(), other.buffers_.end());
+    lines_.insert(lines_.end(), other.lines_.begin(), other.lines_.end());
+}
+
+void LineList::appendLine(std::string_view line)
+{
+    auto buffer = std::make_shared<const std::string>(line);
+    lines_.emplace_back(*buffer);
+    buffers_.push_back(std::move(buffer));
+}
+
+void LineList::appendText(std::string&& utf8Text)
+{
+    if (utf8Text.empty())
+        return;
+    auto buffer = std::make_shared<const std::string>(std::move(utf8Text));
+    const char* const begin = buffer->data();
+    const char* const end = begin + buffer->size();
+
+    // One pass to count the lines, so the view array grows once per text.
+    std::size_t count = 0;
+    for (const char* p = begin; p < end; ++p)
+        if (*p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n')))
+            ++count;
+    if (end[-1] != '\n' && end[-1] != '\r')
+        ++count;
+    lines_.reserve(lines_.size() + count);
+
+    const char* lineStart = begin;
+    const char* p = begin;
+    while (p < end) {
+        // memchr finds the common LF fast; a CR before it ends the line earlier.
+        const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        const char* stop = lf ? static_cast<const char*>(lf) : end;
+        const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(stop - p));
+        if (cr)
+            stop = static_cast<const char*>(cr);
+        if (stop == end) {
+            lines_.emplace_back(lineStart, static_cast<std::size_t>(end - lineStart));
+            break;
+        }
+        lines_.emplace_back(lineStart, static_cast<std::size_t>(stop - lineStart));
+        p = stop + 1;
+        if (*stop == '\r' && p < end && *p == '\n')
+            ++p;
+        lineStart = p;
+    }
+    buffers_.push_back(std::move(buffer));
+}
+
+QString LineList::text(std::size_t i) const
+{
+    const std::string_view line = lines_[i];
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+}

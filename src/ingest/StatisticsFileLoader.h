@@ -1,0 +1,16 @@
+#pragma once
+
+#include "LineList.h"
+
+#include <QString>
+#include <QStringList>
+
+// Gives the text lines of one statistics file, chosen by the name's extension alone:
+// - ".gz": the first gzip member; on any failure lines is left as it was and name is not
+//   appended to filesRead;
+// - ".zip": lines is emptied; an archive of 7 entries or more is ignored; otherwise name
+//   is appended to filesRead and every entry's lines are appended in archive order. An
+//   unreadable archive or entry throws StatisticsReadError (lines already appended stay);
+// - anything else: the plain file replaces lines and name is appended to filesRead;
+//   a file that cannot be opened or read throws StatisticsReadError.
+void LoadStatisticsFile(const QString& name, LineList& lines, QStringList& filesRead);

@@ -1,0 +1,100 @@
+#include "ZipArchive.h"
+
+#include "FileReading.h"
+#include "StatisticsReadError.h"
+
+#include <QFile>
+
+#include <zip.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr std::uint64_t MaxExpansion = 1000;
+constexpr std::uint64_t MinOutputBound = std::uint64_t{1} << 20;
+constexpr std::size_t ReadChunk = std::size_t{1} << 16;
+
+struct ZipFileCloser
+{
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+} // namespace
+
+ZipArchive::ZipArchive(const QString& fileName)
+{
+    // libzip opens what it is given; refuse FIFOs and devices here so nothing blocks.
+    if (!IsRegularFile(fileName))
+        throw StatisticsReadError("not a regular file");
+    int error = 0;
+    archive_ = zip_open(QFile::encodeName(fileName).constData(), ZIP_RDONLY, &error);
+    if (!archive_)
+        throw StatisticsReadError("cannot open ZIP archive");
+}
+
+ZipArchive::~ZipArchive()
+{
+    if (archive_)
+        zip_discard(archive_);
+}
+
+std::int64_t ZipArchive::entryCount() const
+{
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    if (count < 0)
+        throw StatisticsReadError("cannot count ZIP entries");
+    return count;
+}
+
+std::string ZipArchive::entryName(std::int64_t index) const
+{
+    const char* name = zip_get_name(archive_, static_cast<zip_uint64_t>(index), 0);
+    if (!name)
+        throw StatisticsReadError("cannot read ZIP entry name");
+    return name;
+}
+
+std::string ZipArchive::extract(std::int64_t index) const
+{
+    const auto entry = static_cast<zip_uint64_t>(index);
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive_, entry, 0, &stat) != 0)
+        throw StatisticsReadError("cannot read ZIP entry");
+
+    // Sizes in the directory may lie; they only set the bound and the first guess, and
+    // reading stops at the bound whatever the stream delivers.
+    std::uint64_t bound = MaxStatisticsBytes;
+    if (stat.valid & ZIP_STAT_COMP_SIZE)
+        bound = std::min<std::uint64_t>(bound, std::max(MinOutputBound, stat.comp_size * MaxExpansion));
+    std::size_t guess = ReadChunk;
+    if (stat.valid & ZIP_STAT_SIZE)
+        guess = static_cast<std::size_t>(std::min<std::uint64_t>(stat.size + 1, bound + 1));
+
+    const std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive_, entry, 0));
+    if (!file)
+        throw StatisticsReadError("cannot open ZIP entry");
+
+    std::string bytes;
+    bytes.resize(std::max<std::size_t>(guess, 1));
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (done > bound)
+                throw StatisticsReadError("ZIP entry inflates beyond the sane bound");
+            bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(bound + 1, bytes.size() * 2)));
+        }
+        const zip_int64_t got = zip_fread(file.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0)
+            throw StatisticsReadError("cannot extract ZIP entry");
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    if (done > bound)
+        throw StatisticsReadError("ZIP entry inflates beyond the sane bound");
+    bytes.resize(done);
+    return bytes;
+}
