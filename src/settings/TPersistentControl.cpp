@@ -1,0 +1,15 @@
+#include "TPersistentControl.h"
+
+#include <QWidget>
+
+void LoadPersistentControls(QWidget* root)
+{
+    if (!root)
+        return;
+    if (auto* control = dynamic_cast<TPersistentControl*>(root))
+        control->Load();
+    const auto children = root->findChildren<QWidget*>();
+    for (QWidget* child : children)
+        if (auto* control = dynamic_cast<TPersistentControl*>(child))
+            control->Load();
+}

@@ -1,0 +1,114 @@
+#include "TkstLabeledEdit.h"
+
+#include "DigitsOnlyValidator.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+TkstLabeledEdit::TkstLabeledEdit(QWidget* parent)
+    : TkstLabeledEdit(QString(), parent)
+{
+}
+
+TkstLabeledEdit::TkstLabeledEdit(const QString& caption, QWidget* parent)
+    : QWidget(parent)
+    , label_(new QLabel(caption, this))
+    , edit_(new QLineEdit(this))
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(label_);
+    layout->addWidget(edit_, 1);
+    label_->setBuddy(edit_);
+    setFocusProxy(edit_);
+    connect(edit_, &QLineEdit::textChanged, this, &TkstLabeledEdit::EditTextChanged);
+}
+
+// Destroying the value writes the text it has followed.
+TkstLabeledEdit::~TkstLabeledEdit() = default;
+
+QString TkstLabeledEdit::NamedAs() const
+{
+    return namedAs_;
+}
+
+void TkstLabeledEdit::SetNamedAs(const QString& name)
+{
+    namedAs_ = name;
+}
+
+bool TkstLabeledEdit::IsLoaded() const
+{
+    return setting_ != nullptr;
+}
+
+void TkstLabeledEdit::Load()
+{
+    if (setting_)
+        return;
+    if (namedAs_.isEmpty())
+        namedAs_ = objectName();
+    if (namedAs_.isEmpty())
+        return; // see TkstCheckBox::Load
+    setting_ = std::make_unique<TRegistryString>(namedAs_, edit_->text());
+    {
+        const QSignalBlocker blockEdit(edit_);
+        const QSignalBlocker blockSelf(this);
+        edit_->setText(setting_->Value);
+    }
+    // The field may not hold all of it (its length limit); keep what it shows.
+    setting_->Value = edit_->text();
+}
+
+void TkstLabeledEdit::Flush()
+{
+    if (setting_)
+        setting_->Save();
+}
+
+QString TkstLabeledEdit::text() const
+{
+    return edit_->text();
+}
+
+void TkstLabeledEdit::setText(const QString& text)
+{
+    edit_->setText(text);
+}
+
+QString TkstLabeledEdit::Caption() const
+{
+    return label_->text();
+}
+
+void TkstLabeledEdit::SetCaption(const QString& caption)
+{
+    label_->setText(caption);
+}
+
+void TkstLabeledEdit::SetDigitsOnly(bool digitsOnly)
+{
+    if (digitsOnly == DigitsOnly())
+        return;
+    if (digitsOnly) {
+        edit_->setValidator(new DigitsOnlyValidator(edit_));
+    } else {
+        const QValidator* old = edit_->validator();
+        edit_->setValidator(nullptr);
+        delete old;
+    }
+}
+
+bool TkstLabeledEdit::DigitsOnly() const
+{
+    return qobject_cast<const DigitsOnlyValidator*>(edit_->validator()) != nullptr;
+}
+
+void TkstLabeledEdit::EditTextChanged(const QString& text)
+{
+    if (setting_)
+        setting_->Value = text;
+    emit textChanged(text);
+}
