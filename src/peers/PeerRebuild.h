@@ -1,0 +1,83 @@
+#pragma once
+
+#include "PeerAxisScale.h"
+#include "PeerSortState.h"
+#include "PeerTable.h"
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+class LineList;
+class TChart;
+
+// A peer that passed the filters of the last rebuild, with the number of its lines.
+struct PeerLineCount
+{
+    QString Address;
+    std::int32_t Count = 0;
+};
+
+// What the main window keeps between rebuilds: the peers that passed the filters
+// (sorted by address, offered by the peer selection dialog) and the peers shown, in
+// display order (a peer's position is its index in the charts' series lists).
+struct PeerStore
+{
+    std::vector<PeerLineCount> PeerLineCounts;
+    QStringList PeerNames;
+};
+
+// The four peer charts in their fixed order.
+enum PeerChart { PeerOffsetChart, PeerDelayChart, PeerDispersionChart, PeerJitterChart };
+inline constexpr int PeerChartCount = 4;
+using PeerCharts = std::array<TChart*, PeerChartCount>;
+
+// The values the rebuild takes from the window's controls and state.
+struct PeerRebuildInputs
+{
+    int PeerDays = 0;                    // whole days of records to use; 0 for all
+    bool LanOnly = false;                // "LAN peerstats"
+    QStringList SelectedPeers;           // empty: every peer
+    // Texts of "Max peer offset/delay/dispersion/jitter (ms)", in chart order.
+    std::array<QString, PeerChartCount> ThresholdTexts;
+    // Positions of the four "Change scale" spinners, in chart order.
+    std::array<int, PeerChartCount> ScaleSteps{};
+    double ZoneOffset = 0;               // days subtracted from every UTC time stamp
+    QString ZoneLabel = QStringLiteral("UTC");
+    QString DirectoryLabel;
+    PeerSortState Sort;
+    QLocale Locale;                      // decimal separator of the table cells
+};
+
+struct PeerRebuildResult
+{
+    // False when there were no lines: nothing was touched and the table keeps its rows.
+    bool Rebuilt = false;
+    std::vector<PeerTableRow> TableRows;  // data rows in sorted order, without the header
+    double FirstPeerTime = 0;             // first accepted record in line order; 0: none
+    QString TimeAxisTitle;
+    std::array<PeerAxisScale, PeerChartCount> Scales;
+};
+
+// Rebuilds the peer pages from the collected peerstats lines: counts the lines per
+// peer through the LAN filter and the selection, orders the peers, accumulates each
+// peer's statistics from its records within the PeerDays window, and fills the four
+// charts: every series is removed, each shown peer gets one series per chart (in its
+// peer colour, titled with its address) holding the records within the thresholds;
+// the time axes get their caption and the value axes their range and unit.
+// latestTime is raised to the newest accepted record.
+//
+// The window then shows result.TableRows in its TPeerStatsGrid (ShowPeerRows), sets the
+// files hint with PeerFilesHint, shows "LAN peerstats" and applies the plot background.
+PeerRebuildResult RebuildPeerStatistics(const LineList& lines, const PeerRebuildInputs& inputs,
+                                        PeerStore& store, double& latestTime,
+                                        const PeerCharts& charts);
+PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
+                                        const PeerRebuildInputs& inputs, PeerStore& store,
+                                        double& latestTime, const PeerCharts& charts);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// A plotting threshold from its edit text, in seconds: a whole number of milliseconds.
+// 0 (no threshold) for anything else: an empty or non-numeric text, a fraction, a number
+// beyond 32 bits, or a negative number (which would otherwise hide every point).
+double ParsePeerThreshold(const QString& millisecondsText);
+
+// Whether a value in seconds goes on the chart whose threshold is thresholdSeconds.
+bool WithinPeerThreshold(double valueSeconds, double thresholdSeconds);

@@ -1,0 +1,189 @@
+// Peerstats lines: splitting, the counting pass with its filters, the display order,
+// the PeerDays window and the accumulator sums.
+#include "PeerAccumulator.h"
+#include "PeerCounting.h"
+#include "PeerLookup.h"
+#include "PeerRecordFields.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+std::vector<std::string_view> Views(const std::vector<std::string>& lines)
+{
+    return {lines.begin(), lines.end()};
+}
+
+std::string Line(int mjd, const std::string& seconds, const std::string& address,
+                 const std::string& offset = "0.001")
+{
+    return std::to_string(mjd) + " " + seconds + " " + address + " 9614 " + offset +
+           " 0.002 0.003 0.004";
+}
+
+std::vector<std::pair<std::string, int>> Counts(const std::vector<PeerCount>& counts)
+{
+    std::vector<std::pair<std::string, int>> result;
+    for (const PeerCount& c : counts)
+        result.emplace_back(c.Address, c.Count);
+    return result;
+}
+}  // namespace
+
+TEST(PeerRecordFields, SplitsOnSingleSpacesOnly)
+{
+    struct Case
+    {
+        std::string_view line;
+        std::vector<std::string_view> fields;
+    };
+    const Case cases[] = {
+        {"", {""}},
+        {"a", {"a"}},
+        {"a b c", {"a", "b", "c"}},
+        {"a  c", {"a", "", "c"}},          // two spaces delimit an empty field
+        {"a\tb c", {"a\tb", "c"}},         // a tab is part of the field
+        {"a b ", {"a", "b", ""}},
+        {"1 2 3 4 5 6 7 8 9 10", {"1", "2", "3", "4", "5", "6", "7", "8 9 10"}},
+    };
+    for (const Case& c : cases) {
+        const PeerRecordFields fields(c.line);
+        ASSERT_EQ(fields.Count(), c.fields.size()) << c.line;
+        for (std::size_t i = 0; i < c.fields.size(); ++i) {
+            // The eighth field of a long line is cut at the next space.
+            const std::string_view expected =
+                i == 7 ? c.fields[i].substr(0, c.fields[i].find(' ')) : c.fields[i];
+            EXPECT_EQ(fields.Field(i + 1), expected) << c.line;
+        }
+        EXPECT_EQ(fields.Field(c.fields.size() + 1), "");
+    }
+}
+
+TEST(PeerRecordFields, ReadsTimeAndValues)
+{
+    const PeerRecordFields fields("60000 43200 192.168.0.5 9614 -0.000250 0.001 1e-3 x");
+    ASSERT_TRUE(fields.Time(0).has_value());
+    EXPECT_DOUBLE_EQ(*fields.Time(0), 44982.5);  // 2023-02-25 12:00 UTC
+    EXPECT_DOUBLE_EQ(*fields.Time(0.25), 44982.25);
+    EXPECT_DOUBLE_EQ(*fields.Value(5), -0.000250);
+    EXPECT_DOUBLE_EQ(*fields.Value(7), 0.001);
+    EXPECT_FALSE(fields.Value(8).has_value());
+    EXPECT_FALSE(fields.Value(9).has_value());
+}
+
+TEST(PeerRecordFields, RejectsWhatIsNotAWholeNumber)
+{
+    for (const std::string_view text : {"", " 1", "1 ", "1,5", "1.5.", "nan", "inf", "-inf",
+                                        "0x10", "1e999", "abc"})
+        EXPECT_FALSE(ParseDecimal(text).has_value()) << text;
+    for (const std::string_view text : {"", "1.5", "60000x", "99999999999999999999"})
+        EXPECT_FALSE(ParseWholeNumber(text).has_value()) << text;
+    EXPECT_EQ(ParseDecimal("-1.25e-3"), -1.25e-3);
+    EXPECT_EQ(ParseWholeNumber("-3"), -3);
+    EXPECT_FALSE(PeerRecordFields("60000.5 0 a").Time(0).has_value());
+    EXPECT_FALSE(PeerRecordFields("60000").Time(0).has_value());
+}
+
+TEST(PeerCounting, OrdersByCountThenDescendingAddress)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 5; ++i)
+        lines.push_back(Line(60000, std::to_string(i), "10.0.0.1"));
+    for (int i = 0; i < 9; ++i)
+        lines.push_back(Line(60000, std::to_string(i), "10.0.0.3"));
+    for (int i = 0; i < 5; ++i)
+        lines.push_back(Line(60000, std::to_string(i), "10.0.0.2"));
+    lines.push_back("too short");
+    const auto counts = CountPeerLines(Views(lines), false, {});
+    EXPECT_EQ(Counts(counts), (std::vector<std::pair<std::string, int>>{
+                                  {"10.0.0.1", 5}, {"10.0.0.2", 5}, {"10.0.0.3", 9}}));
+    EXPECT_EQ(PeerDisplayOrder(counts),
+              (std::vector<std::string>{"10.0.0.3", "10.0.0.2", "10.0.0.1"}));
+}
+
+TEST(PeerCounting, FiltersByLanAndSelection)
+{
+    const std::vector<std::string> lines = {
+        Line(60000, "1", "127.127.28.0"), Line(60000, "2", "192.168.0.5"),
+        Line(60000, "3", "10.0.0.1"),     Line(60000, "4", "172.16.0.1"),
+        Line(60000, "5", "fe80::1"),      Line(60000, "6", "FE80::1"),
+        "60000 7 192.168.0.5",  // three fields are enough to be counted
+    };
+    using Expected = std::vector<std::pair<std::string, int>>;
+    struct Case
+    {
+        const char* what;
+        bool lan;
+        QStringList selected;
+        Expected counts;
+    };
+    const Case cases[] = {
+        {"all", false, {},
+         {{"10.0.0.1", 1}, {"127.127.28.0", 1}, {"172.16.0.1", 1}, {"192.168.0.5", 2},
+          {"fe80::1", 2}}},
+        {"LAN", true, {}, {{"127.127.28.0", 1}, {"192.168.0.5", 2}}},
+        {"selected", false, {"192.168.0.5"}, {{"192.168.0.5", 2}}},
+        {"selected, other case", false, {"FE80::1", "nowhere"}, {{"fe80::1", 2}}},
+        {"selected outside the LAN", true, {"10.0.0.1"}, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Counts(CountPeerLines(Views(lines), c.lan, c.selected)), c.counts) << c.what;
+}
+
+TEST(PeerCounting, WindowStartsPeerDaysBeforeTheLastReadableLine)
+{
+    const std::string noon = Line(60000, "43200", "10.0.0.2");  // t = 44982.5
+    struct Case
+    {
+        const char* what;
+        std::vector<std::string> lines;
+        int peerDays;
+        double start;
+    };
+    const Case cases[] = {
+        {"no window", {noon}, 0, 0},
+        {"one day", {Line(59998, "0", "10.0.0.1"), noon}, 1, 44981.5},
+        {"the last line's peer does not matter", {noon, Line(60000, "43200", "x")}, 1, 44981.5},
+        {"a cut-off last line with its time", {noon, "60000 86400 192.168.0.5 9614 0.0012"}, 2,
+         44981.0},
+        {"a last line cut inside field 2 is unreadable", {noon, "60000"}, 1, 44981.5},
+        {"a last line of garbage", {noon, "x y z"}, 1, 44981.5},
+        {"no readable time at all", {"x y z", "garbage"}, 3, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(PeerWindowStart(Views(c.lines), c.peerDays, 0), c.start) << c.what;
+}
+
+TEST(PeerLookup, FindsCaseInsensitivelyAndKeepsTheFirstIndex)
+{
+    const PeerLookup lookup({"10.0.0.3", "fe80::1", "10.0.0.2", "FE80::1"});
+    EXPECT_EQ(lookup.Find("10.0.0.2"), 2);
+    EXPECT_EQ(lookup.Find("10.0.0.3"), 0);
+    EXPECT_EQ(lookup.Find("Fe80::1"), 1);
+    EXPECT_EQ(lookup.Find("10.0.0"), PeerLookup::NotFound);
+    EXPECT_EQ(PeerLookup().Find("x"), PeerLookup::NotFound);
+}
+
+TEST(PeerAccumulator, SumsAndExtremes)
+{
+    PeerAccumulator a;
+    a.Add(-0.000250, 0.001, 0.0005, 0.0002);
+    EXPECT_EQ(a.Count, 1);
+    EXPECT_DOUBLE_EQ(a.OffsetSum, -0.000250);
+    EXPECT_DOUBLE_EQ(a.OffsetSquareSum, 6.25e-8);
+    EXPECT_DOUBLE_EQ(a.DelaySum, 0.001);
+    a.Add(0.001, 0.003, 0.0005, 0.0004);
+    a.Add(-0.002, 0.002, 0.0005, 0.0);
+    EXPECT_EQ(a.Count, 3);
+    EXPECT_DOUBLE_EQ(a.OffsetMin, -0.002);
+    EXPECT_DOUBLE_EQ(a.OffsetMax, 0.001);
+    EXPECT_DOUBLE_EQ(a.DelayMin, 0.001);
+    EXPECT_DOUBLE_EQ(a.DelayMax, 0.003);
+    const PeerStatistics s = ComputePeerStatistics(a);
+    EXPECT_DOUBLE_EQ(s[4], 0.002);     // mean delay
+    EXPECT_DOUBLE_EQ(s[7], 0.0005);    // mean dispersion
+    EXPECT_DOUBLE_EQ(s[8], 0.0002);    // mean jitter
+}
