@@ -1,0 +1,113 @@
+// statgen: writes a directory of realistic, deterministic ntpd statistics files.
+#include "StatGenParams.h"
+#include "StatisticsDirectoryWriter.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <sstream>
+#include <string>
+
+namespace {
+
+const char* const Usage =
+    "usage: statgen --out DIR [options]\n"
+    "  --days N            number of daily files of each kind (default 5)\n"
+    "  --start YYYY-MM-DD  date of the first day (default 2026-01-01)\n"
+    "  --seed N            random seed (default 1)\n"
+    "  --gzip LIST         comma-separated day indices written as .gz (default 0,1)\n"
+    "  --gap H:L           no records for L hours from hour H of the first day (default 30:4)\n"
+    "  --restart H         an ntpd restart at hour H of the first day (default 62.5)\n"
+    "  --no-gap, --no-restart, --no-gzip\n"
+    "  --year              a year at benchmark density (365 days, ~250 MB)\n";
+
+[[noreturn]] void Fail(const std::string& message)
+{
+    std::fprintf(stderr, "statgen: %s\n%s", message.c_str(), Usage);
+    std::exit(2);
+}
+
+double Number(const std::string& text)
+{
+    std::size_t used = 0;
+    double value = 0;
+    try {
+        value = std::stod(text, &used);
+    } catch (const std::exception&) {
+        Fail("not a number: " + text);
+    }
+    if (used != text.size())
+        Fail("not a number: " + text);
+    return value;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    StatGenParams params = DefaultParams();
+    std::string out;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                Fail("missing value for " + arg);
+            return argv[++i];
+        };
+        if (arg == "--out") {
+            out = value();
+        } else if (arg == "--days") {
+            params.days = static_cast<int>(Number(value()));
+        } else if (arg == "--start") {
+            int y = 0, m = 0, d = 0;
+            const std::string text = value();
+            if (std::sscanf(text.c_str(), "%d-%d-%d", &y, &m, &d) != 3 || m < 1 || m > 12 || d < 1 || d > 31)
+                Fail("bad date: " + text);
+            params.startMjd = MjdFromDate(y, m, d);
+        } else if (arg == "--seed") {
+            params.seed = static_cast<std::uint64_t>(Number(value()));
+        } else if (arg == "--gzip") {
+            params.gzipDays.clear();
+            std::stringstream list(value());
+            for (std::string item; std::getline(list, item, ',');)
+                params.gzipDays.insert(static_cast<int>(Number(item)));
+        } else if (arg == "--gap") {
+            const std::string text = value();
+            const auto colon = text.find(':');
+            if (colon == std::string::npos)
+                Fail("bad gap: " + text);
+            params.gapStartHours = Number(text.substr(0, colon));
+            params.gapHours = Number(text.substr(colon + 1));
+        } else if (arg == "--restart") {
+            params.restartHours = Number(value());
+        } else if (arg == "--no-gap") {
+            params.gapStartHours = -1;
+        } else if (arg == "--no-restart") {
+            params.restartHours = -1;
+        } else if (arg == "--no-gzip") {
+            params.gzipDays.clear();
+        } else if (arg == "--year") {
+            const StatGenParams year = YearParams();
+            params.days = year.days;
+            params.loopIntervalSeconds = year.loopIntervalSeconds;
+            params.peers = year.peers;
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else {
+            Fail("unknown option " + arg);
+        }
+    }
+    if (out.empty())
+        Fail("--out is required");
+    if (params.days < 1 || params.days > 3660)
+        Fail("--days must be 1 to 3660");
+    try {
+        const auto written = WriteStatisticsDirectory(out, params);
+        std::printf("statgen: wrote %zu files to %s\n", written.size(), out.c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "statgen: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
