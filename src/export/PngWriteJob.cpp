@@ -26,13 +26,24 @@ void SetMessage(PngWriteJob& job, const char* text)
 [[noreturn]] void OnPngError(png_structp png, png_const_charp text)
 {
     auto* job = static_cast<PngWriteJob*>(png_get_error_ptr(png));
-    if (job && job->message[0] == '\0')
-        SetMessage(*job, text ? text : "PNG library error");
+    if (job && job->message[0] == '\0') {
+        const char* reason = text ? text : "PNG library error";
+        if (job->firstWarning[0] != '\0')
+            std::snprintf(job->message, sizeof job->message, "%s (%s)", reason, job->firstWarning);
+        else
+            SetMessage(*job, reason);
+    }
     png_longjmp(png, 1);
 }
 
-// Warnings do not stop the write, and this program has no log to put them in.
-void OnPngWarning(png_structp, png_const_charp) {}
+// Warnings do not stop the write, and this program has no log to put them in; the
+// first one is kept to explain an error that follows.
+void OnPngWarning(png_structp png, png_const_charp text)
+{
+    auto* job = static_cast<PngWriteJob*>(png_get_error_ptr(png));
+    if (job && text && job->firstWarning[0] == '\0')
+        std::snprintf(job->firstWarning, sizeof job->firstWarning, "%s", text);
+}
 
 // Returns false with the reason in job.message. Runs its C++ (QIODevice, QString)
 // in this frame, which has ended before the caller raises the libpng error.
@@ -143,6 +154,7 @@ bool RunWrite(PngWriteJob& job, png_structp png, png_infop info)
 bool WritePngData(PngWriteJob& job)
 {
     job.message[0] = '\0';
+    job.firstWarning[0] = '\0';
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, OnPngError, OnPngWarning);
     if (!png) {
         if (job.message[0] == '\0')

@@ -38,6 +38,9 @@ struct PngWriteJob
 
     // Filled when the write fails.
     char message[512] = {};
+    // The first warning libpng gave: it often names the cause of a following error
+    // ("Image width is zero in IHDR" before "Invalid IHDR data").
+    char firstWarning[256] = {};
 };
 
 // Runs one write. Returns false with job.message set on any failure; the libpng

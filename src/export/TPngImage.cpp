@@ -38,6 +38,20 @@ bool IsGreyRamp(const QList<QRgb>& table)
     return true;
 }
 
+// libpng writes a pixel whose index is past the palette without complaint, and the
+// file is then invalid for readers that check. Such pixels have no colour in the
+// bitmap either (Qt draws them black), so the palette grows with black entries.
+void PadPaletteToLargestIndex(const QImage& bitmap, std::vector<QRgb>& palette)
+{
+    int largest = 0;
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const uchar* row = bitmap.constScanLine(y);
+        largest = std::max<int>(largest, *std::max_element(row, row + bitmap.width()));
+    }
+    if (static_cast<std::size_t>(largest) >= palette.size())
+        palette.resize(static_cast<std::size_t>(largest) + 1, qRgb(0, 0, 0));
+}
+
 } // namespace
 
 TPngImage::TPngImage()
@@ -74,6 +88,8 @@ void TPngImage::AssignFromBitmap(const QImage& bitmap)
         palette.assign(table.begin(), table.end());
         colorType = IsGreyRamp(table) ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE;
         bytesPerPixel = 1;
+        if (colorType == PNG_COLOR_TYPE_PALETTE)
+            PadPaletteToLargestIndex(bitmap, palette);
         break;
     }
     case QImage::Format_Grayscale8:
