@@ -2,6 +2,7 @@
 
 #include "PeerAxisScale.h"
 #include "PeerSortState.h"
+#include "PeerStore.h"
 #include "PeerTable.h"
 
 #include <QLocale>
@@ -9,29 +10,12 @@
 #include <QStringList>
 
 #include <array>
-#include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
 
 class LineList;
 class TChart;
-
-// A peer that passed the filters of the last rebuild, with the number of its lines.
-struct PeerLineCount
-{
-    QString Address;
-    std::int32_t Count = 0;
-};
-
-// What the main window keeps between rebuilds: the peers that passed the filters
-// (sorted by address, offered by the peer selection dialog) and the peers shown, in
-// display order (a peer's position is its index in the charts' series lists).
-struct PeerStore
-{
-    std::vector<PeerLineCount> PeerLineCounts;
-    QStringList PeerNames;
-};
 
 // The four peer charts in their fixed order.
 enum PeerChart { PeerOffsetChart, PeerDelayChart, PeerDispersionChart, PeerJitterChart };
