@@ -1,0 +1,127 @@
+#include "TChartSeries.h"
+
+#include "TChart.h"
+
+#include <algorithm>
+#include <iterator>
+
+void TChartSeries::Changed()
+{
+    // A detached series has nobody to tell; inside a batch the last EndUpdate tells.
+    if (chart_ != nullptr && updateDepth_ == 0)
+        chart_->NotifyChanged();
+}
+
+void TChartSeries::SetTitle(const QString& title)
+{
+    title_ = title;
+    Changed();
+}
+
+void TChartSeries::SetSeriesColor(ChartColor colour)
+{
+    color_ = colour;
+    Changed();
+}
+
+void TChartSeries::SetShowInLegend(bool show)
+{
+    showInLegend_ = show;
+    Changed();
+}
+
+void TChartSeries::SetVertAxis(VerticalAxis axis)
+{
+    vertAxis_ = axis;
+    Changed();
+}
+
+void TChartSeries::BeginUpdate()
+{
+    ++updateDepth_;
+}
+
+void TChartSeries::EndUpdate()
+{
+    if (updateDepth_ <= 0)
+        return;
+    --updateDepth_;
+    Changed();
+}
+
+void TChartSeries::AddPoint(double x, double y)
+{
+    std::vector<double>& xs = XValues.values_;
+    std::vector<double>& ys = YValues.values_;
+    if (xs.empty() || !(x < xs.back()))
+    {
+        xs.push_back(x);
+        ys.push_back(y);
+    }
+    else
+    {
+        // Walk back past every point with a greater X; equal X values stay in front of the
+        // new point, so their insertion order is kept.
+        std::size_t at = xs.size();
+        while (at > 0 && xs[at - 1] > x)
+            --at;
+        xs.insert(xs.begin() + std::ptrdiff_t(at), x);
+        ys.insert(ys.begin() + std::ptrdiff_t(at), y);
+    }
+    Changed();
+}
+
+void TChartSeries::ClearPoints()
+{
+    XValues.values_.clear();
+    YValues.values_.clear();
+    Changed();
+}
+
+void TChartSeries::ReservePoints(std::size_t n)
+{
+    XValues.values_.reserve(n);
+    YValues.values_.reserve(n);
+}
+
+void TChartSeries::SetYValueAt(std::size_t i, double y)
+{
+    if (i >= YValues.values_.size())
+        return;
+    YValues.values_[i] = y;
+    Changed();
+}
+
+double TChartSeries::HighestY() const
+{
+    const std::vector<double>& ys = YValues.values_;
+    return ys.empty() ? 0.0 : *std::max_element(ys.begin(), ys.end());
+}
+
+double TChartSeries::LowestY() const
+{
+    const std::vector<double>& ys = YValues.values_;
+    return ys.empty() ? 0.0 : *std::min_element(ys.begin(), ys.end());
+}
+
+double TChartSeries::HighestX() const
+{
+    // X is ascending, so the last point holds the largest X.
+    return XValues.values_.empty() ? 0.0 : XValues.values_.back();
+}
+
+void TChartSeries::CopyFrom(const TChartSeries& other)
+{
+    if (&other == this)
+        return;
+    title_ = other.title_;
+    if (other.color_.has_value() || chart_ == nullptr)
+        color_ = other.color_;
+    showInLegend_ = other.showInLegend_;
+    vertAxis_ = other.vertAxis_;
+    XValues.DateTime = other.XValues.DateTime;
+    YValues.DateTime = other.YValues.DateTime;
+    XValues.values_ = other.XValues.values_;
+    YValues.values_ = other.YValues.values_;
+    Changed();
+}

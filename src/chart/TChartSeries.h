@@ -1,0 +1,79 @@
+#pragma once
+
+#include "ChartColor.h"
+#include "TChartValueList.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <optional>
+
+class TChart;
+
+enum class VerticalAxis { Left, Right };
+
+// A list of (X, Y) points kept in ascending X order, with what the legend and the renderer
+// need to show it. Created detached and owned by its creator; once attached the chart owns
+// it and tells its viewers about changes (once per batch, never per point inside one).
+class TChartSeries
+{
+public:
+    TChartSeries() = default;
+    virtual ~TChartSeries() = default;
+    TChartSeries(const TChartSeries&) = delete;
+    TChartSeries& operator=(const TChartSeries&) = delete;
+
+    const QString& Title() const { return title_; }
+    void SetTitle(const QString& title);
+    // The explicit or automatically assigned colour; black while still unset.
+    ChartColor SeriesColor() const { return color_.value_or(ChartColors::Black); }
+    bool HasSeriesColor() const { return color_.has_value(); }
+    void SetSeriesColor(ChartColor colour);
+    bool ShowInLegend() const { return showInLegend_; }
+    void SetShowInLegend(bool show);
+    VerticalAxis VertAxis() const { return vertAxis_; }
+    void SetVertAxis(VerticalAxis axis);
+
+    TChartValueList XValues;  // set XValues.DateTime for date-time X values
+    TChartValueList YValues;
+
+    // Batches: inside one, adding points tells nobody; the last EndUpdate refreshes once.
+    // EndUpdate without a matching BeginUpdate does nothing.
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateDepth() const { return updateDepth_; }
+
+    // Appends in constant time when x is not below the last X; otherwise inserts after the
+    // last point whose X is <= x, so points of equal X stay in the order they were added.
+    void AddPoint(double x, double y);
+    void AddXY(double x, double y) { AddPoint(x, y); }
+    void ClearPoints();
+    // Reserves room for n points, so that filling a long series allocates once.
+    void ReservePoints(std::size_t n);
+
+    std::size_t PointCount() const { return XValues.size(); }
+    double XValueAt(std::size_t i) const { return XValues[i]; }
+    double YValueAt(std::size_t i) const { return YValues[i]; }
+    void SetYValueAt(std::size_t i, double y);
+    // Largest and smallest Y of all points; both 0 for a series without points.
+    double HighestY() const;
+    double LowestY() const;
+    double HighestX() const;  // 0 for a series without points
+
+    // Takes over the other series' settings and all its points; stays attached or
+    // detached as it is, and an attached series keeps its colour if the other has none.
+    void CopyFrom(const TChartSeries& other);
+
+    TChart* ParentChart() const { return chart_; }
+
+private:
+    friend class TChart;
+    void Changed();
+
+    QString title_;
+    std::optional<ChartColor> color_;
+    bool showInLegend_ = true;
+    VerticalAxis vertAxis_ = VerticalAxis::Left;
+    int updateDepth_ = 0;
+    TChart* chart_ = nullptr;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "ChartRenderer.h"
+#include "TChart.h"
+
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QMenu;
+
+// A widget that shows the chart it owns and repaints when the chart says so. Dragging a
+// rectangle left to right zooms into it; a right-to-left drag or a double click undoes
+// the zoom. Zooming is a view state: the chart's axis ranges are not touched. A right
+// click opens the context menu or calls the right-click handler; hovering near a point
+// shows its time and value.
+class TChartView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TChartView(QWidget* parent = nullptr);
+    ~TChartView() override;
+
+    TChart& Chart() { return chart_; }
+    const TChart& Chart() const { return chart_; }
+
+    void SetContextMenu(QMenu* menu);
+    QMenu* ContextMenu() const;
+    void SetRightClickHandler(std::function<void(QPoint)> handler);
+
+    bool IsZoomed() const { return zoom_.has_value(); }
+    void UndoZoom();
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+signals:
+    // Emitted on every right click, before the menu or handler, with the widget position.
+    void RightClicked(QPoint position);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void ShowPointToolTip(QPoint position, QPoint globalPosition);
+
+    TChart chart_;
+    int observerId_ = 0;
+    QPointer<QMenu> menu_;
+    std::function<void(QPoint)> rightClickHandler_;
+    std::optional<ChartViewRange> zoom_;
+    std::optional<QPoint> dragStart_;
+    QPoint dragNow_;
+};
