@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <csignal>
@@ -133,32 +135,42 @@ TEST(SaveImageFile, ReportsFailureWithoutWritingAnything)
 }
 
 // A disk that fills up half-way through a write: the file size limit makes the
-// kernel refuse the bytes past 4 KiB (EFBIG, with SIGXFSZ ignored). Run in a child
-// process so the limit does not touch the rest of the tests.
-TEST(SaveImageFileDeathTest, FullDiskLeavesNoTruncatedFileAndKeepsTheOldOne)
+// kernel refuse the bytes past 4 KiB (EFBIG, with SIGXFSZ ignored). The writes run
+// in a forked child so the limit does not touch the rest of the tests; the child
+// shares the directory and reports through its exit code whether a write claimed
+// success.
+TEST(SaveImageFile, FullDiskLeavesNoTruncatedFileAndKeepsTheOldOne)
 {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     QTemporaryDir dir;
     const QString fresh = dir.filePath(QStringLiteral("_offset.png"));
     const QString existing = dir.filePath(QStringLiteral("_jitter.png"));
     ASSERT_TRUE(SaveImageFile(Noise(4, 4), existing, ChartImageMetadata()));
     const QByteArray before = ReadWholeFile(existing);
     ASSERT_LT(before.size(), 1024);
+    const QImage big = Noise(200, 200); // far more than 4 KiB of PNG
 
-    const auto writeUnderLimit = [&] {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const QImage big = Noise(200, 200); // far more than 4 KiB of PNG
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            _exit(2);
         const bool freshWritten = SaveImageFile(big, fresh, ChartImageMetadata());
         const bool existingWritten = SaveImageFile(big, existing, ChartImageMetadata());
-        std::_Exit(freshWritten || existingWritten ? 1 : 0);
-    };
-    EXPECT_EXIT(writeUnderLimit(), ::testing::ExitedWithCode(0), "");
+        _exit(freshWritten || existingWritten ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a write past the size limit was reported as success";
 
     EXPECT_FALSE(QFile::exists(fresh));
     EXPECT_EQ(ReadWholeFile(existing), before);
     EXPECT_THAT(FilesIn(dir.path()), ElementsAre("_jitter.png"));
+
+    // Without the limit the same image is written: the limit was what failed it.
+    EXPECT_TRUE(SaveImageFile(big, fresh, ChartImageMetadata()));
 }
 
 // The main window as SaveChartImages sees it, recording the calls it gets.
