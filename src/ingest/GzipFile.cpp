@@ -21,6 +21,8 @@ constexpr unsigned char FlagsReserved = 0xE0;
 // decompression bomb, not a statistics file. Small members get some slack.
 constexpr std::size_t MaxExpansion = 1000;
 constexpr std::size_t MinOutputBound = std::size_t{1} << 20;
+// The trailer's length only sizes the first buffer, and never beyond this.
+constexpr std::size_t MaxFirstGuess = std::size_t{64} << 20;
 
 [[noreturn]] void Fail(int code, const char* message)
 {
@@ -106,7 +108,7 @@ std::size_t DecodeGzipMember(std::string_view data, std::string& buffer)
     if (data.size() >= 4)
         guess = std::max<std::size_t>(guess, ReadLe32(data, data.size() - 4) + std::size_t{1});
     buffer.clear();
-    buffer.resize(std::min(guess, bound));
+    buffer.resize(std::min({guess, bound, MaxFirstGuess}));
 
     Inflater inflater;
     z_stream& z = inflater.stream();

@@ -4,6 +4,7 @@
 #include "StatisticsReadError.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <zip.h>
 
@@ -15,6 +16,8 @@ namespace {
 constexpr std::uint64_t MaxExpansion = 1000;
 constexpr std::uint64_t MinOutputBound = std::uint64_t{1} << 20;
 constexpr std::size_t ReadChunk = std::size_t{1} << 16;
+// Claimed sizes only size the first buffer, and never beyond this; real data grows it.
+constexpr std::uint64_t MaxFirstGuess = std::uint64_t{64} << 20;
 
 struct ZipFileCloser
 {
@@ -28,6 +31,7 @@ ZipArchive::ZipArchive(const QString& fileName)
     // libzip opens what it is given; refuse FIFOs and devices here so nothing blocks.
     if (!IsRegularFile(fileName))
         throw StatisticsReadError("not a regular file");
+    archiveBytes_ = static_cast<std::uint64_t>(QFileInfo(fileName).size());
     int error = 0;
     archive_ = zip_open(QFile::encodeName(fileName).constData(), ZIP_RDONLY, &error);
     if (!archive_)
@@ -67,11 +71,14 @@ std::string ZipArchive::extract(std::int64_t index) const
     // Sizes in the directory may lie; they only set the bound and the first guess, and
     // reading stops at the bound whatever the stream delivers.
     std::uint64_t bound = MaxStatisticsBytes;
+    // An entry's compressed bytes cannot exceed the archive's own size.
+    std::uint64_t compressed = archiveBytes_;
     if (stat.valid & ZIP_STAT_COMP_SIZE)
-        bound = std::min<std::uint64_t>(bound, std::max(MinOutputBound, stat.comp_size * MaxExpansion));
+        compressed = std::min(compressed, stat.comp_size);
+    bound = std::min(bound, std::max(MinOutputBound, compressed * MaxExpansion));
     std::size_t guess = ReadChunk;
     if (stat.valid & ZIP_STAT_SIZE)
-        guess = static_cast<std::size_t>(std::min<std::uint64_t>(stat.size + 1, bound + 1));
+        guess = static_cast<std::size_t>(std::min({stat.size + 1, bound + 1, MaxFirstGuess}));
 
     const std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive_, entry, 0));
     if (!file)

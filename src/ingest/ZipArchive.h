@@ -27,4 +27,5 @@ public:
 
 private:
     zip* archive_ = nullptr;
+    std::uint64_t archiveBytes_ = 0;
 };

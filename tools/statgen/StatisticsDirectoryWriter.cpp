@@ -8,9 +8,7 @@
 #include <fstream>
 #include <stdexcept>
 
-namespace {
-
-std::string Deflated(std::string_view data)
+std::string GzipCompressed(std::string_view data)
 {
     z_stream z{};
     // windowBits 15 + 16: zlib writes the gzip header and trailer itself.
@@ -30,8 +28,6 @@ std::string Deflated(std::string_view data)
     return out;
 }
 
-} // namespace
-
 void WritePlainFile(const std::string& path, std::string_view data)
 {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -43,7 +39,7 @@ void WritePlainFile(const std::string& path, std::string_view data)
 
 void WriteGzipFile(const std::string& path, std::string_view data)
 {
-    WritePlainFile(path, Deflated(data));
+    WritePlainFile(path, GzipCompressed(data));
 }
 
 std::vector<std::string> WriteStatisticsDirectory(const std::string& directory, const StatGenParams& params)

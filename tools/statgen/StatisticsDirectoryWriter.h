@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+// data as one gzip member (no file name, modification time 0).
+std::string GzipCompressed(std::string_view data);
 // Writes data as a gzip file (one member, no file name, modification time 0, so the
 // same data always gives the same bytes). Throws std::runtime_error on failure.
 void WriteGzipFile(const std::string& path, std::string_view data);

@@ -1,0 +1,138 @@
+#include "LoopLineParser.h"
+#include "StatisticsFields.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Split(std::string_view line)
+{
+    std::array<std::string_view, 9> fields;
+    const std::size_t count = SplitLoopFields(line, fields);
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < std::min(count, fields.size()); ++i)
+        out.emplace_back(fields[i]);
+    if (count > fields.size())
+        out.emplace_back("<more>");
+    return out;
+}
+
+using Fields = std::vector<std::string>;
+
+TEST(SplitLoopFields, SeparatorsQuotesAndCommas)
+{
+    const struct
+    {
+        std::string line;
+        Fields expected;
+    } cases[] = {
+        {"", {}},
+        {"   \t ", {}},
+        {"a b", {"a", "b"}},
+        {"  a \t\x01 b  ", {"a", "b"}},
+        {"a,b", {"a", "b"}},
+        {"a , b", {"a", "b"}},
+        {"a,,b", {"a", "", "b"}},
+        {"a,", {"a", ""}},
+        {",a", {"", "a"}},
+        {"\"a b\" c", {"a b", "c"}},
+        {"\"a b\"c", {"a b", "c"}},
+        {"\"unclosed b", {"unclosed b"}},
+        {"caf\xC3\xA9 x", {"caf\xC3\xA9", "x"}},
+        {"1 2 3 4 5 6 7 8 9 10 11", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "<more>"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Split(c.line), c.expected) << c.line;
+}
+
+TEST(ParseStatisticsNumber, AcceptsOnlyWholeFiniteDecimals)
+{
+    const struct
+    {
+        const char* text;
+        bool ok;
+        double value;
+    } cases[] = {
+        {"0.000123", true, 0.000123}, {"-15.2", true, -15.2},   {"+3.5", true, 3.5},
+        {"1e-3", true, 1e-3},         {"2.5E+2", true, 250},     {".5", true, 0.5},
+        {"7", true, 7},               {"", false, 0},            {"0,000123", false, 0},
+        {"1.2.3", false, 0},          {"12abc", false, 0},       {"inf", false, 0},
+        {"nan", false, 0},            {"1e999", false, 0},       {"0x10", false, 0},
+        {"+", false, 0},              {"+-1", false, 0},         {"1 000", false, 0},
+    };
+    for (const auto& c : cases) {
+        double value = -99;
+        EXPECT_EQ(ParseStatisticsNumber(c.text, value), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_DOUBLE_EQ(value, c.value) << c.text;
+        }
+    }
+}
+
+TEST(ParseStatisticsInteger, AcceptsOnly32BitDecimals)
+{
+    const struct
+    {
+        const char* text;
+        bool ok;
+        std::int32_t value;
+    } cases[] = {
+        {"59000", true, 59000}, {"-1", true, -1},  {"+6", true, 6}, {"2147483647", true, 2147483647},
+        {"2147483648", false, 0}, {"6.0", false, 0}, {"", false, 0}, {"1e3", false, 0},
+    };
+    for (const auto& c : cases) {
+        std::int32_t value = -99;
+        EXPECT_EQ(ParseStatisticsInteger(c.text, value), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
+    }
+}
+
+TEST(ParseLoopLine, TheDocumentedExampleLine)
+{
+    LoopRecord r;
+    ASSERT_TRUE(ParseLoopLine("59000 3600.5 0.000123 -15.2 0.000045 0.001 6", 0, r));
+    // 31 May 2020 01:00:00.5 UTC: 59000 - 15018 = 43982, and 3600.5 s into the day.
+    EXPECT_DOUBLE_EQ(r.time, 43982 + 3600.5 / 86400);
+    EXPECT_DOUBLE_EQ(r.offset, 0.123);
+    EXPECT_DOUBLE_EQ(r.frequency, -15.2);
+    EXPECT_DOUBLE_EQ(r.jitter, 0.045);
+    EXPECT_EQ(r.pollExponent, 6);
+
+    // One hour east of Greenwich: the zone offset is -1/24 and the record reads 02:00:00.5.
+    ASSERT_TRUE(ParseLoopLine("59000 3600.5 0.000123 -15.2 0.000045 0.001 6", -1.0 / 24, r));
+    EXPECT_NEAR(r.time, 43982 + 7200.5 / 86400, 1e-9);
+}
+
+TEST(ParseLoopLine, WhichLinesAreRecords)
+{
+    const struct
+    {
+        const char* line;
+        bool ok;
+    } cases[] = {
+        {"59000\t3600.5\t0.000123\t-15.2\t0.000045\t0.001\t6", true},
+        {"59000 3600.5 0.000123 0.000 0.000045 0.000000 6", true}, // after a restart
+        {"59000 3600.5 0.000123 -15.2 0.000045 wander? 10", true},  // field 6 is not read
+        {"59000,3600.5,0.000123,-15.2,0.000045,0.001,6", true},
+        {"59000 3600.5 0.000123 -15.2 0.000045 0.001 6 extra", false},
+        {"59000 3600.5 0.000123 -15.2 0.000045 0.001", false},
+        {"59000 3600.5 0,000123 -15.2 0.000045 0.001 6", false},
+        {"59000.5 3600.5 0.000123 -15.2 0.000045 0.001 6", false},
+        {"59000 3600.5 0.000123 -15.2 0.000045 0.001 6.5", false},
+        {"59000 3600.5 0.000123 -15.2 nan 0.001 6", false},
+        {"59000 3600.5 0.000123 -15.2 0.0000", false}, // a line cut short while written
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        LoopRecord r;
+        EXPECT_EQ(ParseLoopLine(c.line, 0, r), c.ok) << c.line;
+    }
+}
+
+} // namespace
