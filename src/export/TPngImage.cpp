@@ -8,7 +8,6 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstring>
 
@@ -22,7 +21,7 @@ std::int64_t SteadyMilliseconds()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Trimmed the way the metadata rule wants it: blanks and control characters only.
+// A text of nothing but blanks and control characters is not worth a chunk.
 bool IsBlankText(const QString& text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0x20; });
@@ -44,7 +43,7 @@ bool IsGreyRamp(const QList<QRgb>& table)
 void PadPaletteToLargestIndex(const QImage& bitmap, std::vector<QRgb>& palette)
 {
     int largest = 0;
-    for (int y = 0; y < bitmap.height(); ++y) {
+    for (int y = 0; bitmap.width() > 0 && y < bitmap.height(); ++y) {
         const uchar* row = bitmap.constScanLine(y);
         largest = std::max<int>(largest, *std::max_element(row, row + bitmap.width()));
     }
@@ -52,18 +51,45 @@ void PadPaletteToLargestIndex(const QImage& bitmap, std::vector<QRgb>& palette)
         palette.resize(static_cast<std::size_t>(largest) + 1, qRgb(0, 0, 0));
 }
 
+// The text chunks in writing order, with the Latin-1 bytes they point into.
+struct TextChunks
+{
+    std::vector<QByteArray> texts;
+    std::vector<png_text> entries;
+};
+
+TextChunks PrepareTexts(std::initializer_list<std::pair<const char*, const QString*>> keywords)
+{
+    TextChunks chunks;
+    chunks.texts.reserve(keywords.size()); // entries point into these buffers
+    for (const auto& [keyword, text] : keywords) {
+        if (IsBlankText(*text))
+            continue;
+        QByteArray& bytes = chunks.texts.emplace_back(text->toLatin1());
+        png_text entry{};
+        entry.compression = PNG_TEXT_COMPRESSION_NONE;
+        entry.key = const_cast<char*>(keyword);
+        entry.text = bytes.data();
+        entry.text_length = static_cast<std::size_t>(bytes.size());
+        chunks.entries.push_back(entry);
+    }
+    return chunks;
+}
+
+std::vector<png_color> ToPngPalette(const std::vector<QRgb>& palette)
+{
+    std::vector<png_color> colours;
+    for (QRgb entry : palette)
+        colours.push_back({static_cast<png_byte>(qRed(entry)), static_cast<png_byte>(qGreen(entry)),
+                           static_cast<png_byte>(qBlue(entry))});
+    return colours;
+}
+
 } // namespace
 
 TPngImage::TPngImage()
     : m_ticks(SteadyMilliseconds)
 {
-}
-
-const std::uint8_t* TPngImage::Row(std::uint32_t y) const
-{
-    if (y >= m_height || m_pixelRows.empty())
-        return nullptr;
-    return m_pixelRows.data() + static_cast<std::size_t>(y) * m_rowBytes;
 }
 
 void TPngImage::SetFilters(int filters)
@@ -139,34 +165,11 @@ void TPngImage::AssignFromBitmap(const QImage& bitmap)
 
 void TPngImage::SaveToStream(QIODevice& stream)
 {
-    // The texts and the row table are owned here, outside the frame that runs libpng,
-    // so its error longjmp skips nothing that needs destroying.
-    struct TextEntry
-    {
-        const char* keyword;
-        QByteArray text;
-    };
-    std::vector<TextEntry> entries;
-    const std::array<std::pair<const char*, const QString*>, 4> keywords{{
-        {"Author", &Author}, {"Description", &Description}, {"Software", &Software}, {"Title", &Title}}};
-    for (const auto& [keyword, text] : keywords) {
-        if (!IsBlankText(*text))
-            entries.push_back({keyword, text->toLatin1()});
-    }
-    std::vector<png_text> texts(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        texts[i].compression = PNG_TEXT_COMPRESSION_NONE;
-        texts[i].key = const_cast<char*>(entries[i].keyword);
-        texts[i].text = entries[i].text.data();
-        texts[i].text_length = static_cast<std::size_t>(entries[i].text.size());
-    }
-
-    std::vector<png_color> palette(m_palette.size());
-    for (std::size_t i = 0; i < m_palette.size(); ++i) {
-        palette[i] = {static_cast<png_byte>(qRed(m_palette[i])), static_cast<png_byte>(qGreen(m_palette[i])),
-                      static_cast<png_byte>(qBlue(m_palette[i]))};
-    }
-
+    // The texts, palette and row table are owned here, outside the frame that runs
+    // libpng, so its error longjmp skips nothing that needs destroying.
+    const TextChunks texts = PrepareTexts({{"Author", &Author}, {"Description", &Description},
+                                           {"Software", &Software}, {"Title", &Title}});
+    std::vector<png_color> palette = ToPngPalette(m_palette);
     std::vector<png_bytep> rows;
     if (!m_pixelRows.empty()) {
         rows.resize(m_height);
@@ -188,8 +191,8 @@ void TPngImage::SaveToStream(QIODevice& stream)
     job.compressionLevel = m_compressionLevel;
     job.palette = palette.data();
     job.paletteCount = static_cast<int>(palette.size());
-    job.texts = texts.data();
-    job.textCount = static_cast<int>(texts.size());
+    job.texts = const_cast<png_text*>(texts.entries.data());
+    job.textCount = static_cast<int>(texts.entries.size());
     job.rows = rows.empty() ? nullptr : rows.data();
     job.reportRows = static_cast<bool>(m_onProgress);
 

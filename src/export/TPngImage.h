@@ -41,9 +41,6 @@ public:
     int Interlace() const { return m_interlace; }
     int Compression() const { return m_compression; }
     std::uint32_t RowBytes() const { return m_rowBytes; }
-    const std::vector<QRgb>& Palette() const { return m_palette; }
-    // The pixel bytes of one row: RGB triples or one grey level / palette index each.
-    const std::uint8_t* Row(std::uint32_t y) const;
 
     int Filters() const { return m_filters; }
     void SetFilters(int filters);

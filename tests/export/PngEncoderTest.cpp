@@ -313,6 +313,12 @@ TEST(PngEncoder, FailuresThrowAndLeaveExistingFilesAlone)
              png.SetFilters(0x07);
          },
          "filter"},
+        {"single write request above 8193 bytes",
+         [](TPngImage& png) {
+             png.AssignFromBitmap(Pattern(QImage::Format_RGB888, 3, 3));
+             png.Description = QString(9000, QLatin1Char('d'));
+         },
+         "buffer override: needed 9000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
