@@ -1,16 +1,279 @@
 #include "ChartRenderer.h"
 
+#include "ChartLayout.h"
+#include "PolylineDecimator.h"
 #include "TChart.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+constexpr int TickLength = 4;
+constexpr int Gap = 4;
+constexpr int LegendSwatch = 18;
+constexpr int LegendPadding = 6;
+const QColor TextColour(0, 0, 0);
+
+QColor Blend(const QColor& from, const QColor& to, double share)
+{
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * share),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * share),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * share));
+}
+
+// Text turned by the given angle (degrees, counter-clockwise) and centred on a point.
+void DrawTurnedText(QPainter& painter, const QString& text, QPointF centre, int angle)
+{
+    painter.save();
+    painter.translate(centre);
+    painter.rotate(-angle);
+    const QFontMetrics metrics(painter.font());
+    const int width = metrics.horizontalAdvance(text);
+    painter.drawText(QPointF(-width / 2.0, (metrics.ascent() - metrics.descent()) / 2.0), text);
+    painter.restore();
+}
+
+void DrawTitle(QPainter& painter, const TChart& chart, const ChartLayout& layout)
+{
+    if (layout.title.isNull())
+        return;
+    painter.setFont(ChartFonts::Title());
+    painter.setPen(TextColour);
+    const QFontMetrics metrics(painter.font());
+    int y = layout.title.top();
+    for (const QString& line : chart.TitleLines())
+    {
+        const QString shown = metrics.elidedText(line, Qt::ElideRight, layout.title.width());
+        painter.drawText(QRect(layout.title.left(), y, layout.title.width(), metrics.lineSpacing()),
+                         Qt::AlignHCenter | Qt::AlignVCenter, shown);
+        y += metrics.lineSpacing();
+    }
+}
+
+void DrawGrid(QPainter& painter, const ChartLayout& layout, const QColor& gridColour)
+{
+    painter.setPen(QPen(gridColour, 0));
+    const QRect& plot = layout.plot;
+    for (const AxisTick& tick : layout.bottom.ticks)
+    {
+        const int x = int(std::lround(tick.pixel));
+        if (x > plot.left() && x < plot.right())
+            painter.drawLine(x, plot.top() + 1, x, plot.bottom() - 1);
+    }
+    for (const AxisTick& tick : layout.left.ticks)
+    {
+        const int y = int(std::lround(tick.pixel));
+        if (y > plot.top() && y < plot.bottom())
+            painter.drawLine(plot.left() + 1, y, plot.right() - 1, y);
+    }
+}
+
+void DrawVerticalAxis(QPainter& painter, const TChartAxis& axis, const AxisLayout& layout, const ChartLayout& chartLayout,
+                      bool onLeft, const QColor& frameColour)
+{
+    const QRect& plot = chartLayout.plot;
+    const int edge = onLeft ? plot.left() : plot.right();
+    const int direction = onLeft ? -1 : 1;
+    painter.setFont(ChartFonts::Labels());
+    const QFontMetrics metrics(painter.font());
+    int widest = 0;
+    for (const AxisTick& tick : layout.ticks)
+    {
+        const int y = int(std::lround(tick.pixel));
+        painter.setPen(QPen(frameColour, 0));
+        painter.drawLine(edge, y, edge + direction * TickLength, y);
+        const QString text = tick.secondLine.isEmpty() ? tick.label : tick.label + QLatin1Char(' ') + tick.secondLine;
+        const int width = metrics.horizontalAdvance(text);
+        widest = std::max(widest, width);
+        const int x = onLeft ? edge - TickLength - Gap - width : edge + TickLength + Gap;
+        // Labels near the ends are kept inside the chart rather than cut.
+        const double baseline = std::clamp(y + (metrics.ascent() - metrics.descent()) / 2.0,
+                                           double(chartLayout.outer.top() + metrics.ascent()),
+                                           double(chartLayout.outer.bottom() - metrics.descent()));
+        painter.setPen(axis.LabelsFontColor().ToQColor());
+        painter.drawText(QPointF(x, baseline), text);
+    }
+    const QString& caption = axis.Title().Caption();
+    if (caption.isEmpty())
+        return;
+    painter.setFont(ChartFonts::AxisTitle());
+    painter.setPen(axis.Title().FontColor().ToQColor());
+    const QFontMetrics titleMetrics(painter.font());
+    const double offset = TickLength + Gap + widest + Gap + titleMetrics.height() / 2.0;
+    const QString shown = titleMetrics.elidedText(caption, Qt::ElideRight, plot.height());
+    DrawTurnedText(painter, shown, QPointF(edge + direction * offset, plot.center().y()), axis.Title().Angle());
+}
+
+void DrawBottomAxis(QPainter& painter, const TChartAxis& axis, const ChartLayout& layout, const QColor& frameColour)
+{
+    const QRect& plot = layout.plot;
+    painter.setFont(ChartFonts::Labels());
+    const QFontMetrics metrics(painter.font());
+    int lines = 1;
+    for (const AxisTick& tick : layout.bottom.ticks)
+    {
+        const int x = int(std::lround(tick.pixel));
+        painter.setPen(QPen(frameColour, 0));
+        painter.drawLine(x, plot.bottom(), x, plot.bottom() + TickLength);
+        painter.setPen(axis.LabelsFontColor().ToQColor());
+        int y = plot.bottom() + TickLength + 2;
+        for (const QString& text : {tick.label, tick.secondLine})
+        {
+            if (text.isEmpty())
+                continue;
+            const int width = metrics.horizontalAdvance(text);
+            // Labels at the ends are pushed inside the chart rather than cut.
+            const int left = std::clamp(x - width / 2, layout.outer.left(), std::max(layout.outer.left(), layout.outer.right() - width));
+            painter.drawText(QPoint(left, y + metrics.ascent()), text);
+            y += metrics.height();
+        }
+        lines = std::max(lines, tick.secondLine.isEmpty() ? 1 : 2);
+    }
+    const QString& caption = axis.Title().Caption();
+    if (caption.isEmpty())
+        return;
+    painter.setFont(ChartFonts::AxisTitle());
+    painter.setPen(axis.Title().FontColor().ToQColor());
+    const QFontMetrics titleMetrics(painter.font());
+    const int y = plot.bottom() + TickLength + 2 + lines * metrics.height() + Gap;
+    const QString shown = titleMetrics.elidedText(caption, Qt::ElideRight, layout.inner.width());
+    painter.drawText(QRect(layout.inner.left(), y, layout.inner.width(), titleMetrics.height()), Qt::AlignHCenter | Qt::AlignTop,
+                     shown);
+}
+
+// One series: the points in view (and one on each side, so lines run to the frame),
+// mapped to pixels, thinned per pixel column and drawn as one polyline per unbroken run.
+void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& vertical, const ChartLayout& layout)
+{
+    const std::size_t count = series.PointCount();
+    if (count == 0)
+        return;
+    const std::vector<double>& xs = series.XValues.Values();
+    const std::vector<double>& ys = series.YValues.Values();
+    const AxisScale& horizontal = layout.bottom.scale;
+    std::size_t begin = 0;
+    std::size_t end = count;
+    if (!horizontal.logarithmic)
+    {
+        begin = std::size_t(std::lower_bound(xs.begin(), xs.end(), horizontal.minimum) - xs.begin());
+        end = std::size_t(std::upper_bound(xs.begin(), xs.end(), horizontal.maximum) - xs.begin());
+        begin = begin > 0 ? begin - 1 : 0;
+        end = std::min(count, end + 1);
+    }
+    const double left = layout.PlotLeft();
+    const double right = layout.PlotRight();
+    const double bottom = layout.PlotBottom();
+    const double top = layout.PlotTop();
+
+    const QColor colour = series.SeriesColor().ToQColor();
+    // Sparse lines look best smoothed; dense ones stay crisp and quick without it.
+    const bool dense = end - begin > std::size_t(2 * layout.plot.width());
+    painter.setRenderHint(QPainter::Antialiasing, !dense);
+    painter.setPen(QPen(colour, dense ? 1.0 : 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+
+    PolylineDecimator decimator;
+    auto flush = [&] {
+        const std::vector<QPointF> line = decimator.Take();
+        if (line.size() == 1)
+        {
+            // A lone point still shows, as a dot.
+            painter.setBrush(colour);
+            painter.drawEllipse(line.front(), 1.5, 1.5);
+            painter.setBrush(Qt::NoBrush);
+        }
+        else if (line.size() > 1)
+            painter.drawPolyline(line.data(), int(line.size()));
+    };
+    for (std::size_t i = begin; i < end; ++i)
+    {
+        if (!std::isfinite(xs[i]) || !std::isfinite(ys[i]))
+        {
+            flush();  // a value that cannot be placed breaks the line
+            continue;
+        }
+        decimator.Add(QPointF(horizontal.ToPixel(xs[i], left, right), vertical.ToPixel(ys[i], bottom, top)));
+    }
+    flush();
+}
+
+void DrawLegend(QPainter& painter, const ChartLayout& layout, const QColor& background, const QColor& frameColour)
+{
+    if (layout.legendEntries.empty())
+        return;
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(frameColour, 0));
+    painter.setBrush(Blend(background, QColor(255, 255, 255), 0.35));
+    painter.drawRect(layout.legend.adjusted(0, 0, -1, -1));
+    painter.setBrush(Qt::NoBrush);
+    painter.setFont(ChartFonts::Legend());
+    const QFontMetrics metrics(painter.font());
+    const int lineHeight = metrics.lineSpacing() + 2;
+    const int textLeft = layout.legend.left() + LegendPadding + LegendSwatch + Gap;
+    const int textWidth = layout.legend.left() + layout.legend.width() - LegendPadding - textLeft;
+    int y = layout.legend.top() + LegendPadding;
+    for (std::size_t i = 0; i < layout.legendEntries.size(); ++i)
+    {
+        const LegendEntry& entry = layout.legendEntries[i];
+        const int middle = y + lineHeight / 2;
+        painter.setPen(QPen(entry.color.ToQColor(), 2));
+        painter.drawLine(layout.legend.left() + LegendPadding, middle, layout.legend.left() + LegendPadding + LegendSwatch, middle);
+        painter.setPen(entry.textColor.ToQColor());
+        QString text = metrics.elidedText(entry.text, Qt::ElideRight, textWidth);
+        if (layout.legendTruncated && i + 1 == layout.legendEntries.size())
+            text = QStringLiteral("…");
+        painter.drawText(QRect(textLeft, y, textWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
+        y += lineHeight;
+    }
+}
+}  // namespace
 
 void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle)
 {
     DrawTo(chart, painter, rectangle, std::nullopt);
 }
 
-void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle,
-            const std::optional<ChartViewRange>&)
+void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle, const std::optional<ChartViewRange>& view)
 {
-    painter.fillRect(rectangle, chart.Color().ToQColor());
+    if (rectangle.isEmpty())
+        return;
+    painter.save();
+    painter.setClipRect(rectangle);
+    const QColor background = chart.Color().ToQColor();
+    painter.fillRect(rectangle, background);
+    const QColor gridColour = Blend(background, TextColour, 0.13);
+    const QColor frameColour = Blend(background, TextColour, 0.5);
+
+    const ChartLayout layout = LayoutChart(chart, rectangle, view);
+    DrawTitle(painter, chart, layout);
+    if (layout.HasPlot())
+    {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        DrawGrid(painter, layout, gridColour);
+
+        painter.save();
+        // One pixel of slack so that a line lying on the frame (a value at an axis end) shows.
+        painter.setClipRect(layout.plot.adjusted(0, 0, 1, 1).intersected(rectangle));
+        for (std::size_t i = 0; i < chart.SeriesCount(); ++i)
+        {
+            const TChartSeries& series = chart.Series(i);
+            DrawSeries(painter, series, series.VertAxis() == VerticalAxis::Left ? layout.left.scale : layout.right.scale,
+                       layout);
+        }
+        painter.restore();
+
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(frameColour, 0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(layout.plot.adjusted(0, 0, -1, -1));
+        DrawVerticalAxis(painter, chart.LeftAxis(), layout.left, layout, true, frameColour);
+        if (layout.right.visible)
+            DrawVerticalAxis(painter, chart.RightAxis(), layout.right, layout, false, frameColour);
+        DrawBottomAxis(painter, chart.BottomAxis(), layout, frameColour);
+    }
+    DrawLegend(painter, layout, background, frameColour);
+    painter.restore();
 }

@@ -1,0 +1,151 @@
+#include "ValueFormat.h"
+
+#include <QDate>
+
+#include <cmath>
+#include <cstdint>
+
+namespace
+{
+struct NumberPattern
+{
+    bool grouped = false;
+    int minimumDecimals = 0;
+    int maximumDecimals = 0;
+};
+
+NumberPattern ParsePattern(const QString& pattern)
+{
+    NumberPattern parsed;
+    const qsizetype point = pattern.indexOf(QLatin1Char('.'));
+    const QString integerPart = point < 0 ? pattern : pattern.left(point);
+    parsed.grouped = integerPart.contains(QLatin1Char(','));
+    if (point >= 0)
+        for (qsizetype i = point + 1; i < pattern.size(); ++i)
+        {
+            const QChar c = pattern[i];
+            if (c == QLatin1Char('0'))
+            {
+                ++parsed.minimumDecimals;
+                ++parsed.maximumDecimals;
+            }
+            else if (c == QLatin1Char('#'))
+                ++parsed.maximumDecimals;
+            else
+                break;
+        }
+    return parsed;
+}
+
+QString GroupDigits(const QString& digits, const QString& separator)
+{
+    QString grouped;
+    const qsizetype n = digits.size();
+    for (qsizetype i = 0; i < n; ++i)
+    {
+        if (i > 0 && (n - i) % 3 == 0)
+            grouped += separator;
+        grouped += digits[i];
+    }
+    return grouped;
+}
+}  // namespace
+
+int MaximumDecimals(const QString& pattern)
+{
+    return ParsePattern(pattern).maximumDecimals;
+}
+
+QString FormatAxisValue(double value, const QString& pattern, const QLocale& locale)
+{
+    if (!std::isfinite(value))
+        return QString();
+    const NumberPattern parsed = ParsePattern(pattern);
+    QString text = QString::number(std::fabs(value), 'f', parsed.maximumDecimals);
+    QString integerDigits = text;
+    QString decimals;
+    if (const qsizetype point = text.indexOf(QLatin1Char('.')); point >= 0)
+    {
+        integerDigits = text.left(point);
+        decimals = text.mid(point + 1);
+    }
+    while (decimals.size() > parsed.minimumDecimals && decimals.endsWith(QLatin1Char('0')))
+        decimals.chop(1);
+    const bool isZero = integerDigits.count(QLatin1Char('0')) == integerDigits.size() &&
+                        decimals.count(QLatin1Char('0')) == decimals.size();
+
+    QString result;
+    if (value < 0 && !isZero)  // no "-0" for values that round to zero
+        result += locale.negativeSign();
+    result += parsed.grouped ? GroupDigits(integerDigits, locale.groupSeparator()) : integerDigits;
+    if (!decimals.isEmpty())
+        result += locale.decimalPoint() + decimals;
+    return result;
+}
+
+QString FormatDateTime(double dayNumber, const QString& pattern, const QLocale& locale)
+{
+    // Day -693593 is 0001-01-01 and 2958465 is 9999-12-31.
+    if (!std::isfinite(dayNumber) || dayNumber < -693593.0 || dayNumber >= 2958466.0)
+        return QString();
+    const auto totalSeconds = static_cast<std::int64_t>(std::llround(dayNumber * 86400.0));
+    std::int64_t days = totalSeconds / 86400;
+    std::int64_t seconds = totalSeconds % 86400;
+    if (seconds < 0)
+    {
+        seconds += 86400;
+        --days;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(days);
+    const int hour = int(seconds / 3600);
+    const int minute = int(seconds / 60 % 60);
+    const int second = int(seconds % 60);
+
+    auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    QString result;
+    for (qsizetype i = 0; i < pattern.size();)
+    {
+        const QStringView rest = QStringView(pattern).mid(i);
+        if (rest.startsWith(u"yyyy"))
+        {
+            result += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+            i += 4;
+        }
+        else if (rest.startsWith(u"mmm"))
+        {
+            result += locale.monthName(date.month(), QLocale::ShortFormat);
+            i += 3;
+        }
+        else if (rest.startsWith(u"mm"))
+        {
+            result += two(date.month());
+            i += 2;
+        }
+        else if (rest.startsWith(u"dd"))
+        {
+            result += two(date.day());
+            i += 2;
+        }
+        else if (rest.startsWith(u"hh"))
+        {
+            result += two(hour);
+            i += 2;
+        }
+        else if (rest.startsWith(u"nn"))
+        {
+            result += two(minute);
+            i += 2;
+        }
+        else if (rest.startsWith(u"ss"))
+        {
+            result += two(second);
+            i += 2;
+        }
+        else
+        {
+            result += pattern[i];
+            ++i;
+        }
+    }
+    return result;
+}

@@ -1,0 +1,37 @@
+#include "ChartRenderer.h"
+#include "SampleCharts.h"
+#include "TChart.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+// Not a check: writes sample images to look at after a change to the renderer.
+// Run with --gtest_also_run_disabled_tests.
+TEST(ChartSamples, DISABLED_WriteSamplePngs)
+{
+    const QString directory = QStringLiteral("/tmp/chart-samples");
+    QDir().mkpath(directory);
+    const std::pair<const char*, std::function<void(TChart&)>> samples[] = {
+        {"histogram-linear", SampleCharts::MakeHistogram},
+        {"offsets-hour", SampleCharts::MakeHourOfOffsets},
+        {"offsets-week", SampleCharts::MakeWeekOfOffsets},
+        {"poll-logarithmic", SampleCharts::MakePollIntervals},
+        {"jitter-two-axes", SampleCharts::MakeJitter},
+        {"offset-time-of-day", SampleCharts::MakeOffsetVsTimeOfDay},
+    };
+    for (const auto& [name, make] : samples)
+    {
+        TChart chart;
+        make(chart);
+        QImage image(1000, 500, QImage::Format_RGB32);
+        QPainter painter(&image);
+        DrawTo(chart, painter, image.rect());
+        painter.end();
+        EXPECT_TRUE(image.save(directory + QStringLiteral("/%1.png").arg(QLatin1String(name))));
+    }
+}
