@@ -1,0 +1,468 @@
+// The main window, driven as a user would drive it: started on a command line, pages
+// switched, keys pressed, spinners clicked, files dropped, settings kept between runs.
+#include "TFormTallimer.h"
+
+#include <QMenu>
+
+#include "TChartView.h"
+
+#include "TRegistryBoolean.h"
+#include "TkstCheckBox.h"
+#include "TkstComboBox.h"
+#include "TkstLabeledEdit.h"
+#include "TkstUpDown.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+namespace {
+
+// The window with its two questions to the user answered by the test.
+class TestForm : public TFormTallimer
+{
+public:
+    using TFormTallimer::TFormTallimer;
+
+    QStringList FilesToChoose;
+    int DialogCount = 0;
+    QStringList Messages;
+
+protected:
+    QStringList AskForStatisticsFiles() override
+    {
+        ++DialogCount;
+        return FilesToChoose;
+    }
+    void ShowMessage(const QString& text) override { Messages.append(text); }
+};
+
+// Loop records every 64 s from 00:00 UTC of MJD 60000 (2023-02-25), the last at
+// `lastSecond`; offsets of a few microseconds.
+QByteArray LoopText(int lastSecond = 43200)
+{
+    QByteArray text;
+    for (int second = lastSecond - 64 * 40; second <= lastSecond; second += 64)
+        text += QByteArray("60000 ") + QByteArray::number(second) + ".000 0.000012 -12.345 0.000050 0.001 6\n";
+    return text;
+}
+
+QByteArray PeerText()
+{
+    QByteArray text;
+    for (int second = 0; second <= 43200; second += 1024) {
+        text += QByteArray("60000 ") + QByteArray::number(second) + ".5 192.168.0.5 9614 0.0012 0.0300 0.0020 0.0004\n";
+        text += QByteArray("60000 ") + QByteArray::number(second) + ".7 203.0.113.9 9414 -0.0031 0.0420 0.0051 0.0009\n";
+    }
+    return text;
+}
+
+class FormTallimerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(config_.isValid());
+        ASSERT_TRUE(data_.isValid());
+        qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
+        UseZone("UTC");
+        QLocale::setDefault(QLocale::c());
+        oldCurrent_ = QDir::currentPath();
+    }
+
+    void TearDown() override
+    {
+        QDir::setCurrent(oldCurrent_);
+        UseZone("UTC");
+    }
+
+    static void UseZone(const char* zone)
+    {
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+
+    QString Write(const QString& name, const QByteArray& content)
+    {
+        const QString path = data_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    }
+
+    void WriteDay()
+    {
+        Write(QStringLiteral("loopstats.20230225"), LoopText());
+        Write(QStringLiteral("peerstats.20230225"), PeerText());
+    }
+
+    // Shows a window on the command line and waits for its start-up load.
+    std::unique_ptr<TestForm> Start(const QStringList& arguments, const QStringList& dialogAnswer = {})
+    {
+        auto form = std::make_unique<TestForm>(arguments);
+        form->FilesToChoose = dialogAnswer;
+        QSignalSpy loaded(form.get(), &TFormTallimer::StartupLoadFinished);
+        form->show();
+        EXPECT_TRUE(loaded.wait(5000));
+        return form;
+    }
+
+    static void StoreBoolean(const char* name, bool value)
+    {
+        TRegistryBoolean setting(QLatin1String(name), !value);
+        setting.Value = value;
+        setting.Save();
+    }
+
+    QTemporaryDir config_;
+    QTemporaryDir data_;
+    QString oldCurrent_;
+};
+
+// --- Start-up ---------------------------------------------------------------------
+
+TEST_F(FormTallimerTest, NoArgumentReadsTheCurrentDirectory)
+{
+    WriteDay();
+    QDir::setCurrent(data_.path());
+    auto form = Start({});
+    EXPECT_EQ(form->DialogCount, 0);
+    EXPECT_EQ(form->Statistics().LoopFilesRead.size(), 1);
+    EXPECT_EQ(form->Statistics().PeerFilesRead.size(), 1);
+    EXPECT_TRUE(form->windowTitle().startsWith("Tallimer V1.0.0.0 - ")) << qPrintable(form->windowTitle());
+    EXPECT_TRUE(form->windowTitle().endsWith("up to: 2023-Feb-25 12:00 UTC")) << qPrintable(form->windowTitle());
+    EXPECT_TRUE(form->PanelReadingData->isHidden());
+}
+
+TEST_F(FormTallimerTest, EmptyDirectoryOffersTheOpenFileDialog)
+{
+    QDir::setCurrent(data_.path());
+    auto cancelled = Start({});
+    EXPECT_EQ(cancelled->DialogCount, 1);
+    EXPECT_EQ(cancelled->windowTitle(), "Tallimer");
+    EXPECT_EQ(cancelled->Statistics().Loop.DataSetCount, 0);
+    cancelled.reset();
+
+    // Files chosen in the dialog are read, the peer files among them as well.
+    WriteDay();
+    auto chosen = Start({ data_.filePath("nothing-here") },
+                        { data_.filePath("loopstats.20230225"), data_.filePath("peerstats.20230225") });
+    EXPECT_EQ(chosen->DialogCount, 1);
+    EXPECT_EQ(chosen->Statistics().Loop.DataSetCount, 1);
+    EXPECT_EQ(chosen->Statistics().PeerFilesRead.size(), 1);
+    EXPECT_TRUE(chosen->windowTitle().startsWith("Tallimer V")) << qPrintable(chosen->windowTitle());
+}
+
+TEST_F(FormTallimerTest, OneFileGivesTheSingleFileCaption)
+{
+    const QString loop = Write(QStringLiteral("loopstats.20230225"), LoopText());
+    auto form = Start({ loop });
+    EXPECT_EQ(form->DialogCount, 0);
+    EXPECT_EQ(form->windowTitle(), "Tallimer:  " + loop + "  up to: 2023-Feb-25 12:00 UTC");
+}
+
+TEST_F(FormTallimerTest, DashOptionSetsPeerDaysInALongerCommandLine)
+{
+    WriteDay();
+    auto listed = Start({ "-3", data_.path() });
+    EXPECT_EQ(listed->PeerDays(), 3);
+    EXPECT_EQ(listed->DialogCount, 0);
+    EXPECT_EQ(listed->Statistics().LoopFilesRead.size(), 1);
+    listed.reset();
+
+    // Alone, "-3" is a path that names nothing.
+    QDir::setCurrent(data_.path());
+    auto alone = Start({ "-3" });
+    EXPECT_EQ(alone->PeerDays(), 0);
+    EXPECT_EQ(alone->DialogCount, 1);
+}
+
+struct FirstPageCase
+{
+    bool PeerstatsFirst;
+    bool JitterFirst;
+    bool WithPeers;
+    const char* OuterPage;
+    const char* InnerPage;
+    bool LanVisible;
+};
+
+class FirstPageTest : public FormTallimerTest, public ::testing::WithParamInterface<FirstPageCase>
+{
+};
+
+TEST_P(FirstPageTest, FollowsTheTwoCheckBoxes)
+{
+    const FirstPageCase& c = GetParam();
+    StoreBoolean("PeerstatsFirst", c.PeerstatsFirst);
+    StoreBoolean("JitterFirst", c.JitterFirst);
+    Write(QStringLiteral("loopstats.20230225"), LoopText());
+    if (c.WithPeers)
+        Write(QStringLiteral("peerstats.20230225"), PeerText());
+    auto form = Start({ data_.path() });
+    EXPECT_EQ(form->PageControlGraph->currentWidget()->objectName(), c.OuterPage);
+    const QTabWidget* inner = form->PageControlGraph->currentWidget() == form->TabSheetPeerstatsSummary
+        ? form->PageControlPeerstatsChart
+        : form->PageControlLoopstatsChart;
+    EXPECT_EQ(inner->currentWidget()->objectName(), c.InnerPage);
+    EXPECT_EQ(!form->CheckBoxPeerstatsLAN->isHidden(), c.LanVisible);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, FirstPageTest,
+    ::testing::Values(
+        FirstPageCase{ false, false, true, "TabSheetLoopstatsSummary", "TabSheetOffset", false },
+        FirstPageCase{ false, true, true, "TabSheetLoopstatsSummary", "TabSheetJitter", false },
+        FirstPageCase{ true, true, true, "TabSheetPeerstatsSummary", "TabSheetPeerTable", true },
+        // No peer to show: the loop pages after all.
+        FirstPageCase{ true, false, false, "TabSheetLoopstatsSummary", "TabSheetOffset", false }));
+
+// --- Pages and the bottom bar -------------------------------------------------------
+
+struct VisibilityCase
+{
+    const char* OuterPage;
+    const char* LoopPage;
+    bool Offset;
+    bool Jitter;
+    bool Clip;
+    bool IgnoreGaps;
+    bool Lan;
+};
+
+TEST_F(FormTallimerTest, SwitchingPagesShowsTheControlsOfThePageOnView)
+{
+    WriteDay();
+    auto form = Start({ data_.path() });
+    const VisibilityCase cases[] = {
+        { "TabSheetLoopstatsSummary", "TabSheetOffset", true, false, true, true, false },
+        { "TabSheetLoopstatsSummary", "TabSheetOffsetVsTOD", false, false, true, true, false },
+        { "TabSheetLoopstatsSummary", "TabSheetJitter", false, true, false, true, false },
+        { "TabSheetLoopstatsSummary", "TabSheetAbsFrequency", false, false, false, true, false },
+        { "TabSheetPeerstatsSummary", "TabSheetAbsFrequency", false, false, false, false, true },
+        { "TabSheetPeerstatsSummary", "TabSheetOffset", false, false, false, false, true },
+        // Back to the loop pages while "Offset vs. date" is current there.
+        { "TabSheetLoopstatsSummary", "TabSheetOffset", true, false, true, true, false },
+        { "TabSheetPeerstatsSummary", "TabSheetJitter", false, false, false, false, true },
+        { "TabSheetLoopstatsSummary", "TabSheetJitter", false, true, false, true, false },
+        { "TabSheetSetup", "TabSheetOffset", false, false, false, false, false },
+    };
+    for (const VisibilityCase& c : cases) {
+        SCOPED_TRACE(std::string(c.OuterPage) + " / " + c.LoopPage);
+        auto* loopPage = form->findChild<QWidget*>(c.LoopPage);
+        auto* outerPage = form->findChild<QWidget*>(c.OuterPage);
+        ASSERT_TRUE(loopPage && outerPage);
+        // Changing the inner page while it is out of view shows nothing of it.
+        if (outerPage == form->TabSheetLoopstatsSummary) {
+            form->PageControlGraph->setCurrentWidget(outerPage);
+            form->PageControlLoopstatsChart->setCurrentWidget(loopPage);
+        } else {
+            form->PageControlLoopstatsChart->setCurrentWidget(loopPage);
+            form->PageControlGraph->setCurrentWidget(outerPage);
+        }
+        EXPECT_EQ(!form->UpDownPlotHours->isHidden(), c.Offset);
+        EXPECT_EQ(!form->LabelPlotHours->isHidden(), c.Offset);
+        EXPECT_EQ(!form->LabelSuggestHistogram->isHidden(), c.Offset);
+        EXPECT_EQ(!form->CheckBoxExponentialAverage->isHidden(), c.Jitter);
+        EXPECT_EQ(!form->UpDownHoursToAverage->isHidden(), c.Jitter);
+        EXPECT_EQ(!form->LabelHoursToAverage->isHidden(), c.Jitter);
+        EXPECT_EQ(!form->CheckBoxClipOffsets->isHidden(), c.Clip);
+        EXPECT_EQ(!form->CheckBoxIgnoreDataGaps->isHidden(), c.IgnoreGaps);
+        EXPECT_EQ(!form->CheckBoxPeerstatsLAN->isHidden(), c.Lan);
+        for (QWidget* always : std::initializer_list<QWidget*>{
+                 form->LabelFilesHint, form->CheckBoxWhitePlotBackground, form->CheckBoxLocalTime,
+                 form->CheckBoxJitterFirst, form->CheckBoxPeerstatsFirst, form->LabelAutoUpdate,
+                 form->ComboBoxAutoUpdate, form->CheckBoxSaveWithDatePrefix, form->ButtonSave,
+                 form->ButtonClose })
+            EXPECT_FALSE(always->isHidden()) << qPrintable(always->objectName());
+    }
+}
+
+TEST_F(FormTallimerTest, ReloadTriggersAndTheirCount)
+{
+    WriteDay();
+    auto form = Start({ data_.path() });
+    QSignalSpy reloads(form.get(), &TFormTallimer::Reloaded);
+
+    // F5 on release, from any control, whatever modifiers are held.
+    QWidget* targets[] = { form->ComboBoxAutoUpdate, form->UpDownPlotHours, form->ChartOffsets, form.get() };
+    const Qt::KeyboardModifiers modifiers[] = { Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
+                                                Qt::AltModifier };
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyPress(targets[i], Qt::Key_F5, modifiers[i]);
+        EXPECT_EQ(reloads.count(), i) << "no reload on key press";
+        QTest::keyRelease(targets[i], Qt::Key_F5, modifiers[i]);
+        EXPECT_EQ(reloads.count(), i + 1);
+    }
+    QTest::keyRelease(form->ComboBoxAutoUpdate, Qt::Key_F4);
+    EXPECT_EQ(reloads.count(), 4);
+
+    // The three boxes of the local-time handler.
+    form->CheckBoxLocalTime->click();
+    form->CheckBoxIgnoreDataGaps->click();
+    form->CheckBoxClipOffsets->click();
+    EXPECT_EQ(reloads.count(), 7);
+
+    // Leaving Setup reloads, changed threshold or not.
+    form->PageControlGraph->setCurrentWidget(form->TabSheetSetup);
+    EXPECT_EQ(reloads.count(), 7);
+    form->PageControlGraph->setCurrentWidget(form->TabSheetPeerstatsSummary);
+    EXPECT_EQ(reloads.count(), 8);
+}
+
+TEST_F(FormTallimerTest, BurstOfSpinnerClicksGivesOneRebuild)
+{
+    WriteDay();
+    auto form = Start({ data_.path() });
+    QSignalSpy rebuilds(form.get(), &TFormTallimer::LoopChartsRebuilt);
+    for (int i = 0; i < 5; ++i)
+        form->UpDownPlotHours->stepUp();
+    EXPECT_EQ(rebuilds.count(), 0);
+    QTest::qWait(200);
+    EXPECT_EQ(rebuilds.count(), 1);
+    EXPECT_EQ(form->UpDownPlotHours->value(), 17);
+
+    // A later click arms the timer again.
+    form->UpDownHoursToAverage->stepDown();
+    QTest::qWait(200);
+    EXPECT_EQ(rebuilds.count(), 2);
+}
+
+TEST_F(FormTallimerTest, AutoUpdateChoices)
+{
+    WriteDay();
+    auto form = Start({ data_.path() });
+    auto choose = [&](int index) {
+        form->ComboBoxAutoUpdate->setCurrentIndex(index);
+        emit form->ComboBoxAutoUpdate->activated(index);
+    };
+    EXPECT_FALSE(form->TimerAutoUpdate.isActive());
+
+    choose(3);  // "15 minutes"
+    ASSERT_TRUE(form->TimerAutoUpdate.isActive());
+    EXPECT_EQ(form->TimerAutoUpdate.interval(), 15 * 60000);
+    QTest::qWait(300);
+    const int remaining = form->TimerAutoUpdate.remainingTime();
+    choose(3);  // the same again: the count goes on
+    EXPECT_LE(form->TimerAutoUpdate.remainingTime(), remaining);
+    EXPECT_LT(form->TimerAutoUpdate.remainingTime(), 15 * 60000 - 200);
+
+    choose(0);  // " (none)"
+    EXPECT_FALSE(form->TimerAutoUpdate.isActive());
+
+    // Each tick reloads.
+    QSignalSpy reloads(form.get(), &TFormTallimer::Reloaded);
+    choose(1);
+    form->TimerAutoUpdate.setInterval(20);
+    EXPECT_TRUE(reloads.wait(2000));
+}
+
+TEST_F(FormTallimerTest, DroppedFilesAreRead)
+{
+    auto form = Start({ data_.filePath("absent") });
+    WriteDay();
+    QMimeData mime;
+    mime.setUrls({ QUrl::fromLocalFile(data_.filePath("loopstats.20230225")),
+                   QUrl::fromLocalFile(data_.filePath("peerstats.20230225")) });
+    QSignalSpy loopRebuilds(form.get(), &TFormTallimer::LoopChartsRebuilt);
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &drop);
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(loopRebuilds.count(), 1);
+    EXPECT_EQ(form->Statistics().Loop.DataSetCount, 1);
+    EXPECT_EQ(form->Statistics().PeerFilesRead.size(), 1);
+    EXPECT_TRUE(form->windowTitle().startsWith("Tallimer V")) << qPrintable(form->windowTitle());
+}
+
+// --- Time base ----------------------------------------------------------------------
+
+TEST_F(FormTallimerTest, LocalTimeFiveHoursWest)
+{
+    const QString loop = Write(QStringLiteral("loopstats.20230225"), LoopText(43200));
+    UseZone("XST5");
+    auto form = Start({ loop });
+    EXPECT_EQ(form->ZoneLabel(), "UTC");
+    form->CheckBoxLocalTime->click();
+    EXPECT_DOUBLE_EQ(form->ZoneOffset(), 300 / 1440.0);
+    EXPECT_EQ(form->ZoneLabel(), "Local Time");
+    EXPECT_EQ(form->windowTitle(), "Tallimer:  " + loop + "  up to: 2023-Feb-25 07:00 Local Time");
+    form->CheckBoxLocalTime->click();
+    EXPECT_EQ(form->windowTitle(), "Tallimer:  " + loop + "  up to: 2023-Feb-25 12:00 UTC");
+}
+
+TEST_F(FormTallimerTest, LocalTimeInADaylightSavingZone)
+{
+    const QString loop = Write(QStringLiteral("loopstats.20230225"), LoopText(43200));
+    UseZone("America/New_York");
+    StoreBoolean("LocalTime", true);
+    auto form = Start({ loop });
+    // Whichever of the two times is in force today.
+    const bool summer = QTimeZone::systemTimeZone().isDaylightTime(QDateTime::currentDateTimeUtc());
+    EXPECT_EQ(form->ZoneLabel(), summer ? "Eastern Daylight Time" : "Eastern Standard Time");
+    EXPECT_DOUBLE_EQ(form->ZoneOffset(), (summer ? 240 : 300) / 1440.0);
+    EXPECT_EQ(form->windowTitle(), "Tallimer:  " + loop + "  up to: 2023-Feb-25 " + (summer ? "08:00 " : "07:00 ")
+                                       + form->ZoneLabel());
+}
+
+// --- Settings -----------------------------------------------------------------------
+
+TEST_F(FormTallimerTest, SettingsSurviveTwoWindowLifetimes)
+{
+    {
+        auto form = Start({ data_.filePath("absent") });
+        for (TkstCheckBox* box : { form->CheckBoxWhitePlotBackground, form->CheckBoxJitterFirst,
+                                   form->CheckBoxIgnoreDataGaps, form->CheckBoxSaveWithDatePrefix,
+                                   form->CheckBoxExponentialAverage, form->CheckBoxPeerstatsLAN })
+            box->setChecked(true);
+        form->CheckBoxClipOffsets->setChecked(false);
+        form->CheckBoxAbbreviateDirectoryName->setChecked(false);
+        form->UpDownPlotHours->setValue(48);
+        form->UpDownHoursToAverage->setValue(3);
+        form->LabeledEditMaxPeerDelay->setText("50");
+        // Chosen in the list, the focus still there when the window goes.
+        form->ComboBoxAutoUpdate->setCurrentIndex(2);
+        emit form->ComboBoxAutoUpdate->activated(2);
+        form->resize(1010, 600);
+        form->close();
+    }
+    auto form = Start({ data_.filePath("absent") });
+    for (TkstCheckBox* box : { form->CheckBoxWhitePlotBackground, form->CheckBoxJitterFirst,
+                               form->CheckBoxIgnoreDataGaps, form->CheckBoxSaveWithDatePrefix,
+                               form->CheckBoxExponentialAverage, form->CheckBoxPeerstatsLAN })
+        EXPECT_TRUE(box->isChecked()) << qPrintable(box->objectName());
+    EXPECT_FALSE(form->CheckBoxClipOffsets->isChecked());
+    EXPECT_FALSE(form->CheckBoxAbbreviateDirectoryName->isChecked());
+    EXPECT_FALSE(form->CheckBoxLocalTime->isChecked());
+    EXPECT_EQ(form->UpDownPlotHours->value(), 48);
+    EXPECT_EQ(form->UpDownHoursToAverage->value(), 3);
+    EXPECT_EQ(form->LabeledEditMaxPeerDelay->text(), "50");
+    EXPECT_EQ(form->LabeledEditMaxPeerOffset->text(), "0");
+    EXPECT_EQ(form->ComboBoxAutoUpdate->currentIndex(), 2);
+    // The restored choice is in effect.
+    EXPECT_TRUE(form->TimerAutoUpdate.isActive());
+    EXPECT_EQ(form->TimerAutoUpdate.interval(), 5 * 60000);
+    EXPECT_EQ(form->size(), QSize(1010, 600));
+}
+
+} // namespace
