@@ -33,7 +33,11 @@ public:
     void SetRightClickHandler(std::function<void(QPoint)> handler);
 
     bool IsZoomed() const { return zoom_.has_value(); }
+    const std::optional<ChartViewRange>& Zoom() const { return zoom_; }
     void UndoZoom();
+    // The text the tooltip shows for the point nearest to a widget position; empty when
+    // no point is near enough.
+    QString PointTextAt(QPoint position) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -49,9 +53,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
+    void OpenContextMenu(QPoint position);
+    void ZoomTo(const QRect& area);
     void ShowPointToolTip(QPoint position, QPoint globalPosition);
 
     TChart chart_;
