@@ -1,6 +1,6 @@
 #include "TkstLabeledEdit.h"
 
-#include "DigitsOnlyValidator.h"
+#include "DigitsOnlyKeyFilter.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -93,17 +93,16 @@ void TkstLabeledEdit::SetDigitsOnly(bool digitsOnly)
     if (digitsOnly == DigitsOnly())
         return;
     if (digitsOnly) {
-        edit_->setValidator(new DigitsOnlyValidator(edit_));
+        digitsFilter_ = new DigitsOnlyKeyFilter(edit_);
+        edit_->installEventFilter(digitsFilter_);
     } else {
-        const QValidator* old = edit_->validator();
-        edit_->setValidator(nullptr);
-        delete old;
+        delete digitsFilter_.data();
     }
 }
 
 bool TkstLabeledEdit::DigitsOnly() const
 {
-    return qobject_cast<const DigitsOnlyValidator*>(edit_->validator()) != nullptr;
+    return digitsFilter_ != nullptr;
 }
 
 void TkstLabeledEdit::EditTextChanged(const QString& text)

@@ -3,16 +3,19 @@
 #include "TPersistentControl.h"
 #include "TRegistryString.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
+class DigitsOnlyKeyFilter;
 class QLabel;
 class QLineEdit;
 
 // An edit field with its caption label beside it, remembering its text. The held value
 // follows every change of the text; it is written by Flush and at destruction.
-// With SetDigitsOnly(true) typing accepts nothing but the digits 0-9 (a stored or
-// programmatically set text is shown as it is).
+// With SetDigitsOnly(true) typing accepts nothing but the digits 0-9; a stored, pasted
+// or programmatically set text is taken as it is.
+// Connect window handlers to this widget's textChanged: Load emits nothing.
 class TkstLabeledEdit : public QWidget, public TPersistentControl {
     Q_OBJECT
     Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
@@ -51,6 +54,7 @@ private:
 
     QLabel* label_;
     QLineEdit* edit_;
+    QPointer<DigitsOnlyKeyFilter> digitsFilter_;
     QString namedAs_;
     std::unique_ptr<TRegistryString> setting_;
 };
