@@ -1,5 +1,6 @@
 #include "LineList.h"
 
+#include <algorithm>
 #include <cstring>
 
 void LineList::clear()
@@ -36,11 +37,18 @@ void LineList::appendText(std::string&& utf8Text)
     const char* const begin = buffer->data();
     const char* const end = begin + buffer->size();
 
-    // One pass to count the lines, so the view array grows once per text.
-    std::size_t count = 0;
-    for (const char* p = begin; p < end; ++p)
-        if (*p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n')))
-            ++count;
+    const std::size_t size = buffer->size();
+    const bool hasCr = std::memchr(begin, '\r', size) != nullptr;
+
+    // Count the lines first, so the view array grows once per text. Without CR (the
+    // usual case) the count and the split both run over LF alone.
+    std::size_t count = static_cast<std::size_t>(std::count(begin, end, '\n'));
+    if (hasCr) {
+        count = 0;
+        for (const char* p = begin; p < end; ++p)
+            if (*p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n')))
+                ++count;
+    }
     if (end[-1] != '\n' && end[-1] != '\r')
         ++count;
     lines_.reserve(lines_.size() + count);
@@ -48,12 +56,13 @@ void LineList::appendText(std::string&& utf8Text)
     const char* lineStart = begin;
     const char* p = begin;
     while (p < end) {
-        // memchr finds the common LF fast; a CR before it ends the line earlier.
         const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
         const char* stop = lf ? static_cast<const char*>(lf) : end;
-        const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(stop - p));
-        if (cr)
-            stop = static_cast<const char*>(cr);
+        if (hasCr) {
+            // A CR before the LF ends the line earlier.
+            if (const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(stop - p)))
+                stop = static_cast<const char*>(cr);
+        }
         if (stop == end) {
             lines_.emplace_back(lineStart, static_cast<std::size_t>(end - lineStart));
             break;
