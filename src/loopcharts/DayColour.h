@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QColor>
+#include "ChartColor.h"
 
 // Colour of the n-th day series of a rebuild (n from 0): fifteen distinct colours, then
 // black for every later day.
-QColor DayColour(int n);
+ChartColor DayColour(int n);
