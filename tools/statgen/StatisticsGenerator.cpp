@@ -102,15 +102,23 @@ void StatisticsGenerator::makeLoopLines(Day& day, double dayStart)
         const double t = nextLoop_;
         const double interval = params_.loopIntervalSeconds > 0 ? params_.loopIntervalSeconds : std::ldexp(1.0, poll_);
         nextLoop_ += interval + std::floor(uniform() * 3000) / 1000;
+        const double restart = params_.restartHours * 3600;
+        if (params_.restartHours >= 0 && t < restart && nextLoop_ > restart) {
+            // The daemon starts again at the shortest poll interval right after it is up.
+            nextLoop_ = restart + RestartSilence + std::floor(uniform() * 8000) / 1000;
+            poll_ = 6;
+        }
         if (isSilent(t))
             continue;
 
         // The poll interval moves between 64 s and 1024 s, one step at a time, and
         // spends most of its time near the short end, as it does with a good refclock.
         const double step = uniform();
-        if (step < 0.015 && poll_ < 10)
+        if (isRestarting(t))
+            poll_ = 6;
+        else if (step < 0.02 && poll_ < 10)
             ++poll_;
-        else if (step > 0.97 && poll_ > 6)
+        else if (step > 1 - 0.02 * (poll_ - 5) && poll_ > 6)
             --poll_;
         const double timeOfDay = (t - dayStart) / SecondsPerDay;
         const bool restarting = isRestarting(t);
@@ -135,7 +143,7 @@ void StatisticsGenerator::makeLoopLines(Day& day, double dayStart)
         out += ' ';
         AppendFixed(out, wander, 6);
         out += ' ';
-        AppendInt(out, restarting ? 6 : poll_);
+        AppendInt(out, poll_);
         out += '\n';
     }
 }
