@@ -23,7 +23,12 @@ QString ExecutableBaseName()
     const QString path = QCoreApplication::instance()
         ? QCoreApplication::applicationFilePath()
         : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
-    return QFileInfo(path).completeBaseName();
+    QString name = QFileInfo(path).completeBaseName();
+    // A line break in a file name would break the key's line in the store.
+    for (QChar& c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u'_';
+    return name;
 }
 
 void SetExecutableBaseName(const QString& baseName)

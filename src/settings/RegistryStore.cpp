@@ -2,12 +2,12 @@
 
 #include "RegistryDocument.h"
 #include "RegistryLocation.h"
+#include "StoreFileLock.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSaveFile>
 
 namespace {
@@ -26,7 +26,9 @@ LoadedStore LoadStore(const QString& path)
     if (!info.exists() && !info.isSymLink())
         return loaded;
     QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is opened: a directory cannot be read, and opening a pipe put
+    // in its place would wait for a writer forever.
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
         loaded.state = FileState::Unreadable;
         return loaded;
     }
@@ -58,6 +60,21 @@ bool KeepAside(const QString& path)
         target = base + QStringLiteral("-%1").arg(n);
     }
     return QFile::rename(path, target);
+}
+
+// A copy killed while saving leaves its temporary file behind. Called under the lock, when
+// no other copy can be writing one; a minute's grace covers a copy whose lock wait ran
+// out and that wrote without the lock.
+void RemoveOrphanedTemporaries(const QString& path)
+{
+    const QFileInfo store(path);
+    const QDir dir = store.absoluteDir();
+    const QString pattern = store.fileName() + QStringLiteral(".??????");
+    const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(-60);
+    for (const QFileInfo& temp : dir.entryInfoList({pattern}, QDir::Files | QDir::Hidden)) {
+        if (temp.lastModified().toUTC() < cutoff)
+            QFile::remove(temp.absoluteFilePath());
+    }
 }
 
 bool WriteAtomically(const QString& path, const QByteArray& bytes)
@@ -95,8 +112,9 @@ bool RegistryStore::Write(const QString& keyName, const QString& valueName, cons
     // with ours or one of the two values would be lost. A lock that cannot be had in time
     // (a hung copy, an unwritable lock file) is not worth hanging or dropping the value
     // for: the rename below still keeps the file whole.
-    QLockFile lock(path + QStringLiteral(".lock"));
-    lock.tryLock(kLockWaitMs);
+    const StoreFileLock lock(path + QStringLiteral(".lock"), kLockWaitMs);
+    if (lock.IsLocked())
+        RemoveOrphanedTemporaries(path);
 
     LoadedStore loaded = LoadStore(path);
     switch (loaded.state) {

@@ -8,11 +8,23 @@ enum FormStateCode : std::int32_t { StateNormal = 0, StateMinimised = 1, StateMa
 
 std::int32_t StateOf(const QWidget* w)
 {
+    if (!w)
+        return StateNormal;
     if (w->isMinimized())
         return StateMinimised;
     if (w->isMaximized())
         return StateMaximised;
     return StateNormal;
+}
+
+QRect FrameOf(const QWidget* w)
+{
+    return w ? w->frameGeometry() : QRect();
+}
+
+QSize ClientOf(const QWidget* w)
+{
+    return w ? w->size() : QSize();
 }
 
 } // namespace
@@ -21,12 +33,12 @@ std::int32_t StateOf(const QWidget* w)
 // default for each.
 TRegistryFormInfo::TRegistryFormInfo(QWidget* window)
     : FormState(QStringLiteral("FormState"), StateOf(window))
-    , FormLeft(QStringLiteral("FormLeft"), window->frameGeometry().left())
-    , FormTop(QStringLiteral("FormTop"), window->frameGeometry().top())
-    , FormWidth(QStringLiteral("FormWidth"), window->frameGeometry().width())
-    , FormHeight(QStringLiteral("FormHeight"), window->frameGeometry().height())
-    , FormClientWidth(QStringLiteral("FormClientWidth"), window->width())
-    , FormClientHeight(QStringLiteral("FormClientHeight"), window->height())
+    , FormLeft(QStringLiteral("FormLeft"), FrameOf(window).left())
+    , FormTop(QStringLiteral("FormTop"), FrameOf(window).top())
+    , FormWidth(QStringLiteral("FormWidth"), FrameOf(window).width())
+    , FormHeight(QStringLiteral("FormHeight"), FrameOf(window).height())
+    , FormClientWidth(QStringLiteral("FormClientWidth"), ClientOf(window).width())
+    , FormClientHeight(QStringLiteral("FormClientHeight"), ClientOf(window).height())
     , window_(window)
 {
 }

@@ -5,6 +5,7 @@
 #include "TRegistryInteger.h"
 #include "TRegistryString.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -176,9 +177,20 @@ TEST_F(SettingValues, AKilledSaveLeavesTheOldOrTheNewStoreWhole)
         ASSERT_TRUE(big);
         EXPECT_TRUE(big->text == first || big->text == second) << "round " << round;
     }
-    // A lock left behind by a killed copy does not stop the next save.
+    // Killed saves may leave temporary files; the next save clears those old enough to
+    // be certainly orphaned. A lock left behind by a killed copy does not stop it.
+    for (const QString& name : home.SideFiles()) {
+        EXPECT_EQ(name.size(), QStringLiteral("registry.reg.XXXXXX").size()) << name.toStdString();
+        QFile left(home.StoreDir() + u'/' + name);
+        ASSERT_TRUE(left.open(QIODevice::ReadWrite));
+        left.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime);
+    }
+    QFile fresh(home.StoreDir() + QStringLiteral("/registry.reg.Fresh1"));
+    ASSERT_TRUE(fresh.open(QIODevice::WriteOnly));
+    fresh.close();
     TRegistryInteger(QStringLiteral("After"), 1);
     EXPECT_EQ(TRegistryInteger(QStringLiteral("After"), 0).Value, 1);
+    EXPECT_EQ(home.SideFiles(), QStringList{QStringLiteral("registry.reg.Fresh1")});
 }
 
 TEST_F(SettingValues, AnUnparseableStoreReadsEmptyAndIsKeptAsideBeforeTheNextWrite)
