@@ -75,7 +75,7 @@ DateTimeTicks MakeDateTimeTicks(double minimum, double maximum, int maxTicks)
         SecondsPerDay, 2 * SecondsPerDay};         // days
     const double spanSeconds = (maximum - minimum) * SecondsPerDay;
     for (const double step : steps)
-        if (spanSeconds / step <= maxTicks)
+        if (spanSeconds / step <= maxTicks + 1e-6)
         {
             result.stepSeconds = step;
             result.ticks = Multiples(minimum, maximum, step / SecondsPerDay);
