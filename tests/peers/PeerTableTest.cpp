@@ -1,4 +1,5 @@
 // The peer table's texts: cells, sort order, clicks on columns and the clipboard text.
+#include "PeerFilesHint.h"
 #include "PeerTable.h"
 
 #include <gtest/gtest.h>
@@ -130,4 +131,13 @@ TEST(PeerTable, ClipboardTextHasTabsAndCrLfOnEveryRow)
     EXPECT_TRUE(lines[0].startsWith(" Peer                \tNumber of entries\t"));
     EXPECT_EQ(lines[1], "10.0.0.2\t\t\t\t\t\t\t\t\t\t");  // fewest entries first
     EXPECT_TRUE(lines[2].startsWith("10.0.0.1 \t1 \t1.000 \t"));
+}
+
+TEST(PeerFilesHint, NamesTheFilesOfEachPage)
+{
+    EXPECT_EQ(PeerFilesHint({"a/peerstats.20260101", "b"}),
+              "Peerstats values used from:\r\ra/peerstats.20260101\r\nb\r\n");
+    EXPECT_EQ(LoopFilesHint(1234, {"loopstats.20260101"}),
+              "1234 loopstats values used from:\r\rloopstats.20260101\r\n");
+    EXPECT_EQ(PeerFilesHint({}), "Peerstats values used from:\r\r");
 }
