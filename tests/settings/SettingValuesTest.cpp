@@ -232,6 +232,15 @@ TEST_F(SettingValues, AStoreThatCannotBeWrittenLosesTheValueQuietly)
         EXPECT_EQ(TRegistryInteger(QStringLiteral("PlotHours"), 12).Value, 12);
         EXPECT_FALSE(RegistryStore::Write(ConfigHome::kKey, QStringLiteral("X"), RegistryValue::Dword(1)));
     }
+    // The store's name is taken by a pipe: reading must not wait for a writer.
+    {
+        ConfigHome piped;
+        QDir().mkpath(piped.StoreDir());
+        ASSERT_EQ(mkfifo(piped.StoreFile().toLocal8Bit().constData(), 0600), 0);
+        TRegistryInteger(QStringLiteral("PlotHours"), 99);
+        EXPECT_EQ(TRegistryInteger(QStringLiteral("PlotHours"), 12).Value, 12);
+        EXPECT_TRUE(QFileInfo(piped.StoreFile()).exists());
+    }
     // The store's name is taken by a directory: left alone, values lost.
     {
         ConfigHome taken;
