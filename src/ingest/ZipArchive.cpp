@@ -4,11 +4,13 @@
 #include "StatisticsReadError.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <zip.h>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -28,14 +30,23 @@ struct ZipFileCloser
 
 ZipArchive::ZipArchive(const QString& fileName)
 {
-    // libzip opens what it is given; refuse FIFOs and devices here so nothing blocks.
-    if (!IsRegularFile(fileName))
-        throw StatisticsReadError("not a regular file");
-    archiveBytes_ = static_cast<std::uint64_t>(QFileInfo(fileName).size());
-    int error = 0;
-    archive_ = zip_open(QFile::encodeName(fileName).constData(), ZIP_RDONLY, &error);
-    if (!archive_)
+    // Open the file ourselves: O_NONBLOCK and the type check keep a FIFO or a device
+    // that took the name from blocking or streaming forever.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         throw StatisticsReadError("cannot open ZIP archive");
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw StatisticsReadError("not a regular file");
+    }
+    archiveBytes_ = static_cast<std::uint64_t>(st.st_size);
+    int error = 0;
+    archive_ = zip_fdopen(fd, ZIP_RDONLY, &error); // owns fd from here on success
+    if (!archive_) {
+        ::close(fd);
+        throw StatisticsReadError("cannot open ZIP archive");
+    }
 }
 
 ZipArchive::~ZipArchive()

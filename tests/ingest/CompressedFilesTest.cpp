@@ -189,6 +189,9 @@ TEST_F(CompressedFiles, UnreadableZipIsAFailureForTheCaller)
     WriteBytes(path("text.zip"), Text);
     load(path("text.zip"), true);
     load(path("missing.zip"), true);
+    // An entry that inflates more than 1000:1 is refused, not extracted.
+    WriteZip(path("bomb.zip"), {{"loopstats", LoopLines(3)}, {"zeros", std::string(std::size_t{32} << 20, '\0')}});
+    load(path("bomb.zip"), true);
 }
 
 TEST_F(CompressedFiles, ZipWithLyingSizesNeverReadsPastItsBound)

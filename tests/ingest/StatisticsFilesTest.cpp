@@ -5,6 +5,7 @@
 #include "StatisticsDirectoryWriter.h"
 #include "StatisticsFiles.h"
 #include "StatisticsGenerator.h"
+#include "TallimerVersion.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,7 +130,7 @@ TEST_F(StatisticsFilesTest, DirectoryReadsLoopThenPeerFilesInDateOrder)
     // The caption names the folder of the first name and the last line's time.
     const double last = files.Loop.LoopTimes[0][static_cast<std::size_t>(records() - 1)];
     EXPECT_DOUBLE_EQ(files.LatestTime, last);
-    EXPECT_EQ(files.Caption, QStringLiteral("Tallimer V1.0.0.0 - ") + WithTrailingSeparator(dir.path())
+    EXPECT_EQ(files.Caption, QStringLiteral("Tallimer V" TALLIMER_VERSION " - ") + WithTrailingSeparator(dir.path())
                                  + QStringLiteral("  up to: ") + FormatDateTime(last, QStringLiteral("yyyy-mmm-dd hh:nn "))
                                  + QStringLiteral("UTC"));
     EXPECT_TRUE(files.Caption.contains(QStringLiteral("up to: 2026-Jan-03 2")));
@@ -214,7 +215,7 @@ TEST_F(StatisticsFilesTest, ListOrderFirstMarksAndClearing)
     EXPECT_EQ(records(), 5);               // started afresh by the first loop file
     EXPECT_EQ(files.PeerLines.size(), 2u); // afresh, and the name given twice is read twice
     EXPECT_EQ(names(files.LoopFilesRead), (QStringList{"loopstats.20200418", "LoopStats.20200419.gz"}));
-    EXPECT_TRUE(files.Caption.startsWith(QStringLiteral("Tallimer V1.0.0.0 - ") + WithTrailingSeparator(dir.path())));
+    EXPECT_TRUE(files.Caption.startsWith(QStringLiteral("Tallimer V" TALLIMER_VERSION " - ") + WithTrailingSeparator(dir.path())));
 
     // A list with no accepted name empties the four lists and keeps the stores.
     files.SelectedPeers = QStringList{QStringLiteral("192.168.1.10")};
