@@ -4,6 +4,7 @@
 
 void PolylineDecimator::Add(QPointF point)
 {
+    // Columns as the aliased rasteriser fills them: pixel c holds the points from c to c+1.
     const double column = std::floor(point.x());
     if (haveColumn_ && column == column_)
     {

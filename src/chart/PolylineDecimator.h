@@ -5,7 +5,7 @@
 #include <vector>
 
 // Thins a polyline given in pixel coordinates, in drawing order, to at most four points
-// per pixel column: the first, the lowest, the highest and the last point of each run of
+// per pixel column (x from c to c+1): the first, the lowest, the highest and the last point of each run of
 // points that fall into one column (lowest and highest in the order they came). The line
 // drawn through the result covers the same pixels in every column as the full one, while
 // tens of thousands of points shrink to a few per column.
