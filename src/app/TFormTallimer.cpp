@@ -9,8 +9,16 @@
 #include "BottomBarLayout.h"
 #include "Captions.h"
 #include "ChartConfiguration.h"
+#include "ChartImageSaving.h"
 #include "CommandLine.h"
-#include "IdlePriorityScope.h"
+#include "LoopChartRebuild.h"
+#include "PeerContextPopup.h"
+#include "PeerRebuild.h"
+#include "PopupMenuShowHisto.h"
+#include "TFormHistogram.h"
+#include "TFormSelectPeers.h"
+#include "TPeerStatsGrid.h"
+#include "TallimerImageHost.h"
 #include "TRegistryFormInfo.h"
 #include "TimeZoneQuery.h"
 #include "TkstCheckBox.h"
@@ -41,16 +49,6 @@ namespace {
 constexpr int StartupDelayMs = 13;
 constexpr int DelayedRebuildMs = 50;
 constexpr int MillisecondsPerMinute = 60000;
-
-// Keeps the hourglass up while a rebuild runs.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QStringList LocalFilesOf(const QMimeData* mime)
 {
@@ -92,6 +90,7 @@ TFormTallimer::TFormTallimer(const QStringList& arguments, QWidget* parent)
 
     FormCreate();
     ConnectHandlers();
+    CreateCompanionWindows();
 }
 
 TFormTallimer::~TFormTallimer()
@@ -150,7 +149,7 @@ void TFormTallimer::CreatePages()
     auto* peers = PageControlPeerstatsChart;
     TabSheetPeerTable = new QWidget;
     TabSheetPeerTable->setObjectName(QStringLiteral("TabSheetPeerTable"));
-    StringGridPeerstats = new QWidget(TabSheetPeerTable);
+    StringGridPeerstats = new TPeerStatsGrid(TabSheetPeerTable);
     StringGridPeerstats->setObjectName(QStringLiteral("StringGridPeerstats"));
     auto* tableLayout = new QVBoxLayout(TabSheetPeerTable);
     tableLayout->setContentsMargins(0, 0, 0, 0);
@@ -356,6 +355,19 @@ void TFormTallimer::CreateTimers()
     TimerUpDownChange.setInterval(DelayedRebuildMs);
 }
 
+void TFormTallimer::CreateCompanionWindows()
+{
+    FormHistogram = new TFormHistogram(this);
+    FormHistogram->setObjectName(QStringLiteral("FormHistogram"));
+    FormSelectPeers = new TFormSelectPeers(this);
+    FormSelectPeers->setObjectName(QStringLiteral("FormSelectPeers"));
+    FormSelectPeers->SetResetPeerScales([this] { ResetPeerScales(); });
+
+    ChartOffsets->SetContextMenu(CreatePopupMenuShowHisto(*FormHistogram, ChartOffsets));
+    for (TChartView* view : PeerChartViews())
+        view->SetRightClickHandler([this](QPoint) { ChartPeerstatsContextPopup(); });
+}
+
 void TFormTallimer::ConnectHandlers()
 {
     connect(&TimerStartup, &QTimer::timeout, this, &TFormTallimer::TimerStartupTimer);
@@ -388,6 +400,7 @@ void TFormTallimer::ConnectHandlers()
         PageControlLoopstatsChartChange();
     });
     connect(PageControlPeerstatsChart, &QTabWidget::currentChanged, this, &TFormTallimer::NotePageViews);
+    connect(StringGridPeerstats, &TPeerStatsGrid::SortChanged, this, &TFormTallimer::ReloadAll);
 
     // F5 is looked for in every key release of the application, wherever the focus is.
     qApp->installEventFilter(this);
@@ -581,26 +594,67 @@ void TFormTallimer::ReloadAll()
 
 void TFormTallimer::RebuildLoopCharts()
 {
+    LoopRebuildInputs inputs;
+    inputs.Store = &files_.Loop;
+    inputs.LatestTime = files_.LatestTime;
+    inputs.ZoneLabel = zoneLabel_;
+    inputs.DirectoryLabel = files_.DirectoryLabel;
+    inputs.LoopFilesRead = files_.LoopFilesRead;
+    inputs.PlotHours = UpDownPlotHours->value();
+    inputs.HoursToAverage = UpDownHoursToAverage->value();
+    inputs.ExponentialAverage = CheckBoxExponentialAverage->isChecked();
+    inputs.IgnoreDataGaps = CheckBoxIgnoreDataGaps->isChecked();
+    inputs.ClipOffsets = CheckBoxClipOffsets->isChecked();
+    inputs.JitterScalePosition = UpDownJitterScale->value();
+    inputs.JitterScaleChosen = files_.JitterScaleChosen;
+    inputs.ReloadInProgress = reloadInProgress_;
+    inputs.ShowBusy = true;
+
+    const LoopChartSet charts{ &ChartOffsets->Chart(), &ChartOffsetVsTOD->Chart(), &ChartAbsFrequency->Chart(),
+                               &ChartFrequency->Chart(), &ChartFreqVsTOD->Chart(), &ChartJitter->Chart(),
+                               &ChartLoopstatsPollInterval->Chart() };
+    LoopRebuildResults results = BuildLoopCharts(inputs, charts);
+
+    // Setting the spinner is no click of the user's: it must not start another rebuild.
     {
-        const bool heavy = files_.Loop.DataSetCount > 0;
-        std::unique_ptr<WaitCursor> cursor;
-        std::unique_ptr<IdlePriorityScope> priority;
-        if (heavy) {
-            cursor = std::make_unique<WaitCursor>();
-            priority = std::make_unique<IdlePriorityScope>();
-        }
-        for (TChartView* view : LoopChartViews())
-            view->Chart().RemoveAllSeries();
-        LabelHoursToAverage->setToolTip(QString());
-        plottedPointCount_ = 0;
+        const QSignalBlocker quiet(UpDownJitterScale);
+        UpDownJitterScale->setValue(results.JitterScalePosition);
     }
+    files_.JitterScaleChosen = results.JitterScaleChosen;
+    plottedPointCount_ = results.Plotted ? results.PlottedPointCount : 0;
+    LabelHoursToAverage->setToolTip(QString());
+    if (FormHistogram)
+        FormHistogram->TakeOffsets(std::move(results.OffsetCopy), results.OffsetClipLimit);
     ShowFilesOfPageOnView();
     ApplyPlotBackground();
     emit LoopChartsRebuilt();
+
+    for (const QString& message : results.Messages)
+        Message(message);
 }
 
 void TFormTallimer::RebuildPeerStatistics()
 {
+    PeerRebuildInputs inputs;
+    inputs.PeerDays = peerDays_;
+    inputs.LanOnly = CheckBoxPeerstatsLAN->isChecked();
+    inputs.SelectedPeers = files_.SelectedPeers;
+    inputs.ThresholdTexts = { LabeledEditMaxPeerOffset->text(), LabeledEditMaxPeerDelay->text(),
+                              LabeledEditMaxPeerDispersion->text(), LabeledEditMaxPeerJitter->text() };
+    inputs.ScaleSteps = { UpDownPeerOffsets->value(), UpDownPeerDelay->value(), UpDownPeerDispersion->value(),
+                          UpDownPeerJitter->value() };
+    inputs.ZoneOffset = zoneOffset_;
+    inputs.ZoneLabel = zoneLabel_;
+    inputs.DirectoryLabel = files_.DirectoryLabel;
+    inputs.Sort = StringGridPeerstats->SortState();
+    inputs.Locale = QLocale();
+
+    const PeerCharts charts{ &ChartPeerstatsOffset->Chart(), &ChartPeerstatsDelay->Chart(),
+                             &ChartPeerstatsDispersion->Chart(), &ChartPeerstatsJitter->Chart() };
+    const PeerRebuildResult result
+        = ::RebuildPeerStatistics(files_.PeerLines, inputs, peerStore_, files_.LatestTime, charts);
+    if (result.Rebuilt)
+        StringGridPeerstats->ShowPeerRows(result.TableRows);
     ShowFilesOfPageOnView();
     ApplyPlotBackground();
     emit PeerStatisticsRebuilt();
@@ -608,7 +662,17 @@ void TFormTallimer::RebuildPeerStatistics()
 
 bool TFormTallimer::HavePeersToShow() const
 {
-    return !files_.PeerLines.empty();
+    return !peerStore_.PeerNames.isEmpty();
+}
+
+void TFormTallimer::ChartPeerstatsContextPopup()
+{
+    if (!FormSelectPeers)
+        return;
+    ::ChartPeerstatsContextPopup(peerStore_.PeerLineCounts, *FormSelectPeers, files_.SelectedPeers, [this] {
+        RereadLastOpened();
+        RebuildPeerStatistics();
+    });
 }
 
 void TFormTallimer::ResetPeerScales()
@@ -621,6 +685,9 @@ void TFormTallimer::ResetPeerScales()
 
 void TFormTallimer::ButtonSaveClick()
 {
+    TallimerImageHost host(*this);
+    const ChartImageSaveResult result = SaveChartImages(host, CheckBoxSaveWithDatePrefix->isChecked());
+    Message(result.DisplayMessage);
 }
 
 void TFormTallimer::ShowMessage(const QString& text)
@@ -938,8 +1005,7 @@ void TFormTallimer::TabSheetPeerstatsSummaryShow()
 
 void TFormTallimer::TabSheetPeerstatsSummaryHide()
 {
-    LabelFilesHint->setToolTip(QString::number(plottedPointCount_) + QStringLiteral(" loopstats values used from:\n\n")
-                               + JoinedNames(files_.LoopFilesRead));
+    LabelFilesHint->setToolTip(LoopFilesHint(plottedPointCount_, files_.LoopFilesRead));
     CheckBoxPeerstatsLAN->hide();
 }
 

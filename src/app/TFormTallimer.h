@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PeerStore.h"
 #include "StatisticsFiles.h"
 
 #include <QPointer>
@@ -16,6 +17,9 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class TChart;
+class TFormHistogram;
+class TFormSelectPeers;
+class TPeerStatsGrid;
 class TChartView;
 class TkstCheckBox;
 class TkstComboBox;
@@ -50,6 +54,7 @@ public:
     void ResetPeerScales();
 
     const StatisticsFiles& Statistics() const { return files_; }
+    const PeerStore& Peers() const { return peerStore_; }
     double ZoneOffset() const { return zoneOffset_; }
     QString ZoneLabel() const { return zoneLabel_; }
     int PeerDays() const { return peerDays_; }
@@ -89,6 +94,7 @@ private:
     void CreateSetupPage();
     void CreateBottomBar();
     void CreateTimers();
+    void CreateCompanionWindows();
     QSpinBox* AddCornerSpinner(TChartView* chart, const char* name, int maximum,
                                const QString& hint);
     void ConnectHandlers();
@@ -137,6 +143,7 @@ private:
     void ShowOffsetControls(bool visible);
     void ShowJitterControls(bool visible);
     void ButtonSaveClick();
+    void ChartPeerstatsContextPopup();
     void ApplyPlotBackground();
     void ReadZoneIntoFiles();
     void RereadLastOpened();
@@ -180,7 +187,7 @@ public:
     TChartView* ChartPeerstatsDelay = nullptr;
     TChartView* ChartPeerstatsDispersion = nullptr;
     TChartView* ChartPeerstatsJitter = nullptr;
-    QWidget* StringGridPeerstats = nullptr;
+    TPeerStatsGrid* StringGridPeerstats = nullptr;
     QSpinBox* UpDownJitterScale = nullptr;
     QSpinBox* UpDownPeerOffsets = nullptr;
     QSpinBox* UpDownPeerDelay = nullptr;
@@ -217,6 +224,10 @@ public:
     QPushButton* ButtonClose = nullptr;
     QLabel* PanelReadingData = nullptr;
 
+    // The two windows created with this one and living as long.
+    TFormHistogram* FormHistogram = nullptr;
+    TFormSelectPeers* FormSelectPeers = nullptr;
+
     // Timers.
     QTimer TimerStartup;
     QTimer TimerAutoUpdate;
@@ -226,6 +237,7 @@ public:
 private:
     QStringList arguments_;
     StatisticsFiles files_;
+    PeerStore peerStore_;
     std::unique_ptr<TRegistryFormInfo> formInfo_;
     std::unique_ptr<BottomBarLayout> bottomBar_;
 

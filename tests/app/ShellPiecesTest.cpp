@@ -1,13 +1,11 @@
 #include "AutoUpdateChoice.h"
 #include "CommandLine.h"
-#include "IdlePriorityScope.h"
 #include "TimeZoneQuery.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
-#include <sys/resource.h>
 
 namespace {
 
@@ -125,30 +123,6 @@ TEST_F(ZoneFixture, UnknownZoneFailsAsUtc)
     const TimeZoneAnswer answer = QueryTimeZone();
     EXPECT_FALSE(answer.Ok);
     EXPECT_EQ(answer.Label, "UTC");
-}
-
-TEST(IdlePriorityScopeTest, LowersOnlyWhenTheWayBackIsAllowed)
-{
-    EXPECT_TRUE(IdlePriorityScope::CanRestore(0, 0, true));
-    EXPECT_TRUE(IdlePriorityScope::CanRestore(0, 20, false));
-    EXPECT_TRUE(IdlePriorityScope::CanRestore(5, 15, false));
-    EXPECT_FALSE(IdlePriorityScope::CanRestore(0, 0, false));
-    EXPECT_FALSE(IdlePriorityScope::CanRestore(0, 19, false));
-    EXPECT_FALSE(IdlePriorityScope::CanRestore(-5, 20, false));
-}
-
-TEST(IdlePriorityScopeTest, LeavesThePriorityAsItFoundIt)
-{
-    errno = 0;
-    const int before = getpriority(PRIO_PROCESS, 0);
-    {
-        IdlePriorityScope scope;
-        if (scope.Lowered())
-            EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 19);
-        else
-            EXPECT_EQ(getpriority(PRIO_PROCESS, 0), before);
-    }
-    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), before);
 }
 
 } // namespace
