@@ -8,8 +8,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// Points the settings store at a fresh temporary config directory for one test, under a
-// fixed program name, and helps read and write the store file directly.
+// Points the settings store at a fresh temporary config directory, under a fixed program
+// name, until it goes out of scope (nested ones restore the outer one), and helps read
+// and write the store file directly.
 class ConfigHome {
 public:
     static inline const QString kProgram = QStringLiteral("TallimerTest");
@@ -17,11 +18,17 @@ public:
         QStringLiteral("HKEY_CURRENT_USER\\Software\\Brannock\\TallimerTest");
 
     ConfigHome()
+        : outerConfigHome_(qgetenv("XDG_CONFIG_HOME"))
+        , outerProgram_(RegistryLocation::ExecutableBaseName())
     {
         qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8());
         RegistryLocation::SetExecutableBaseName(kProgram);
     }
-    ~ConfigHome() { RegistryLocation::SetExecutableBaseName(QString()); }
+    ~ConfigHome()
+    {
+        qputenv("XDG_CONFIG_HOME", outerConfigHome_);
+        RegistryLocation::SetExecutableBaseName(outerProgram_);
+    }
 
     QString Path() const { return dir_.path(); }
     QString StoreDir() const { return dir_.path() + QStringLiteral("/Brannock"); }
@@ -57,5 +64,7 @@ public:
     }
 
 private:
+    QByteArray outerConfigHome_;
+    QString outerProgram_;
     QTemporaryDir dir_;
 };
