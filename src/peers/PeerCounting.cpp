@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace
 {
@@ -34,6 +35,22 @@ private:
     std::vector<std::string> addresses_;
 };
 
+constexpr std::size_t ExactScanLimit = 32;
+
+std::optional<std::size_t> FindExact(const std::vector<PeerCount>& counts,
+                                     std::string_view address, std::size_t lastHit)
+{
+    if (lastHit < counts.size() && counts[lastHit].Address == address)
+        return lastHit;
+    if (counts.size() > ExactScanLimit)
+        return std::nullopt;
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        if (counts[i].Address == address)
+            return i;
+    }
+    return std::nullopt;
+}
+
 void AddOne(std::int32_t& count)
 {
     if (count < std::numeric_limits<std::int32_t>::max())
@@ -54,9 +71,11 @@ std::vector<PeerCount> CountPeerLines(std::span<const std::string_view> lines, b
         const std::string_view address = fields.Field(3);
         if (lanOnly && !IsLanPeer(address))
             continue;
-        // Runs of lines from one peer are the rule: try the previous peer first.
-        if (lastHit < counts.size() && counts[lastHit].Address == address) {
-            AddOne(counts[lastHit].Count);
+        // The lines of a few peers interleave: an exact match of the address as first
+        // written is cheaper than a case-insensitive bisection.
+        if (const auto exact = FindExact(counts, address, lastHit)) {
+            AddOne(counts[*exact].Count);
+            lastHit = *exact;
             continue;
         }
         const auto it = std::lower_bound(counts.begin(), counts.end(), address,

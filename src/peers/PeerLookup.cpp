@@ -25,6 +25,16 @@ int PeerLookup::Find(std::string_view address) const
         return NotFound;
     if (lastHit_ < entries_.size() && entries_[lastHit_].address == address)
         return entries_[lastHit_].index;
+    // Lines of a handful of peers interleave, and addresses come as first written: an
+    // exact match of a short list is cheaper than a case-insensitive bisection.
+    if (entries_.size() <= ExactScanLimit) {
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            if (entries_[i].address == address) {
+                lastHit_ = i;
+                return entries_[i].index;
+            }
+        }
+    }
     const auto it = std::lower_bound(entries_.begin(), entries_.end(), address,
                                      [](const Entry& e, std::string_view a) {
                                          return PeerAddressLess(e.address, a);

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-// Finds a peer's index from its address, case-insensitively, without allocating: a list
-// sorted by address searched by bisection, with the last hit tried first because a
-// statistics file holds runs of lines from the same peer.
+// Finds a peer's index from its address, case-insensitively, without allocating: the
+// last hit first, then (for a short list) an exact match, then a bisection of the list
+// sorted by address.
 class PeerLookup
 {
 public:
@@ -22,6 +22,8 @@ public:
     std::size_t Size() const { return entries_.size(); }
 
 private:
+    static constexpr std::size_t ExactScanLimit = 32;
+
     struct Entry
     {
         std::string address;
