@@ -1,5 +1,6 @@
 #include "StatisticsFields.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -18,6 +19,7 @@ inline bool IsBlank(char c)
 // at a time: a field is usually a dozen characters.
 inline const char* FieldEnd(const char* p, const char* end)
 {
+    static_assert(std::endian::native == std::endian::little, "the lowest flag must be the first byte");
     constexpr std::uint64_t ones = 0x0101010101010101ULL;
     constexpr std::uint64_t highs = 0x8080808080808080ULL;
     while (end - p >= 8) {
@@ -94,8 +96,12 @@ bool ParseStatisticsInteger(std::string_view field, std::int32_t& value)
     if (field.empty())
         return false;
     const char* end = field.data() + field.size();
-    const auto result = std::from_chars(field.data(), end, value, 10);
-    return result.ec == std::errc() && result.ptr == end;
+    std::int32_t parsed = 0;
+    const auto result = std::from_chars(field.data(), end, parsed, 10);
+    if (result.ec != std::errc() || result.ptr != end)
+        return false;
+    value = parsed;
+    return true;
 }
 
 bool ParseStatisticsNumber(std::string_view field, double& value)
