@@ -7,9 +7,14 @@ TkstComboBox::TkstComboBox(QWidget* parent)
 {
 }
 
-// The held value is written as it stands: a selection still focused at exit was never
-// taken into it.
-TkstComboBox::~TkstComboBox() = default;
+// The selection is normally taken when the focus leaves the list, but a user who picks
+// an item and closes the window without leaving the list would lose that choice: take
+// the selection once more on the way out.
+TkstComboBox::~TkstComboBox()
+{
+    if (setting_)
+        setting_->Value = currentIndex();
+}
 
 QString TkstComboBox::NamedAs() const
 {

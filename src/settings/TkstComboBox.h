@@ -8,8 +8,8 @@
 
 // A drop-down list that remembers the index of its selected item (counted from 0).
 // Add the items before Load. The selection is taken into the held value only when the
-// focus leaves the list; destruction writes the held value without looking at the
-// current selection. A stored index outside the items leaves nothing selected. Load
+// focus leaves the list, and once more at destruction, so a choice made just before the
+// window closes is kept. A stored index outside the items leaves nothing selected. Load
 // emits no currentIndexChanged/activated.
 class TkstComboBox : public QComboBox, public TPersistentControl {
     Q_OBJECT

@@ -183,7 +183,7 @@ TEST_F(PersistentControls, DigitsOnlyRefusesTypedNonDigitsButTakesAStoredTextAsI
     EXPECT_EQ(edit.text(), QStringLiteral("42x"));
 }
 
-TEST_F(PersistentControls, ComboBoxStoresItsSelectionOnlyWhenTheFocusLeaves)
+TEST_F(PersistentControls, ComboBoxRestoresItsSelectionAndKeepsTheLastChoice)
 {
     const QStringList items = {QStringLiteral(" (none)"), QStringLiteral("1 minute"), QStringLiteral("5 minutes"),
                                QStringLiteral("15 minutes"), QStringLiteral("30 minutes"), QStringLiteral("60 minutes")};
@@ -205,16 +205,15 @@ TEST_F(PersistentControls, ComboBoxStoresItsSelectionOnlyWhenTheFocusLeaves)
         EXPECT_EQ(combo->currentIndex(), c.expected);
         EXPECT_EQ(changed.count(), 0);
 
-        // Closed with the focus still in the list: the previous value is written back.
+        // Closed with the focus still in the list: the choice is not lost.
         combo->setCurrentIndex(5);
         combo.reset();
-        const std::uint32_t previous = c.stored ? *c.stored : 0u;
-        EXPECT_EQ(Stored(QStringLiteral("AutoUpdate"))->dword, previous);
+        EXPECT_EQ(Stored(QStringLiteral("AutoUpdate"))->dword, 5u);
     }
 
 }
 
-TEST_F(PersistentControls, ComboBoxSelectionStoredAfterFocusLeavesSurvivesExit)
+TEST_F(PersistentControls, ComboBoxKeepsTheSelectionInForceAtExit)
 {
     {
         TkstComboBox combo;
@@ -225,7 +224,7 @@ TEST_F(PersistentControls, ComboBoxSelectionStoredAfterFocusLeavesSurvivesExit)
         LoseFocus(&combo);
         combo.setCurrentIndex(1);
     }
-    EXPECT_EQ(Stored(QStringLiteral("AutoUpdate"))->dword, 2u);
+    EXPECT_EQ(Stored(QStringLiteral("AutoUpdate"))->dword, 1u);
 }
 
 TEST_F(PersistentControls, LoadPersistentControlsLoadsEveryPersistingDescendantOnce)
