@@ -55,10 +55,21 @@ struct PeerRebuildResult
 // charts: every series is removed, each shown peer gets one series per chart (in its
 // peer colour, titled with its address) holding the records within the thresholds;
 // the time axes get their caption and the value axes their range and unit.
-// latestTime is raised to the newest accepted record.
+// latestTime is raised to the newest accepted record. Without lines nothing changes.
 //
-// The window then shows result.TableRows in its TPeerStatsGrid (ShowPeerRows), sets the
-// files hint with PeerFilesHint, shows "LAN peerstats" and applies the plot background.
+// What the main window does around it:
+// - inputs: PeerDays from the command line, "LAN peerstats", its SelectedPeers, the
+//   texts of the four threshold edits, the four spinner positions, ZoneOffset,
+//   ZoneLabel, DirectoryLabel, TPeerStatsGrid::SortState() and QLocale();
+// - charts: the four peer charts (TChartView::Chart()), configured once with
+//   ConfigureChart; a null entry is skipped;
+// - afterwards, when result.Rebuilt: TPeerStatsGrid::ShowPeerRows(result.TableRows),
+//   the files hint := PeerFilesHint(PeerFilesRead), show "LAN peerstats", then apply
+//   the plot background;
+// - callers: start-up and reload after the loop rebuild; after RereadLastOpened on a
+//   click of "LAN peerstats", on the 50 ms tick gathering spinner clicks, and on a
+//   confirmed peer selection (ChartPeerstatsContextPopup);
+// - TPeerStatsGrid::SortChanged → ReloadAll.
 PeerRebuildResult RebuildPeerStatistics(const LineList& lines, const PeerRebuildInputs& inputs,
                                         PeerStore& store, double& latestTime,
                                         const PeerCharts& charts);
