@@ -5,25 +5,79 @@
 
 #include <array>
 
-bool ParseLoopLine(std::string_view line, double zoneOffset, LoopRecord& record)
+namespace {
+
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+const char* SkipBlanks(const char* p, const char* end)
+{
+    while (p < end && IsBlank(*p))
+        ++p;
+    return p;
+}
+
+// A field read as a number must end where the number ends.
+bool EndsField(const char* p, const char* end)
+{
+    return p && (p == end || IsBlank(*p));
+}
+
+// The usual line: fields separated by blanks only. Numbers are read in place, in one
+// pass, without splitting the line first.
+bool ParseBlankSeparated(const char* p, const char* end, std::int32_t& day, double (&numbers)[4],
+                         std::int32_t& poll)
+{
+    p = ParseIntegerPrefix(SkipBlanks(p, end), end, day);
+    if (!EndsField(p, end))
+        return false;
+    for (double& number : numbers) {
+        p = ParseNumberPrefix(SkipBlanks(p, end), end, number);
+        if (!EndsField(p, end))
+            return false;
+    }
+    // Field 6, the wander, is not read: it only has to be there.
+    p = SkipBlanks(p, end);
+    if (p == end)
+        return false;
+    while (p < end && !IsBlank(*p))
+        ++p;
+    p = ParseIntegerPrefix(SkipBlanks(p, end), end, poll);
+    return EndsField(p, end) && SkipBlanks(p, end) == end;
+}
+
+// Lines with commas or quotes go through the general splitter.
+bool ParseSplit(std::string_view line, std::int32_t& day, double (&numbers)[4], std::int32_t& poll)
 {
     std::array<std::string_view, 7> fields;
     if (SplitLoopFields(line, fields) != fields.size())
         return false;
-    std::int32_t day = 0;
-    double seconds = 0;
-    double offset = 0;
-    double frequency = 0;
-    double jitter = 0;
-    std::int32_t poll = 0;
-    if (!ParseStatisticsInteger(fields[0], day) || !ParseStatisticsNumber(fields[1], seconds)
-        || !ParseStatisticsNumber(fields[2], offset) || !ParseStatisticsNumber(fields[3], frequency)
-        || !ParseStatisticsNumber(fields[4], jitter) || !ParseStatisticsInteger(fields[6], poll))
+    if (!ParseStatisticsInteger(fields[0], day) || !ParseStatisticsInteger(fields[6], poll))
         return false;
-    record.time = DateTimeFromMjd(day, seconds) - zoneOffset;
-    record.offset = offset * 1000.0;
-    record.frequency = frequency;
-    record.jitter = jitter * 1000.0;
+    for (std::size_t i = 0; i < 4; ++i)
+        if (!ParseStatisticsNumber(fields[i + 1], numbers[i]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool ParseLoopLine(std::string_view line, double zoneOffset, LoopRecord& record)
+{
+    std::int32_t day = 0;
+    double numbers[4] = {}; // seconds, offset, frequency, jitter
+    std::int32_t poll = 0;
+    const bool special = line.find_first_of(",\"") != std::string_view::npos;
+    const bool ok = special ? ParseSplit(line, day, numbers, poll)
+                            : ParseBlankSeparated(line.data(), line.data() + line.size(), day, numbers, poll);
+    if (!ok)
+        return false;
+    record.time = DateTimeFromMjd(day, numbers[0]) - zoneOffset;
+    record.offset = numbers[1] * 1000.0;
+    record.frequency = numbers[2];
+    record.jitter = numbers[3] * 1000.0;
     record.pollExponent = poll;
     return true;
 }

@@ -39,15 +39,6 @@ inline const char* FieldEnd(const char* p, const char* end)
     return p;
 }
 
-// from_chars accepts no leading '+'; this strips one that is followed by a digit or a
-// point, and leaves anything else for from_chars to refuse.
-std::string_view WithoutPlus(std::string_view field)
-{
-    if (field.size() >= 2 && field[0] == '+' && field[1] != '-' && field[1] != '+')
-        return field.substr(1);
-    return field;
-}
-
 } // namespace
 
 std::size_t SplitLoopFields(std::string_view line, std::span<std::string_view> fields)
@@ -90,35 +81,56 @@ std::size_t SplitLoopFields(std::string_view line, std::span<std::string_view> f
     return count;
 }
 
+namespace {
+
+// After an optional sign, a number starts with a digit or a point. This keeps out "inf"
+// and "nan", which from_chars would take, and '+', which it would not.
+const char* NumberStart(const char* p, const char* end)
+{
+    if (end - p >= 2 && *p == '+' && p[1] != '-' && p[1] != '+')
+        ++p;
+    const char* digits = p < end && *p == '-' ? p + 1 : p;
+    if (digits >= end || !((*digits >= '0' && *digits <= '9') || *digits == '.'))
+        return nullptr;
+    return p;
+}
+
+} // namespace
+
+const char* ParseIntegerPrefix(const char* p, const char* end, std::int32_t& value)
+{
+    p = NumberStart(p, end);
+    if (!p)
+        return nullptr;
+    std::int32_t parsed = 0;
+    const auto result = std::from_chars(p, end, parsed, 10);
+    if (result.ec != std::errc())
+        return nullptr;
+    value = parsed;
+    return result.ptr;
+}
+
+const char* ParseNumberPrefix(const char* p, const char* end, double& value)
+{
+    p = NumberStart(p, end);
+    if (!p)
+        return nullptr;
+    double parsed = 0;
+    const auto result = std::from_chars(p, end, parsed, std::chars_format::general);
+    if (result.ec != std::errc() || !std::isfinite(parsed))
+        return nullptr;
+    value = parsed;
+    return result.ptr;
+}
+
 bool ParseStatisticsInteger(std::string_view field, std::int32_t& value)
 {
-    field = WithoutPlus(field);
-    if (field.empty())
-        return false;
     const char* end = field.data() + field.size();
-    std::int32_t parsed = 0;
-    const auto result = std::from_chars(field.data(), end, parsed, 10);
-    if (result.ec != std::errc() || result.ptr != end)
-        return false;
-    value = parsed;
-    return true;
+    return ParseIntegerPrefix(field.data(), end, value) == end;
 }
 
 bool ParseStatisticsNumber(std::string_view field, double& value)
 {
-    field = WithoutPlus(field);
-    if (field.empty())
-        return false;
-    // A number starts with a digit or a point after its sign: this keeps out "inf" and
-    // "nan", which from_chars would take. (Hex forms need chars_format::hex.)
-    const std::size_t first = field[0] == '-' ? 1 : 0;
-    if (first >= field.size() || !((field[first] >= '0' && field[first] <= '9') || field[first] == '.'))
-        return false;
     const char* end = field.data() + field.size();
-    double parsed = 0;
-    const auto result = std::from_chars(field.data(), end, parsed, std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed))
-        return false;
-    value = parsed;
-    return true;
+    return ParseNumberPrefix(field.data(), end, value) == end;
 }

@@ -17,6 +17,12 @@
 // counting at fields.size() + 1, so "too many" is seen without scanning the whole line.
 std::size_t SplitLoopFields(std::string_view line, std::span<std::string_view> fields);
 
+// The number that begins at p (no blanks skipped), read as far as it goes: returns the
+// first character after it, or nullptr when no valid number begins there. The rules are
+// those of the two functions below; they check that the whole field was used.
+const char* ParseIntegerPrefix(const char* p, const char* end, std::int32_t& value);
+const char* ParseNumberPrefix(const char* p, const char* end, double& value);
+
 // A whole field as a decimal integer with an optional sign, fitting in 32 bits.
 bool ParseStatisticsInteger(std::string_view field, std::int32_t& value);
 

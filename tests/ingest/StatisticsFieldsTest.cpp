@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -133,6 +135,49 @@ TEST(ParseLoopLine, WhichLinesAreRecords)
         LoopRecord r;
         EXPECT_EQ(ParseLoopLine(c.line, 0, r), c.ok) << c.line;
     }
+}
+
+} // namespace
+
+namespace {
+
+// Blank-separated lines are read in place; lines with a comma go through the general
+// splitter. Both must agree: turning the first blank run into " , " keeps the fields.
+TEST(ParseLoopLine, InPlaceReadingAgreesWithTheSplitter)
+{
+    const char* tokens[] = {"59000", "3600.5", "-0.000123", "+15.2", "1e-3", "6",  "10", "nan", "inf", "+",
+                            "-",     ".",      "0x1",       "6.0",   "abc",  "1,5", "",   "+-1", "1e999", "7x"};
+    const char* blanks[] = {" ", "\t", "  ", " \x01 "};
+    std::mt19937 random(7);
+    int records = 0;
+    for (int round = 0; round < 4000; ++round) {
+        const int fieldCount = 5 + static_cast<int>(random() % 4);
+        std::string line = (random() % 4 == 0) ? " " : "";
+        for (int f = 0; f < fieldCount; ++f) {
+            if (f > 0)
+                line += blanks[random() % std::size(blanks)];
+            // Mostly valid numbers, so that many lines are records.
+            line += random() % 3 ? tokens[random() % 7] : tokens[random() % std::size(tokens)];
+        }
+        const std::size_t firstBlank = line.find_first_of(" \t\x01", line.find_first_not_of(" \t\x01"));
+        if (firstBlank == std::string::npos || line.find(',') != std::string::npos)
+            continue;
+        const std::size_t blankEnd = line.find_first_not_of(" \t\x01", firstBlank);
+        std::string split = line;
+        split.replace(firstBlank, blankEnd - firstBlank, " , ");
+
+        LoopRecord inPlace;
+        LoopRecord general;
+        const bool a = ParseLoopLine(line, 0, inPlace);
+        ASSERT_EQ(a, ParseLoopLine(split, 0, general)) << line;
+        if (a) {
+            ++records;
+            EXPECT_EQ(inPlace.time, general.time) << line;
+            EXPECT_EQ(inPlace.offset, general.offset) << line;
+            EXPECT_EQ(inPlace.pollExponent, general.pollExponent) << line;
+        }
+    }
+    EXPECT_GT(records, 50);
 }
 
 } // namespace
