@@ -24,6 +24,10 @@ public:
 
     const Weights& AverageWeights() const { return weights; }
     double WindowDays() const { return windowDays; }
+    // The ages (days) that weigh 1 without weighting: from UnitAgeFloor up to, but not
+    // including, UnitAgeEnd. Exactly the ages whose rounded index lies in 0..99.
+    double UnitAgeFloor() const { return unitAgeFloor; }
+    double UnitAgeEnd() const { return unitAgeEnd; }
 
     // The average at sample j in microseconds, unclipped; j from 0 to the sample count - 1.
     double At(const double* times, const double* jitters, std::int32_t j) const;
@@ -36,4 +40,7 @@ public:
 private:
     Weights weights{};
     double windowDays;
+    bool weighted;
+    double unitAgeFloor;
+    double unitAgeEnd;
 };

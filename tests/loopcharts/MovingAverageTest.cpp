@@ -25,6 +25,22 @@ TEST(MovingAverage, WeightTables)
     EXPECT_DOUBLE_EQ(weighted.WindowDays(), 0.25);
 }
 
+TEST(MovingAverage, UnitWeightAgesEndExactlyWhereTheRoundedIndexLeaves0To99)
+{
+    for (int hours = 1; hours <= 12; ++hours) {
+        SCOPED_TRACE(hours);
+        const TMovingAverage average(false, hours);
+        const double w = average.WindowDays();
+        const auto index = [w](double age) { return std::nearbyint(age / w * 100); };
+        const double floor = average.UnitAgeFloor();
+        const double end = average.UnitAgeEnd();
+        EXPECT_EQ(index(floor), 0);
+        EXPECT_EQ(index(std::nextafter(floor, -1.0)), -1);
+        EXPECT_EQ(index(end), 100);
+        EXPECT_EQ(index(std::nextafter(end, 0.0)), 99);
+    }
+}
+
 TEST(MovingAverage, UnweightedIsThePlainMeanOfTheSamplesWithinTheWindow)
 {
     // Three minutes apart, six-hour window: predecessors 1..119 steps old round to at most
@@ -125,7 +141,7 @@ TEST(MovingAverage, FillMatchesTheSampleBySampleDefinition)
         jitters.push_back(q < 0.01 ? -q : q < 0.02 ? 1e30 : q * 3);
     }
     for (bool weighted : {false, true}) {
-        for (int hours : {1, 6, 12}) {
+        for (int hours : {1, 5, 6, 12}) {
             const TMovingAverage average(weighted, hours);
             for (std::int32_t first : {0, 1, 5, 2000}) {
                 const std::int32_t last = static_cast<std::int32_t>(times.size()) - 1 - first % 3;
