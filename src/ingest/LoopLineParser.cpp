@@ -4,6 +4,7 @@
 #include "StatisticsFields.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -66,10 +67,12 @@ bool ParseSplit(std::string_view line, std::int32_t& day, double (&numbers)[4], 
 
 bool ParseLoopLine(std::string_view line, double zoneOffset, LoopRecord& record)
 {
+    if (line.empty())
+        return false;
     std::int32_t day = 0;
     double numbers[4] = {}; // seconds, offset, frequency, jitter
     std::int32_t poll = 0;
-    const bool special = line.find_first_of(",\"") != std::string_view::npos;
+    const bool special = std::memchr(line.data(), ',', line.size()) || std::memchr(line.data(), '"', line.size());
     const bool ok = special ? ParseSplit(line, day, numbers, poll)
                             : ParseBlankSeparated(line.data(), line.data() + line.size(), day, numbers, poll);
     if (!ok)

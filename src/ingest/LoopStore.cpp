@@ -1,15 +1,28 @@
 #include "LoopStore.h"
 
+namespace {
+
+// Keeps the first array's memory: a reload reads about as many records as the reading
+// before, and reusing the arrays spares growing them again.
+template <typename T>
+void KeepOneEmpty(std::vector<std::vector<T>>& arrays)
+{
+    arrays.resize(1);
+    arrays[0].clear();
+}
+
+} // namespace
+
 void LoopStore::StartAfresh()
 {
     DataSetCount = 1;
     DataSetNames.assign(1, QStringLiteral("loopstats"));
     PointCounts.assign(1, 0);
-    LoopTimes.assign(1, {});
-    LoopOffsets.assign(1, {});
-    LoopFrequencies.assign(1, {});
-    LoopJitters.assign(1, {});
-    LoopPollExponents.assign(1, {});
+    KeepOneEmpty(LoopTimes);
+    KeepOneEmpty(LoopOffsets);
+    KeepOneEmpty(LoopFrequencies);
+    KeepOneEmpty(LoopJitters);
+    KeepOneEmpty(LoopPollExponents);
 }
 
 void LoopStore::Lengthen(std::size_t records)

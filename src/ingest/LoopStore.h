@@ -22,7 +22,8 @@ struct LoopStore
 
     static constexpr std::int32_t FillPollExponent = 6;
 
-    // Releases every data set and starts one empty data set named "loopstats".
+    // Releases every data set and starts one empty data set named "loopstats" (the
+    // arrays' memory is kept for it).
     void StartAfresh();
     // Makes every data set's arrays PointCounts[s] + records long, new slots holding the
     // fill values, so a file's records are stored without growing the arrays again.
