@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 namespace
 {
@@ -35,26 +36,75 @@ private:
     std::vector<std::string> addresses_;
 };
 
-constexpr std::size_t ExactScanLimit = 32;
-
-std::optional<std::size_t> FindExact(const std::vector<PeerCount>& counts,
-                                     std::string_view address, std::size_t lastHit)
+// Counts lines per peer. A few peers are the rule and their lines interleave, so the
+// address as first written is matched exactly in a short list; otherwise (another
+// spelling, or very many peers) a hash of the case-folded address finds it, so even a
+// file of garbage with a new "peer" on every line is counted in linear time.
+class PeerTally
 {
-    if (lastHit < counts.size() && counts[lastHit].Address == address)
-        return lastHit;
-    if (counts.size() > ExactScanLimit)
-        return std::nullopt;
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-        if (counts[i].Address == address)
-            return i;
+public:
+    std::optional<std::size_t> Find(std::string_view address)
+    {
+        if (lastHit_ < entries_.size() && entries_[lastHit_].Address == address)
+            return lastHit_;
+        if (entries_.size() <= ExactScanLimit) {
+            for (std::size_t i = 0; i < entries_.size(); ++i) {
+                if (entries_[i].Address == address)
+                    return lastHit_ = i;
+            }
+        }
+        const auto it = byFoldedAddress_.find(Fold(address));
+        if (it == byFoldedAddress_.end())
+            return std::nullopt;
+        return lastHit_ = it->second;
     }
-    return std::nullopt;
-}
 
-void AddOne(std::int32_t& count)
+    void AddLine(std::size_t index)
+    {
+        if (entries_[index].Count < std::numeric_limits<std::int32_t>::max())
+            ++entries_[index].Count;
+    }
+
+    // A new peer with its first line.
+    void AddPeer(std::string_view address)
+    {
+        lastHit_ = entries_.size();
+        byFoldedAddress_.emplace(Fold(address), entries_.size());
+        entries_.push_back({std::string(address), 1});
+    }
+
+    std::vector<PeerCount> TakeSortedByAddress()
+    {
+        std::sort(entries_.begin(), entries_.end(), [](const PeerCount& a, const PeerCount& b) {
+            return PeerAddressLess(a.Address, b.Address);
+        });
+        return std::move(entries_);
+    }
+
+private:
+    static constexpr std::size_t ExactScanLimit = 32;
+
+    const std::string& Fold(std::string_view address)
+    {
+        folded_.assign(address);
+        for (char& c : folded_) {
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        }
+        return folded_;
+    }
+
+    std::vector<PeerCount> entries_;  // in the order first seen
+    std::unordered_map<std::string, std::size_t> byFoldedAddress_;
+    std::string folded_;  // reused, so a lookup does not allocate
+    std::size_t lastHit_ = 0;
+};
+
+bool DisplayedBefore(const PeerCount& a, const PeerCount& b)
 {
-    if (count < std::numeric_limits<std::int32_t>::max())
-        ++count;
+    if (a.Count != b.Count)
+        return a.Count > b.Count;
+    return ComparePeerAddresses(a.Address, b.Address) > 0;
 }
 }  // namespace
 
@@ -62,8 +112,7 @@ std::vector<PeerCount> CountPeerLines(std::span<const std::string_view> lines, b
                                       const QStringList& selectedPeers)
 {
     const PeerSelection selection(selectedPeers);
-    std::vector<PeerCount> counts;
-    std::size_t lastHit = 0;
+    PeerTally tally;
     for (const std::string_view line : lines) {
         const PeerRecordFields fields(line, 3);
         if (fields.Count() < 3)
@@ -71,26 +120,24 @@ std::vector<PeerCount> CountPeerLines(std::span<const std::string_view> lines, b
         const std::string_view address = fields.Field(3);
         if (lanOnly && !IsLanPeer(address))
             continue;
-        // The lines of a few peers interleave: an exact match of the address as first
-        // written is cheaper than a case-insensitive bisection.
-        if (const auto exact = FindExact(counts, address, lastHit)) {
-            AddOne(counts[*exact].Count);
-            lastHit = *exact;
-            continue;
-        }
-        const auto it = std::lower_bound(counts.begin(), counts.end(), address,
-                                         [](const PeerCount& c, std::string_view a) {
-                                             return PeerAddressLess(c.Address, a);
-                                         });
-        if (it != counts.end() && SamePeerAddress(it->Address, address)) {
-            AddOne(it->Count);
-            lastHit = static_cast<std::size_t>(it - counts.begin());
-        } else if (selection.Allows(address)) {
-            const auto added = counts.insert(it, PeerCount{std::string(address), 1});
-            lastHit = static_cast<std::size_t>(added - counts.begin());
-        }
+        if (const auto peer = tally.Find(address))
+            tally.AddLine(*peer);
+        else if (selection.Allows(address))
+            tally.AddPeer(address);
     }
-    return counts;
+    return tally.TakeSortedByAddress();
+}
+
+void KeepBusiestPeers(std::vector<PeerCount>& counts, std::size_t maximum)
+{
+    if (counts.size() <= maximum)
+        return;
+    std::nth_element(counts.begin(), counts.begin() + std::ptrdiff_t(maximum), counts.end(),
+                     DisplayedBefore);
+    counts.resize(maximum);
+    std::sort(counts.begin(), counts.end(), [](const PeerCount& a, const PeerCount& b) {
+        return PeerAddressLess(a.Address, b.Address);
+    });
 }
 
 std::vector<std::string> PeerDisplayOrder(const std::vector<PeerCount>& counts)
@@ -100,9 +147,7 @@ std::vector<std::string> PeerDisplayOrder(const std::vector<PeerCount>& counts)
     for (const PeerCount& c : counts)
         order.push_back(&c);
     std::stable_sort(order.begin(), order.end(), [](const PeerCount* a, const PeerCount* b) {
-        if (a->Count != b->Count)
-            return a->Count > b->Count;
-        return ComparePeerAddresses(a->Address, b->Address) > 0;
+        return DisplayedBefore(*a, *b);
     });
     std::vector<std::string> names;
     names.reserve(order.size());

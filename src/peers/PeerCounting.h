@@ -22,6 +22,12 @@ struct PeerCount
 std::vector<PeerCount> CountPeerLines(std::span<const std::string_view> lines, bool lanOnly,
                                       const QStringList& selectedPeers);
 
+// Keeps no more than maximum peers: those that come first in display order. Guards the
+// pages against a file whose third field is not an address at all (a new "peer" on
+// every line), which would otherwise ask for millions of series and table rows.
+inline constexpr std::size_t MaxShownPeers = 1000;
+void KeepBusiestPeers(std::vector<PeerCount>& counts, std::size_t maximum = MaxShownPeers);
+
 // Peers in display order: most lines first, equal counts by descending address.
 std::vector<std::string> PeerDisplayOrder(const std::vector<PeerCount>& counts);
 

@@ -71,8 +71,8 @@ PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
     result.Rebuilt = true;
 
     // Which peers, how many lines each, in which order.
-    const std::vector<PeerCount> counts =
-        CountPeerLines(lines, inputs.LanOnly, inputs.SelectedPeers);
+    std::vector<PeerCount> counts = CountPeerLines(lines, inputs.LanOnly, inputs.SelectedPeers);
+    KeepBusiestPeers(counts);
     const std::vector<std::string> names = PeerDisplayOrder(counts);
     const double windowStart = PeerWindowStart(lines, inputs.PeerDays, inputs.ZoneOffset);
 

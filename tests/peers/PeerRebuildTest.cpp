@@ -1,6 +1,7 @@
 // The whole peer rebuild: store, charts, table rows and the newest time.
 #include "PeerRebuild.h"
 #include "PeerColour.h"
+#include "PeerCounting.h"
 #include "TChart.h"
 
 #include <QLocale>
@@ -217,4 +218,20 @@ TEST_F(PeerRebuildTest, NoPeersLeavesEmptyChartsWithTheirTitles)
     EXPECT_EQ(delay.LeftAxis().Title().Caption(), "Delay - ms");
     EXPECT_DOUBLE_EQ(offset.LeftAxis().Minimum(), -1.02e20);
     EXPECT_DOUBLE_EQ(delay.LeftAxis().Maximum(), 0);
+}
+
+TEST_F(PeerRebuildTest, LoopstatsLinesTakenForPeerLinesShowAtMostTheBusiestPeers)
+{
+    // Loop records: field 3 is an offset, a new "peer" on nearly every line, and there is
+    // no field 8, so no record is accepted.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 2500; ++i)
+        lines.push_back("60000 " + std::to_string(i) + " 0.000" + std::to_string(100000 + i) +
+                        " -15.25 0.000012 0.001 6");
+    const PeerRebuildResult result = Rebuild(lines);
+    EXPECT_EQ(store.PeerNames.size(), qsizetype(MaxShownPeers));
+    EXPECT_EQ(store.PeerLineCounts.size(), MaxShownPeers);
+    EXPECT_EQ(offset.SeriesCount(), MaxShownPeers);
+    EXPECT_EQ(result.TableRows.size(), MaxShownPeers);
+    EXPECT_TRUE(result.TableRows[0][1].isEmpty());
 }

@@ -133,6 +133,24 @@ TEST(PeerCounting, FiltersByLanAndSelection)
         EXPECT_EQ(Counts(CountPeerLines(Views(lines), c.lan, c.selected)), c.counts) << c.what;
 }
 
+TEST(PeerCounting, ManyDistinctPeersAreCountedAndCapped)
+{
+    // A file whose third field is not an address: a new "peer" on every line.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3000; ++i)
+        lines.push_back(Line(60000, "0", "p" + std::to_string(10000 + i)));
+    for (const char* busy : {"Busy", "busy", "BUSY"})
+        lines.push_back(Line(60000, "1", busy));
+    std::vector<PeerCount> counts = CountPeerLines(Views(lines), false, {});
+    ASSERT_EQ(counts.size(), 3001u);
+    EXPECT_EQ(counts[0].Address, "Busy");
+    EXPECT_EQ(counts[0].Count, 3);
+
+    KeepBusiestPeers(counts, 3);
+    EXPECT_EQ(Counts(counts), (std::vector<std::pair<std::string, int>>{
+                                  {"Busy", 3}, {"p12998", 1}, {"p12999", 1}}));
+}
+
 TEST(PeerCounting, WindowStartsPeerDaysBeforeTheLastReadableLine)
 {
     const std::string noon = Line(60000, "43200", "10.0.0.2");  // t = 44982.5
