@@ -262,7 +262,10 @@ void LoopChartBuilder::CreateSeries(const QString& name)
 void LoopChartBuilder::StartDayIfNew(double t)
 {
     const double day = std::trunc(t);
-    if (!(dayCounter < day))
+    // The day counter starts at 0, so normally the window's first sample starts a day.
+    // A time stamp on or before day 0 would not, and its points need a series too.
+    const bool haveDay = series.OffsetDay != nullptr;
+    if (haveDay && !(dayCounter < day))
         return;
     dayCounter = day;
     const QString title = FormatDateTime(t, QStringLiteral("yyyy-mmm-dd"));

@@ -443,6 +443,12 @@ TEST_F(LoopChartRebuild, NoDataAndBadInputsGiveSoundResults)
     lying.DataSetCount = 3;
     EXPECT_EQ(charts.Build(lying).PlottedPointCount, 20);
 
+    // Time stamps on or before day 0 (1899-12-30) still get their day series.
+    LoopStoreBuilder ancient;
+    ancient.AddRegular(-3.5, 20, 10);
+    EXPECT_EQ(charts.Build(ancient.store).PlottedPointCount, 20);
+    EXPECT_EQ(charts.offsetVsTOD.SeriesCount(), 1u);
+
     // Control values outside their spinners' ranges are taken as the nearest end.
     struct Case
     {
