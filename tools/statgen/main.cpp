@@ -41,6 +41,15 @@ double Number(const std::string& text)
     return value;
 }
 
+// A whole number in [low, high]; anything else stops with the usage text.
+long long WholeNumber(const std::string& text, double low, double high)
+{
+    const double value = Number(text);
+    if (!(value >= low && value <= high) || value != static_cast<double>(static_cast<long long>(value)))
+        Fail("out of range: " + text);
+    return static_cast<long long>(value);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -57,7 +66,7 @@ int main(int argc, char** argv)
         if (arg == "--out") {
             out = value();
         } else if (arg == "--days") {
-            params.days = static_cast<int>(Number(value()));
+            params.days = static_cast<int>(WholeNumber(value(), 1, 3660));
         } else if (arg == "--start") {
             int y = 0, m = 0, d = 0;
             const std::string text = value();
@@ -65,12 +74,12 @@ int main(int argc, char** argv)
                 Fail("bad date: " + text);
             params.startMjd = MjdFromDate(y, m, d);
         } else if (arg == "--seed") {
-            params.seed = static_cast<std::uint64_t>(Number(value()));
+            params.seed = static_cast<std::uint64_t>(WholeNumber(value(), 0, 9.0e15));
         } else if (arg == "--gzip") {
             params.gzipDays.clear();
             std::stringstream list(value());
             for (std::string item; std::getline(list, item, ',');)
-                params.gzipDays.insert(static_cast<int>(Number(item)));
+                params.gzipDays.insert(static_cast<int>(WholeNumber(item, 0, 3660)));
         } else if (arg == "--gap") {
             const std::string text = value();
             const auto colon = text.find(':');
@@ -100,8 +109,6 @@ int main(int argc, char** argv)
     }
     if (out.empty())
         Fail("--out is required");
-    if (params.days < 1 || params.days > 3660)
-        Fail("--days must be 1 to 3660");
     try {
         const auto written = WriteStatisticsDirectory(out, params);
         std::printf("statgen: wrote %zu files to %s\n", written.size(), out.c_str());
