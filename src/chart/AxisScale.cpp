@@ -38,9 +38,34 @@ Extent DataExtent(const TChart& chart, const TChartAxis& axis)
         const TChartSeries& series = chart.Series(i);
         if (!SeriesOnAxis(series, axis))
             continue;
+        // X is ascending: its ends are the first and the last finite values. Y on a linear
+        // axis comes from the series' kept range; only a logarithmic one reads every value.
+        if (horizontal && !axis.Logarithmic())
+        {
+            const std::vector<double>& xs = series.XValues.Values();
+            const auto first = std::find_if(xs.begin(), xs.end(), [](double v) { return std::isfinite(v); });
+            const auto last = std::find_if(xs.rbegin(), xs.rend(), [](double v) { return std::isfinite(v); });
+            if (first != xs.end())
+            {
+                extent.low = std::min(extent.low, *first);
+                extent.high = std::max(extent.high, *last);
+            }
+            continue;
+        }
+        double low = 0.0;
+        double high = 0.0;
+        if (!horizontal && !axis.Logarithmic())
+        {
+            if (series.FiniteYRange(low, high))
+            {
+                extent.low = std::min(extent.low, low);
+                extent.high = std::max(extent.high, high);
+            }
+            continue;
+        }
         for (const double v : horizontal ? series.XValues : series.YValues)
         {
-            if (!std::isfinite(v) || (axis.Logarithmic() && v <= 0))
+            if (!std::isfinite(v) || v <= 0)
                 continue;
             extent.low = std::min(extent.low, v);
             extent.high = std::max(extent.high, v);

@@ -188,14 +188,55 @@ void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& 
         else if (line.size() > 1)
             painter.drawPolyline(line.data(), int(line.size()));
     };
-    for (std::size_t i = begin; i < end; ++i)
+    // Linear axes map with one multiply-add per coordinate; the general mapping handles
+    // logarithmic axes and values off them.
+    const bool linear = !horizontal.logarithmic && !vertical.logarithmic;
+    const double ax = (right - left) / (horizontal.maximum - horizontal.minimum);
+    const double bx = left - horizontal.minimum * ax;
+    const double ay = (top - bottom) / (vertical.maximum - vertical.minimum);
+    const double by = bottom - vertical.minimum * ay;
+    constexpr double Far = 1e6;  // pixels; keeps far-off points within what the rasteriser handles
+    auto pixelOf = [&](std::size_t i) {
+        if (linear)
+            return QPointF(std::clamp(xs[i] * ax + bx, -Far, Far), std::clamp(ys[i] * ay + by, -Far, Far));
+        return QPointF(horizontal.ToPixel(xs[i], left, right), vertical.ToPixel(ys[i], bottom, top));
+    };
+    std::size_t i = begin;
+    while (i < end)
     {
         if (!std::isfinite(xs[i]) || !std::isfinite(ys[i]))
         {
             flush();  // a value that cannot be placed breaks the line
+            ++i;
             continue;
         }
-        decimator.Add(QPointF(horizontal.ToPixel(xs[i], left, right), vertical.ToPixel(ys[i], bottom, top)));
+        if (!linear)
+        {
+            decimator.Add(pixelOf(i));
+            ++i;
+            continue;
+        }
+        // The points left of the next pixel column's edge share this column: find their
+        // extremes in data values and map only the four that are kept.
+        const double edge = (std::floor(xs[i] * ax + bx) + 1 - bx) / ax;
+        std::size_t lowest = i;
+        std::size_t highest = i;
+        std::size_t last = i;
+        std::size_t k = i + 1;
+        for (; k < end && xs[k] < edge; ++k)
+        {
+            const double y = ys[k];
+            if (!std::isfinite(y))
+                break;
+            lowest = y < ys[lowest] ? k : lowest;
+            highest = y > ys[highest] ? k : highest;
+            last = k;
+        }
+        decimator.Add(pixelOf(i));
+        decimator.Add(pixelOf(std::min(lowest, highest)));
+        decimator.Add(pixelOf(std::max(lowest, highest)));
+        decimator.Add(pixelOf(last));
+        i = k;
     }
     flush();
 }

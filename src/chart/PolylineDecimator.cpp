@@ -2,26 +2,8 @@
 
 #include <cmath>
 
-void PolylineDecimator::Add(QPointF point)
+void PolylineDecimator::StartColumn(QPointF point, double column)
 {
-    // Columns as the aliased rasteriser fills them: pixel c holds the points from c to c+1.
-    const double column = std::floor(point.x());
-    if (haveColumn_ && column == column_)
-    {
-        if (point.y() < lowest_.y())
-        {
-            lowest_ = point;
-            lowestIndex_ = count_;
-        }
-        if (point.y() > highest_.y())
-        {
-            highest_ = point;
-            highestIndex_ = count_;
-        }
-        last_ = point;
-        ++count_;
-        return;
-    }
     FlushColumn();
     haveColumn_ = true;
     column_ = column;

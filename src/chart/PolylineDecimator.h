@@ -2,6 +2,7 @@
 
 #include <QPointF>
 
+#include <cmath>
 #include <vector>
 
 // Thins a polyline given in pixel coordinates, in drawing order, to at most four points
@@ -12,12 +13,34 @@
 class PolylineDecimator
 {
 public:
-    void Add(QPointF point);
+    // Inline: it runs once per point of every long series drawn.
+    void Add(QPointF point)
+    {
+        const double column = std::floor(point.x());  // pixel c holds x from c to c+1
+        if (haveColumn_ && column == column_)
+        {
+            if (point.y() < lowest_.y())
+            {
+                lowest_ = point;
+                lowestIndex_ = count_;
+            }
+            if (point.y() > highest_.y())
+            {
+                highest_ = point;
+                highestIndex_ = count_;
+            }
+            last_ = point;
+            ++count_;
+            return;
+        }
+        StartColumn(point, column);
+    }
     // The thinned polyline so far; the decimator starts afresh.
     std::vector<QPointF> Take();
 
 private:
     void FlushColumn();
+    void StartColumn(QPointF point, double column);
 
     std::vector<QPointF> output_;
     bool haveColumn_ = false;

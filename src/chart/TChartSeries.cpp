@@ -3,6 +3,7 @@
 #include "TChart.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 void TChartSeries::Changed()
@@ -51,6 +52,14 @@ void TChartSeries::EndUpdate()
 
 void TChartSeries::AddPoint(double x, double y)
 {
+    if (std::isnan(x))
+        return;
+    if (yRangeKnown_ && std::isfinite(y))
+    {
+        finiteLowY_ = anyFiniteY_ ? std::min(finiteLowY_, y) : y;
+        finiteHighY_ = anyFiniteY_ ? std::max(finiteHighY_, y) : y;
+        anyFiniteY_ = true;
+    }
     std::vector<double>& xs = XValues.values_;
     std::vector<double>& ys = YValues.values_;
     if (xs.empty() || !(x < xs.back()))
@@ -75,6 +84,8 @@ void TChartSeries::ClearPoints()
 {
     XValues.values_.clear();
     YValues.values_.clear();
+    yRangeKnown_ = true;
+    anyFiniteY_ = false;
     Changed();
 }
 
@@ -89,6 +100,7 @@ void TChartSeries::SetYValueAt(std::size_t i, double y)
     if (i >= YValues.values_.size())
         return;
     YValues.values_[i] = y;
+    yRangeKnown_ = false;
     Changed();
 }
 
@@ -110,6 +122,25 @@ double TChartSeries::HighestX() const
     return XValues.values_.empty() ? 0.0 : XValues.values_.back();
 }
 
+bool TChartSeries::FiniteYRange(double& lowest, double& highest) const
+{
+    if (!yRangeKnown_)
+    {
+        anyFiniteY_ = false;
+        for (const double y : YValues.values_)
+            if (std::isfinite(y))
+            {
+                finiteLowY_ = anyFiniteY_ ? std::min(finiteLowY_, y) : y;
+                finiteHighY_ = anyFiniteY_ ? std::max(finiteHighY_, y) : y;
+                anyFiniteY_ = true;
+            }
+        yRangeKnown_ = true;
+    }
+    lowest = finiteLowY_;
+    highest = finiteHighY_;
+    return anyFiniteY_;
+}
+
 void TChartSeries::CopyFrom(const TChartSeries& other)
 {
     if (&other == this)
@@ -123,5 +154,6 @@ void TChartSeries::CopyFrom(const TChartSeries& other)
     YValues.DateTime = other.YValues.DateTime;
     XValues.values_ = other.XValues.values_;
     YValues.values_ = other.YValues.values_;
+    yRangeKnown_ = false;
     Changed();
 }

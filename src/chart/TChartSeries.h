@@ -45,6 +45,7 @@ public:
 
     // Appends in constant time when x is not below the last X; otherwise inserts after the
     // last point whose X is <= x, so points of equal X stay in the order they were added.
+    // A point whose X is not a number has no place in that order and is left out.
     void AddPoint(double x, double y);
     void AddXY(double x, double y) { AddPoint(x, y); }
     void ClearPoints();
@@ -59,6 +60,9 @@ public:
     double HighestY() const;
     double LowestY() const;
     double HighestX() const;  // 0 for a series without points
+    // The smallest and largest finite Y, kept up to date as points come and go so that
+    // scaling an axis does not read every point; false when no Y is finite.
+    bool FiniteYRange(double& lowest, double& highest) const;
 
     // Takes over the other series' settings and all its points; stays attached or
     // detached as it is, and an attached series keeps its colour if the other has none.
@@ -76,4 +80,9 @@ private:
     VerticalAxis vertAxis_ = VerticalAxis::Left;
     int updateDepth_ = 0;
     TChart* chart_ = nullptr;
+    // Cache of FiniteYRange; recomputed on demand after a change it cannot follow.
+    mutable bool yRangeKnown_ = true;
+    mutable double finiteLowY_ = 0.0;
+    mutable double finiteHighY_ = 0.0;
+    mutable bool anyFiniteY_ = false;
 };
