@@ -1,4 +1,5 @@
 #include "AxisException.h"
+#include "AxisScale.h"
 #include "ChartConfiguration.h"
 #include "LegendEntries.h"
 #include "SeriesPalette.h"
@@ -8,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -63,6 +66,60 @@ TEST(ChartSeries, ExtremesAreZeroWithoutPointsAndFollowChangedValues)
     series.ClearPoints();
     EXPECT_EQ(series.PointCount(), 0u);
     EXPECT_EQ(series.HighestY(), 0.0);
+
+    series.AddPoint(std::nan(""), 1);  // has no place in X order
+    EXPECT_EQ(series.PointCount(), 0u);
+}
+
+TEST(ChartAxisScale, AutomaticAxesFollowTheDataManualOnesAreExactAndBadRangesAreRepaired)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(TChart&)> make;
+        AxisPosition axis;
+        double minimum, maximum;
+    };
+    const std::vector<Case> cases{
+        {"bottom: exact data", [](TChart& c) { AttachSeries(c, SeriesWith({{2, 0}, {5, 10}})); }, AxisPosition::Bottom, 2, 5},
+        {"left: a little room", [](TChart& c) { AttachSeries(c, SeriesWith({{2, 0}, {5, 10}})); }, AxisPosition::Left, -0.4, 10.4},
+        {"left after a changed value",
+         [](TChart& c) { AttachSeries(c, SeriesWith({{2, 0}, {5, 10}}))->SetYValueAt(1, 5); }, AxisPosition::Left, -0.2, 5.2},
+        {"left ignores right series",
+         [](TChart& c) {
+             AttachSeries(c, SeriesWith({{0, 0}, {1, 1}}));
+             auto right = SeriesWith({{0, 500}});
+             right->SetVertAxis(VerticalAxis::Right);
+             AttachSeries(c, std::move(right));
+         },
+         AxisPosition::Left, -0.04, 1.04},
+        {"not finite values ignored", [](TChart& c) { AttachSeries(c, SeriesWith({{0, INFINITY}, {1, 4}, {2, 4}})); },
+         AxisPosition::Left, 3.6, 4.4},
+        {"no data", [](TChart&) {}, AxisPosition::Left, 0, 1},
+        {"manual, exact", [](TChart& c) {
+             AttachSeries(c, SeriesWith({{0, 500}}));
+             SetRange(c.LeftAxis(), 0, 100);
+         }, AxisPosition::Left, 0, 100},
+        {"manual, lost span", [](TChart& c) { SetRange(c.LeftAxis(), 1e20, 1e20); }, AxisPosition::Left, 0.9e20, 1.1e20},
+        {"log from zero", [](TChart& c) {
+             c.LeftAxis().SetLogarithmic(true);
+             SetRange(c.LeftAxis(), 0, 4096);
+         }, AxisPosition::Left, 4.096, 4096},
+        {"automatic minimum only", [](TChart& c) {
+             AttachSeries(c, SeriesWith({{0, 3}, {1, 5}}));
+             SetRange(c.LeftAxis(), 0, 100);
+             c.LeftAxis().SetAutomaticMinimum(true);
+         }, AxisPosition::Left, 2.92, 100},
+    };
+    for (const Case& c : cases)
+    {
+        TChart chart;
+        c.make(chart);
+        const TChartAxis& axis = c.axis == AxisPosition::Bottom ? chart.BottomAxis() : chart.LeftAxis();
+        const AxisScale scale = ResolveAxisScale(chart, axis);
+        EXPECT_NEAR(scale.minimum, c.minimum, std::fabs(c.minimum) * 1e-9 + 1e-9) << c.name;
+        EXPECT_NEAR(scale.maximum, c.maximum, std::fabs(c.maximum) * 1e-9 + 1e-9) << c.name;
+    }
 }
 
 TEST(ChartSeries, CopyTakesSettingsAndPointsAndStaysWhereItIs)
