@@ -2,6 +2,7 @@
 #include "GzipFile.h"
 #include "IngestTestFiles.h"
 #include "StatisticsFileLoader.h"
+#include "StatisticsFiles.h"
 #include "StatisticsReadError.h"
 
 #include <QTemporaryDir>
@@ -249,6 +250,11 @@ TEST_F(CompressedFiles, ArbitraryBytesNeverCrash)
                 LoadStatisticsFile(path(name), lines, filesRead);
             } catch (const StatisticsReadError&) {
             }
+            // And through the readers, which parse what came out.
+            StatisticsFiles files;
+            files.ReadLoopFile(path(name), true);
+            files.ReadPeerFile(path(name), true);
+            EXPECT_LE(files.Loop.PointCounts[0], static_cast<std::int32_t>(files.LoopFileLines.size()));
         }
     }
 }
