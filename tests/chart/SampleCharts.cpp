@@ -32,7 +32,12 @@ void FillOffsets(TChart& chart, int n, double firstDay, double spacingSeconds)
     offsets->ReservePoints(std::size_t(n));
     offsets->BeginUpdate();
     for (int i = 0; i < n; ++i)
-        offsets->AddPoint(firstDay + i * spacingSeconds / 86400.0, Wobble(i));
+    {
+        // A slow wander and a daily swing with a few µs of sample noise, as a real clock.
+        const double t = i * spacingSeconds / 86400.0;
+        const double noise = double((unsigned(i) * 2654435761u) >> 22) / 1024.0 * 8.0 - 4.0;
+        offsets->AddPoint(firstDay + t, 25.0 * std::sin(t * 2.1) + 12.0 * std::sin(t * 6.283 + 1) + noise);
+    }
     offsets->EndUpdate();
     AttachSeries(chart, std::move(offsets));
 
