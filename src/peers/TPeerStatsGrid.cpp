@@ -24,7 +24,6 @@ TPeerStatsGrid::TPeerStatsGrid(QWidget* parent) : QTableWidget(0, PeerTableColum
 {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
-    setFocusPolicy(Qt::NoFocus);
     setWordWrap(true);
     setCornerButtonEnabled(false);
     verticalHeader()->hide();
@@ -44,6 +43,8 @@ TPeerStatsGrid::TPeerStatsGrid(QWidget* parent) : QTableWidget(0, PeerTableColum
     rows_.push_back(headers);
 
     copyAction_ = new QAction(tr("&Copy to clipboard"), this);
+    copyAction_->setShortcut(QKeySequence::Copy);
+    copyAction_->setShortcutContext(Qt::WidgetShortcut);
     connect(copyAction_, &QAction::triggered, this, &TPeerStatsGrid::CopyToClipboard);
     addAction(copyAction_);
     setContextMenuPolicy(Qt::ActionsContextMenu);

@@ -14,8 +14,8 @@ class QAction;
 // sort state: a press of the left or middle button on a header or a cell chooses that
 // column (outside the cells: -1), the same column again reverses the order. The new
 // order shows only after the next rebuild, so the grid then emits SortChanged.
-// A right click offers "&Copy to clipboard": every row, the header included, as
-// tab-separated text with CR LF after each row.
+// A right click offers "&Copy to clipboard" (also Ctrl+C while the grid has the focus):
+// every row, the header included, as tab-separated text with CR LF after each row.
 //
 // The window: connects SortChanged to its reload, passes SortState() into the rebuild
 // inputs, and hands each rebuild's TableRows to ShowPeerRows.

@@ -8,6 +8,7 @@
 #include "PeerRebuild.h"
 #include "StatisticsGenerator.h"
 #include "TChart.h"
+#include "TFormSelectPeers.h"
 #include "TPeerStatsGrid.h"
 
 #include <QDir>
@@ -79,10 +80,29 @@ TEST(PeerRender, ChartsAndTableOfGeneratedStatistics)
             EXPECT_TRUE(HasColour(image, PeerColour(i))) << names[c] << " peer " << i;
     }
 
+    // Six scale steps narrow the offset axis to about ±0.4 ms, shown in microseconds.
+    inputs.ScaleSteps = {6, 0, 0, 0};
+    RebuildPeerStatistics(lines, inputs, store, latestTime, targets);
+    EXPECT_EQ(charts[0].LeftAxis().Title().Caption(), QString::fromUtf8("Offset - µs"));
+    QImage zoomed(1000, 560, QImage::Format_RGB32);
+    QPainter zoomPainter(&zoomed);
+    DrawTo(charts[0], zoomPainter, zoomed.rect());
+    zoomPainter.end();
+    SaveSample(zoomed, QStringLiteral("peer-offset-step6.png"));
+
     TPeerStatsGrid grid;
     grid.resize(1200, 260);
     grid.ShowPeerRows(result.TableRows);
     const QImage table = grid.grab().toImage();
     SaveSample(table, QStringLiteral("peer-table.png"));
     EXPECT_EQ(grid.rowCount(), int(store.PeerNames.size()));
+
+    TFormSelectPeers dialog;
+    QStringList peers;
+    for (const PeerLineCount& peer : store.PeerLineCounts)
+        peers.push_back(peer.Address);
+    dialog.SetPeerChoice(peers);
+    dialog.show();
+    SaveSample(dialog.grab().toImage(), QStringLiteral("peer-select.png"));
+    dialog.hide();
 }
