@@ -97,11 +97,16 @@ PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
     const PeerLookup lookup(names);
     std::vector<PeerAccumulator> accumulators(names.size());
     std::array<std::vector<PeerSeriesBuilder>, PeerChartCount> builders;
+    // Without a window every counted line may become a point, so each series gets its
+    // room at once; with one, most lines of a long history are skipped and reserving for
+    // all of them would hold memory for nothing.
     std::vector<std::size_t> expectedPoints(names.size());
-    for (const PeerCount& c : counts) {
-        const int i = lookup.Find(c.Address);
-        if (i != PeerLookup::NotFound)
-            expectedPoints[std::size_t(i)] = std::size_t(c.Count);
+    if (windowStart <= 0) {
+        for (const PeerCount& c : counts) {
+            const int i = lookup.Find(c.Address);
+            if (i != PeerLookup::NotFound)
+                expectedPoints[std::size_t(i)] = std::size_t(c.Count);
+        }
     }
     for (std::size_t c = 0; c < PeerChartCount; ++c) {
         builders[c].reserve(names.size());
