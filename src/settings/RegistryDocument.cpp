@@ -210,6 +210,16 @@ QString KeyOfSection(const QString& trimmed)
     return trimmed.mid(1, trimmed.size() - 2).trimmed();
 }
 
+// An entry whose hex data ends in '\' on its last physical line: the parser joins the
+// following line to it.
+bool EndsOpenByteList(const QString& raw)
+{
+    const QString trimmed = raw.trimmed();
+    const qsizetype dataPos = DataStart(trimmed, nullptr);
+    return dataPos >= 0 && QStringView(trimmed).mid(dataPos).startsWith(u"hex", Qt::CaseInsensitive)
+        && trimmed.endsWith(u'\\');
+}
+
 bool SameName(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -367,7 +377,11 @@ void RegistryDocument::Set(const QString& keyName, const QString& valueName,
             if (inKey)
                 insertAfter = i;
         } else if (inKey && line.kind == Line::Kind::Entry) {
-            insertAfter = i;
+            // A byte list left open at the end of the file (its last line ends in '\')
+            // would take the next line as its continuation and swallow a value added
+            // after it; new values go before it instead.
+            if (!EndsOpenByteList(line.raw))
+                insertAfter = i;
             if (SameName(line.name, valueName))
                 lastMatch = i;
         }
