@@ -1,5 +1,6 @@
 #include "DirectoryAccess.h"
 
+#include "FileNames.h"
 #include "ImageFileNaming.h"
 
 #include <QDir>

@@ -28,9 +28,3 @@ QString ImageFileName(const QString& directory, const QString& prefix, const QSt
 {
     return directory + prefix + suffix;
 }
-
-QString FolderPart(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash + 1);
-}

@@ -10,7 +10,3 @@ QString DatePrefix(double highestX);
 
 // directory + prefix + suffix; directory is expected to end in a separator.
 QString ImageFileName(const QString& directory, const QString& prefix, const QString& suffix);
-
-// The directory part of path up to and including its last '/', or empty when it has
-// none.
-QString FolderPart(const QString& path);
