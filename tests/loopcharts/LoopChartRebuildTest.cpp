@@ -72,6 +72,21 @@ TEST_F(LoopChartRebuild, AttachesEverySeriesToItsChartAndReplacesThemNextTime)
     }
 }
 
+TEST_F(LoopChartRebuild, ChartsHearOfCompleteSeriesNotOfEachPoint)
+{
+    LoopStoreBuilder data;
+    data.AddRegular(MinutesAfter(April19, 0), 2000, 0.3);
+    std::vector<int> notifications(7, 0);
+    const auto all = charts.All();
+    for (std::size_t c = 0; c < all.size(); ++c)
+        all[c]->AddChangeObserver([&notifications, c] { ++notifications[c]; });
+    charts.Build(data.store);
+    for (std::size_t c = 0; c < all.size(); ++c) {
+        EXPECT_GT(notifications[c], 0) << c;
+        EXPECT_LT(notifications[c], 40) << c;
+    }
+}
+
 TEST_F(LoopChartRebuild, SeveralDataSetsAreListedAndNeverClipped)
 {
     LoopStoreBuilder data(QStringLiteral("first"));
