@@ -1,12 +1,11 @@
 #include "TFormHistogram.h"
 
-#include <QMenu>
-#include <QVBoxLayout>
-
 #include "ChartConfiguration.h"
 #include "TChart.h"
-#include "TChartView.h"  // after QMenu: its ContextMenu() needs the complete type
+#include "TChartView.h"
 #include "TFastLineSeries.h"
+
+#include <QVBoxLayout>
 
 #include <vector>
 
