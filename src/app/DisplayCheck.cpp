@@ -12,7 +12,9 @@ QtMessageHandler previousHandler = nullptr;
 void StartupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg) {
-        std::fputs(qPrintable(NoDisplayMessage(text)), stderr);
+        // The toolkit's own text suggests reinstalling; the warnings before it have
+        // already named the display that failed.
+        std::fputs(qPrintable(NoDisplayMessage()), stderr);
         std::fflush(stderr);
         std::_Exit(2);
     }
@@ -30,15 +32,12 @@ bool DisplayAvailable()
     return false;
 }
 
-QString NoDisplayMessage(const QString& detail)
+QString NoDisplayMessage()
 {
-    QString message = QStringLiteral(
+    return QStringLiteral(
         "tallimer: cannot open a window: no display is available.\n"
         "Run it on a desktop (DISPLAY or WAYLAND_DISPLAY set), or set QT_QPA_PLATFORM=offscreen to run "
         "without one.\n");
-    if (!detail.isEmpty())
-        message += QStringLiteral("(%1)\n").arg(detail.trimmed());
-    return message;
 }
 
 void BeginStartupGuard()

@@ -7,7 +7,7 @@
 bool DisplayAvailable();
 
 // The text printed on standard error when no display can be used.
-QString NoDisplayMessage(const QString& detail = QString());
+QString NoDisplayMessage();
 
 // Makes a failure of the window system while the application starts print
 // NoDisplayMessage and end the program with exit code 2, instead of the toolkit's abort.

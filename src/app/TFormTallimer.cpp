@@ -38,10 +38,12 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -299,6 +301,8 @@ void TFormTallimer::CreateBottomBar()
         ComboBoxAutoUpdate->addItem(QLatin1String(choice));
     ComboBoxAutoUpdate->setCurrentIndex(0);
     LabelFilesHint = label("LabelFilesHint", "Files hint", true);
+    // The label is there for its hint; the cursor says so.
+    LabelFilesHint->setCursor(Qt::WhatsThisCursor);
     CheckBoxSaveWithDatePrefix = checkBox("CheckBoxSaveWithDatePrefix", "SaveWithDatePrefix", "Save with prefix",
                                           false, "Save images with yyyy-mm-dd prefix");
     ButtonSave = new QPushButton(QStringLiteral("Save"), this);
@@ -414,7 +418,9 @@ void TFormTallimer::FormCreate()
     // The window takes the desktop's font as the application has it (no own font).
     files_.HavePeerData = false;
     bottomBar_->Measure();
-    const QSize minimumClient(std::max(850, bottomBar_->MinimumClientWidth()), 450);
+    // Wide enough for the bottom bar and for the loop chart tabs side by side.
+    const int tabsWidth = PageControlLoopstatsChart->tabBar()->sizeHint().width() + 24;
+    const QSize minimumClient(std::max({ 850, bottomBar_->MinimumClientWidth(), tabsWidth }), 450);
     setMinimumSize(minimumClient);
     resize(std::max(DesignClientWidth, minimumClient.width()), DesignClientHeight);
     // The placement record takes the window's design geometry as its defaults.

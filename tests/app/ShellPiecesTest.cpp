@@ -4,19 +4,28 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <sys/wait.h>
 #include <ctime>
 
 namespace {
 
 struct CommandLineCase
 {
+    const char* Name;
     QStringList Args;
     bool IsList;
     QString Path;
     QStringList Files;
     int PeerDays;
 };
+
+void PrintTo(const CommandLineCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class CommandLineTest : public ::testing::TestWithParam<CommandLineCase>
 {
@@ -35,18 +44,19 @@ TEST_P(CommandLineTest, ReadsPathListAndPeerDays)
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineTest,
     ::testing::Values(
-        CommandLineCase{ {}, false, ".", {}, 0 },
-        CommandLineCase{ { "/var/log/ntpstats" }, false, "/var/log/ntpstats", {}, 0 },
+        CommandLineCase{ "NoArgument", {}, false, ".", {}, 0 },
+        CommandLineCase{ "OneDirectory", { "/var/log/ntpstats" }, false, "/var/log/ntpstats", {}, 0 },
         // A single argument is a path, also when it looks like an option.
-        CommandLineCase{ { "-3" }, false, "-3", {}, 0 },
-        CommandLineCase{ { "-3", "/srv/ntp" }, true, "", { "/srv/ntp" }, 3 },
+        CommandLineCase{ "OneDashArgument", { "-3" }, false, "-3", {}, 0 },
+        CommandLineCase{ "OptionAndDirectory", { "-3", "/srv/ntp" }, true, "", { "/srv/ntp" }, 3 },
         // Only the one character after the dash is read.
-        CommandLineCase{ { "-12", "a", "b" }, true, "", { "a", "b" }, 1 },
-        CommandLineCase{ { "a", "-x", "b" }, true, "", { "a", "b" }, 0 },
-        CommandLineCase{ { "-", "a" }, true, "", { "a" }, 0 },
+        CommandLineCase{ "OnlyFirstDigitCounts", { "-12", "a", "b" }, true, "", { "a", "b" }, 1 },
+        CommandLineCase{ "NonDigitOption", { "a", "-x", "b" }, true, "", { "a", "b" }, 0 },
+        CommandLineCase{ "BareDash", { "-", "a" }, true, "", { "a" }, 0 },
         // The last option wins; names keep their order.
-        CommandLineCase{ { "-2", "b", "-7", "a" }, true, "", { "b", "a" }, 7 },
-        CommandLineCase{ { "-4", "-5" }, true, "", {}, 5 }));
+        CommandLineCase{ "LastOptionWins", { "-2", "b", "-7", "a" }, true, "", { "b", "a" }, 7 },
+        CommandLineCase{ "OnlyOptions", { "-4", "-5" }, true, "", {}, 5 }),
+    [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.Name); });
 
 TEST(AutoUpdateChoiceTest, MinutesOfEveryEntryAndOfOddTexts)
 {
@@ -123,6 +133,40 @@ TEST_F(ZoneFixture, UnknownZoneFailsAsUtc)
     const TimeZoneAnswer answer = QueryTimeZone();
     EXPECT_FALSE(answer.Ok);
     EXPECT_EQ(answer.Label, "UTC");
+}
+
+struct ProgramRun
+{
+    int ExitCode = -1;
+    std::string Output;
+};
+
+// Runs the program with the display variables removed and `extra` set, for a moment.
+ProgramRun RunProgramWithout(const std::string& extra)
+{
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + extra
+        + " timeout 20 '" TALLIMER_EXE "' /nonexistent 2>&1";
+    ProgramRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        run.Output += buffer;
+    const int status = pclose(pipe);
+    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(NoDisplayTest, SaysSoAndEndsWithAnError)
+{
+    // Nothing at all, and a display that does not answer.
+    for (const std::string extra : { "", "DISPLAY=:987" }) {
+        const ProgramRun run = RunProgramWithout(extra);
+        EXPECT_EQ(run.ExitCode, 2) << extra << "\n" << run.Output;
+        EXPECT_NE(run.Output.find("no display is available"), std::string::npos) << run.Output;
+        EXPECT_NE(run.Output.find("QT_QPA_PLATFORM=offscreen"), std::string::npos) << run.Output;
+    }
 }
 
 } // namespace
