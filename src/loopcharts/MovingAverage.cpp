@@ -77,8 +77,8 @@ inline double Finish(const Walk& walk)
 
 #ifdef TALLIMER_HAVE_AVX2_KERNEL
 // Consecutive samples are averaged side by side, one per lane, in groups of eight lanes
-// (LaneGroups groups at once): at step d, the lane of sample j + l stands at i = j + l - d, so each step reads neighbouring
-// times and jitters. Each lane does exactly the scalar arithmetic (double age and
+// (LaneGroups groups at once): at step d, the lane of sample j + l stands at
+// i = j + l - d, so each step reads neighbouring times and jitters. Each lane does exactly the scalar arithmetic (double age and
 // division, rounding half to even, double product, sum rounded to single precision).
 // Several groups are in flight because one lane's sum is a chain of dependent roundings;
 // interleaving independent chains keeps the processor busy. The lanes run while the
