@@ -675,7 +675,9 @@ void TFormTallimer::ChartPeerstatsContextPopup()
 {
     if (!FormSelectPeers)
         return;
-    ::ChartPeerstatsContextPopup(peerStore_.PeerLineCounts, *FormSelectPeers, files_.SelectedPeers, [this] {
+    // A copy: an auto update may rebuild the peer store while the dialog is open.
+    const std::vector<PeerLineCount> offered = peerStore_.PeerLineCounts;
+    ::ChartPeerstatsContextPopup(offered, *FormSelectPeers, files_.SelectedPeers, [this] {
         RereadLastOpened();
         RebuildPeerStatistics();
     });
