@@ -63,7 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<RegistryDocument> reread = RegistryDocument::Parse(written);
     FuzzCheck(reread.has_value(), "a parsed store parses again once written");
     CheckSameValues(*parsed, *reread);
-    FuzzCheck(reread->Serialize() == written, "writing is stable");
 
     // The program's own writes, with values taken from the end of the input.
     FuzzInput tail(data + size - std::min<std::size_t>(size, 24), std::min<std::size_t>(size, 24));

@@ -317,9 +317,12 @@ std::optional<RegistryDocument> RegistryDocument::Parse(QByteArrayView bytes)
             continue;
         }
         // Byte lists may continue over several lines, each but the last ending in '\'.
+        // A blank line always ends one: otherwise a list left open by a damaged file
+        // would swallow the key written after it.
         const qsizetype dataPos = DataStart(logical, nullptr);
         if (dataPos >= 0 && QStringView(logical).mid(dataPos).startsWith(u"hex", Qt::CaseInsensitive)) {
-            while (logical.endsWith(u'\\') && i + 1 < physical.size()) {
+            while (logical.endsWith(u'\\') && i + 1 < physical.size()
+                   && !physical[i + 1].trimmed().isEmpty()) {
                 logical.chop(1);
                 ++i;
                 logical += physical[i].trimmed();
