@@ -1019,7 +1019,11 @@ void TFormTallimer::TabSheetPeerstatsSummaryHide()
 
 void TFormTallimer::TabSheetSetupHide()
 {
-    LabeledEditMaxPeerOffset->Flush();
+    // All four thresholds are stored as the page is left, so that none of them depends
+    // on the program ending normally.
+    for (TkstLabeledEdit* threshold : { LabeledEditMaxPeerOffset, LabeledEditMaxPeerDelay,
+                                        LabeledEditMaxPeerDispersion, LabeledEditMaxPeerJitter })
+        threshold->Flush();
     ReloadAll();
 }
 

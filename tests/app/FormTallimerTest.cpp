@@ -9,6 +9,7 @@
 #include "TChartView.h"
 
 #include "TRegistryBoolean.h"
+#include "TRegistryString.h"
 #include "TkstCheckBox.h"
 #include "TkstComboBox.h"
 #include "TkstLabeledEdit.h"
@@ -498,6 +499,19 @@ TEST_F(FormTallimerTest, LocalTimeInADaylightSavingZone)
 }
 
 // --- Settings -----------------------------------------------------------------------
+
+TEST_F(FormTallimerTest, LeavingSetupStoresEveryThreshold)
+{
+    WriteDay();
+    auto form = Start({ data_.path() });
+    form->PageControlGraph->setCurrentWidget(form->TabSheetSetup);
+    form->LabeledEditMaxPeerOffset->setText("5");
+    form->LabeledEditMaxPeerJitter->setText("7");
+    form->PageControlGraph->setCurrentWidget(form->TabSheetLoopstatsSummary);
+    // Read from the store while the window still lives (as after a kill).
+    EXPECT_EQ(TRegistryString("MaxPeerOffset", "?").Value, "5");
+    EXPECT_EQ(TRegistryString("MaxPeerJitter", "?").Value, "7");
+}
 
 TEST_F(FormTallimerTest, SettingsSurviveTwoWindowLifetimes)
 {
