@@ -1,8 +1,5 @@
 #include "TFormTallimer.h"
 
-// TChartView.h returns its QPointer<QMenu> inline, which needs the complete type.
-#include <QMenu>
-
 #include "TChartView.h"
 
 #include "AutoUpdateChoice.h"
@@ -893,11 +890,10 @@ void TFormTallimer::resizeEvent(QResizeEvent* event)
     const int barHeight = bottomBar_->BarHeight();
     PageControlGraph->setGeometry(0, 0, width(), height() - barHeight);
     bottomBar_->Place(size());
-    if (PanelReadingData->isVisible() && !TimerStartup.isActive() && shown_)
-        PanelReadingData->setGeometry(rect());
-    else
-        PanelReadingData->move((width() - PanelReadingData->width()) / 2,
-                               (height() - barHeight - PanelReadingData->height()) / 2);
+    // Until the start-up load covers the window with it, the panel sits in the middle of
+    // the chart area.
+    PanelReadingData->move((width() - PanelReadingData->width()) / 2,
+                           (height() - barHeight - PanelReadingData->height()) / 2);
 }
 
 // ---------------------------------------------------------------------------------

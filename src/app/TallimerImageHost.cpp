@@ -2,9 +2,6 @@
 
 #include "TFormTallimer.h"
 
-// TChartView.h returns its QPointer<QMenu> inline, which needs the complete type.
-#include <QMenu>
-
 #include "ChartRenderer.h"
 #include "TChartView.h"
 #include "TPeerStatsGrid.h"

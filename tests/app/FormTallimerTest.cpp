@@ -2,9 +2,8 @@
 // switched, keys pressed, spinners clicked, files dropped, settings kept between runs.
 #include "TFormTallimer.h"
 
+#include "TFormSelectPeers.h"
 #include "TPeerStatsGrid.h"
-
-#include <QMenu>
 
 #include "TChartView.h"
 
@@ -19,6 +18,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
@@ -466,6 +466,38 @@ TEST_F(FormTallimerTest, DroppedFilesAreRead)
     EXPECT_EQ(form->Statistics().Loop.DataSetCount, 1);
     EXPECT_EQ(form->Statistics().PeerFilesRead.size(), 1);
     EXPECT_TRUE(form->windowTitle().startsWith("Tallimer V")) << qPrintable(form->windowTitle());
+}
+
+TEST_F(FormTallimerTest, RightClickOnAPeerChartChoosesThePeersShown)
+{
+    WriteDay();
+    auto form = Start({ data_.path() });
+    ASSERT_EQ(form->Peers().PeerNames.size(), 2);
+    form->PageControlGraph->setCurrentWidget(form->TabSheetPeerstatsSummary);
+    form->PageControlPeerstatsChart->setCurrentWidget(form->TabSheetPeerDelay);
+    form->UpDownPeerDelay->setValue(3);
+    QTest::qWait(100);
+
+    // The dialog is modal: answer it once it is up.
+    auto answer = [&](bool confirm) {
+        QTimer::singleShot(0, form.get(), [&form, confirm] {
+            TFormSelectPeers* dialog = form->FormSelectPeers;
+            ASSERT_TRUE(dialog->isVisible());
+            ASSERT_EQ(dialog->CheckListBoxPeers()->count(), 2);
+            dialog->CheckListBoxPeers()->item(0)->setCheckState(Qt::Checked);
+            (confirm ? dialog->ButtonOK() : dialog->ButtonCancel())->click();
+        });
+        QTest::mouseClick(form->ChartPeerstatsDelay, Qt::RightButton, {}, QPoint(50, 50));
+    };
+    answer(false);
+    EXPECT_TRUE(form->Statistics().SelectedPeers.isEmpty());
+    EXPECT_EQ(form->UpDownPeerDelay->value(), 3);
+
+    answer(true);
+    ASSERT_EQ(form->Statistics().SelectedPeers.size(), 1);
+    EXPECT_EQ(form->Peers().PeerNames, form->Statistics().SelectedPeers);
+    EXPECT_EQ(form->UpDownPeerDelay->value(), 0);
+    EXPECT_EQ(form->ChartPeerstatsDelay->Chart().SeriesCount(), 1u);
 }
 
 // --- Time base ----------------------------------------------------------------------
