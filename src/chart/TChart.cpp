@@ -164,16 +164,31 @@ int TChart::AddChangeObserver(ChangeObserver observer)
 
 void TChart::RemoveChangeObserver(int id)
 {
+    if (id == 0)
+        return;
+    if (notifying_)
+    {
+        // The observer may be the one running: keep it alive and drop it afterwards.
+        for (auto& entry : observers_)
+            if (entry.first == id)
+                entry.first = 0;
+        return;
+    }
     std::erase_if(observers_, [id](const auto& entry) { return entry.first == id; });
 }
 
 void TChart::NotifyChanged()
 {
-    // A copy, so that an observer may remove itself while being told.
-    const auto observers = observers_;
-    for (const auto& [id, observer] : observers)
-        if (observer)
-            observer();
+    // By index, so that an observer may add another while being told; no copy, since this
+    // runs for every point added to an attached series outside a batch.
+    if (notifying_)
+        return;  // an observer that changes the chart is already being told
+    notifying_ = true;
+    for (std::size_t i = 0; i < observers_.size(); ++i)
+        if (observers_[i].first != 0 && observers_[i].second)
+            observers_[i].second();
+    notifying_ = false;
+    std::erase_if(observers_, [](const auto& entry) { return entry.first == 0; });
 }
 
 TChartSeries* AttachSeries(TChart& chart, std::unique_ptr<TChartSeries> series)

@@ -107,6 +107,7 @@ private:
     std::vector<std::unique_ptr<TChartSeries>> series_;
     std::vector<std::pair<int, ChangeObserver>> observers_;
     int nextObserverId_ = 1;
+    bool notifying_ = false;
 };
 
 // The model's free-standing operations, as the rebuilds call them.

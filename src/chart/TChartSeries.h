@@ -53,8 +53,9 @@ public:
     void ReservePoints(std::size_t n);
 
     std::size_t PointCount() const { return XValues.size(); }
-    double XValueAt(std::size_t i) const { return XValues[i]; }
-    double YValueAt(std::size_t i) const { return YValues[i]; }
+    // Coordinates of the i-th point in X order; 0 for an index past the end.
+    double XValueAt(std::size_t i) const { return i < XValues.size() ? XValues[i] : 0.0; }
+    double YValueAt(std::size_t i) const { return i < YValues.size() ? YValues[i] : 0.0; }
     void SetYValueAt(std::size_t i, double y);
     // Largest and smallest Y of all points; both 0 for a series without points.
     double HighestY() const;

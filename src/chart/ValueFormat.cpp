@@ -60,6 +60,14 @@ QString FormatAxisValue(double value, const QString& pattern, const QLocale& loc
 {
     if (!std::isfinite(value))
         return QString();
+    // Beyond a thousand million million the digits say nothing to a reader (an axis parked
+    // at ±1e20 while it has no data): show the power of ten instead.
+    if (std::fabs(value) >= 1e15)
+    {
+        QLocale plain = locale;
+        plain.setNumberOptions(QLocale::OmitGroupSeparator);
+        return plain.toString(value, 'g', 3);
+    }
     const NumberPattern parsed = ParsePattern(pattern);
     QString text = QString::number(std::fabs(value), 'f', parsed.maximumDecimals);
     QString integerDigits = text;

@@ -7,7 +7,8 @@
 // decimals; "#.###" the same without grouping. Decimals counted by '0' after the point
 // are always shown, those counted by '#' only when not zero. At least one integer digit
 // is shown, so 0 reads "0" and 0.5 reads "0.5". Separators come from the locale.
-// Values that are not finite give an empty text.
+// Values that are not finite give an empty text; magnitudes of 1e15 and more are shown
+// with a power of ten ("-1.02e+20").
 QString FormatAxisValue(double value, const QString& pattern, const QLocale& locale = QLocale());
 
 // The most decimals the pattern ever shows.

@@ -305,6 +305,18 @@ TEST(ChartNotification, ViewersAreToldOncePerBatchOrAttachmentAndNeverForDetache
     RemoveAllSeries(chart);
     EXPECT_EQ(repaints.count, 4);
 
+    // An observer may leave while being told; the others are still told.
+    int selfRemoving = 0;
+    int id = 0;
+    id = chart.AddChangeObserver([&] {
+        ++selfRemoving;
+        chart.RemoveChangeObserver(id);
+    });
+    chart.SetTitle(QStringLiteral("a"));
+    chart.SetTitle(QStringLiteral("b"));
+    EXPECT_EQ(selfRemoving, 1);
+    EXPECT_EQ(repaints.count, 6);
+
     TChart other;
     RepaintCounter otherRepaints(other);
     SetRange(other.LeftAxis(), 0, 1);

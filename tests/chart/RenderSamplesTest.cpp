@@ -23,6 +23,11 @@ TEST(ChartSamples, DISABLED_WriteSamplePngs)
         {"poll-logarithmic", SampleCharts::MakePollIntervals},
         {"jitter-two-axes", SampleCharts::MakeJitter},
         {"offset-time-of-day", SampleCharts::MakeOffsetVsTimeOfDay},
+        {"peer-delay-without-peers", [](TChart& c) {
+             ConfigureChart(c, ChartId::PeerstatsDelay);
+             RemoveAllSeries(c);
+             SetRange(c.LeftAxis(), -1.02e20, 0);
+         }},
     };
     for (const auto& [name, make] : samples)
     {
