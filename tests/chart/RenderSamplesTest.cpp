@@ -39,4 +39,18 @@ TEST(ChartSamples, DISABLED_WriteSamplePngs)
         painter.end();
         EXPECT_TRUE(image.save(directory + QStringLiteral("/%1.png").arg(QLatin1String(name))));
     }
+
+    // Three hours around midnight of the week, as the view shows a zoom.
+    TChart week;
+    SampleCharts::MakeWeekOfOffsets(week);
+    ChartViewRange zoom;
+    zoom.xMinimum = SampleCharts::DayOf20261203 - 2 - 1.5 / 24;
+    zoom.xMaximum = SampleCharts::DayOf20261203 - 2 + 1.5 / 24;
+    zoom.leftMinimum = -20;
+    zoom.leftMaximum = 0;
+    QImage image(1000, 500, QImage::Format_RGB32);
+    QPainter painter(&image);
+    DrawTo(week, painter, image.rect(), zoom);
+    painter.end();
+    EXPECT_TRUE(image.save(directory + QStringLiteral("/offsets-week-zoomed.png")));
 }
