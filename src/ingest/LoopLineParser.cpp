@@ -4,6 +4,7 @@
 #include "StatisticsFields.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -77,10 +78,16 @@ bool ParseLoopLine(std::string_view line, double zoneOffset, LoopRecord& record)
                             : ParseBlankSeparated(line.data(), line.data() + line.size(), day, numbers, poll);
     if (!ok)
         return false;
+    // Seconds near the largest double overflow when scaled to milliseconds; such a
+    // record is as unreadable as one with a word in place of a number.
+    const double offsetMs = numbers[1] * 1000.0;
+    const double jitterMs = numbers[3] * 1000.0;
+    if (!std::isfinite(offsetMs) || !std::isfinite(jitterMs))
+        return false;
     record.time = DateTimeFromMjd(day, numbers[0]) - zoneOffset;
-    record.offset = numbers[1] * 1000.0;
+    record.offset = offsetMs;
     record.frequency = numbers[2];
-    record.jitter = numbers[3] * 1000.0;
+    record.jitter = jitterMs;
     record.pollExponent = poll;
     return true;
 }
