@@ -877,7 +877,9 @@ bool TFormTallimer::eventFilter(QObject* watched, QEvent* event)
                                    UpDownPeerDispersion, UpDownPeerJitter }) {
             if (spinner && spinner->parent() == watched) {
                 const auto* chart = static_cast<QWidget*>(watched);
-                spinner->move(4, chart->height() - 36 - spinner->height());
+                // The lower left corner, below the value axis: with the desktop font
+                // the axis labels reach further down than the design's 36 pixels.
+                spinner->move(4, chart->height() - 6 - spinner->height());
             }
         }
     }
