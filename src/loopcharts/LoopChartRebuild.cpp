@@ -354,7 +354,9 @@ void LoopChartBuilder::AddRmsLine()
 {
     for (const HourRms& record : buckets.Records()) {
         const double r = scale.DrawnRms(record.Rms, in.ClipOffsets);
-        if (r > 0) {
+        // Offsets near the largest double overflow the squares behind an hour's RMS; an
+        // infinite RMS has no place on the axis, so that hour gets no line.
+        if (r > 0 && std::isfinite(r)) {
             series.Rms->AddPoint(record.Start, r);
             series.Rms->AddPoint(record.Start + record.Duration, r);
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 PeerAxisScale ComputePeerAxisScale(bool haveSeries, double highestY, double lowestY,
                                    bool floorAtZero, int position)
@@ -16,6 +17,9 @@ PeerAxisScale ComputePeerAxisScale(bool haveSeries, double highestY, double lowe
         hi += std::fabs(hi) * 0.02;
     else
         hi *= 1.02;
+    // Values near the largest double overflow with the headroom; keep the axis finite.
+    if (std::isinf(hi))
+        hi = std::numeric_limits<double>::max();
 
     PeerAxisScale scale;
     scale.Unit = QStringLiteral("ms");
