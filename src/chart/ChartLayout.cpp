@@ -11,10 +11,10 @@
 
 namespace
 {
-constexpr int TickLength = 4;
-constexpr int Gap = 4;               // between neighbouring parts of the layout
-constexpr int LegendSwatch = 18;     // width of the coloured line in front of a legend text
-constexpr int LegendPadding = 6;
+using ChartMetrics::Gap;
+using ChartMetrics::LegendPadding;
+using ChartMetrics::LegendSwatch;
+using ChartMetrics::TickLength;
 constexpr std::size_t LegendEntryLimit = 500;
 const QString DateLinePattern = QStringLiteral("yyyy-mmm-dd");
 

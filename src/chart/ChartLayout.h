@@ -53,6 +53,15 @@ struct ChartLayout
     double YToPixel(const AxisScale& scale, double y) const { return scale.ToPixel(y, PlotBottom(), PlotTop()); }
 };
 
+// Sizes in pixels shared by the layout and the drawing.
+namespace ChartMetrics
+{
+inline constexpr int TickLength = 4;
+inline constexpr int Gap = 4;            // between neighbouring parts of the layout
+inline constexpr int LegendSwatch = 18;  // width of the coloured line in front of a legend text
+inline constexpr int LegendPadding = 6;
+}  // namespace ChartMetrics
+
 namespace ChartFonts
 {
 QFont Title();

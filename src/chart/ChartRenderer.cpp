@@ -12,10 +12,10 @@
 
 namespace
 {
-constexpr int TickLength = 4;
-constexpr int Gap = 4;
-constexpr int LegendSwatch = 18;
-constexpr int LegendPadding = 6;
+using ChartMetrics::Gap;
+using ChartMetrics::LegendPadding;
+using ChartMetrics::LegendSwatch;
+using ChartMetrics::TickLength;
 const QColor TextColour(0, 0, 0);
 
 QColor Blend(const QColor& from, const QColor& to, double share)
