@@ -53,4 +53,14 @@ TEST(ChartSamples, DISABLED_WriteSamplePngs)
     DrawTo(week, painter, image.rect(), zoom);
     painter.end();
     EXPECT_TRUE(image.save(directory + QStringLiteral("/offsets-week-zoomed.png")));
+
+    // The histogram window's size, and a cramped chart.
+    TChart histogram;
+    SampleCharts::MakeHistogram(histogram);
+    QImage small(535, 341, QImage::Format_RGB32);
+    QPainter smallPainter(&small);
+    DrawTo(histogram, smallPainter, small.rect());
+    DrawTo(week, smallPainter, QRect(300, 200, 235, 141));
+    smallPainter.end();
+    EXPECT_TRUE(small.save(directory + QStringLiteral("/histogram-window-and-cramped.png")));
 }
