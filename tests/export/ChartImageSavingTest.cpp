@@ -3,6 +3,7 @@
 #include "DirectoryAccess.h"
 #include "ImageFileNaming.h"
 #include "PngInspection.h"
+#include "RedirectedImageHost.h"
 #include "SaveImageFile.h"
 
 #include <QDir>
@@ -323,6 +324,30 @@ TEST_F(SaveChartImagesTest, UnwritableStatisticsDirectoryFallsBackToTheWorkingDi
     ASSERT_EQ(result.SavedFiles.size(), 7);
     EXPECT_EQ(result.SavedFiles.front(), cwd.Path() + QStringLiteral("_offset.png"));
     EXPECT_EQ(FilesIn(cwd.Path()).size(), 7);
+}
+
+TEST_F(SaveChartImagesTest, RedirectedImagesGoToTheOtherDirectoryUnderTheSameRules)
+{
+    QTemporaryDir other;
+    const QString target = other.path() + QLatin1Char('/');
+    host.havePeerData = true;
+    host.loopX = 44262.75;
+    RedirectedImageHost redirected(host, target);
+    const ChartImageSaveResult result = SaveChartImages(redirected, true);
+    ASSERT_EQ(result.SavedFiles.size(), 12);
+    EXPECT_EQ(result.SavedFiles.front(), target + QStringLiteral("2021-03-07_offset.png"));
+    EXPECT_EQ(result.SavedFiles.back(), target + QStringLiteral("1899-12-30_peer_jitter.png"));
+    EXPECT_TRUE(FilesIn(Dir()).isEmpty());
+    EXPECT_EQ(host.calls.front(), QStringLiteral("begin"));
+    EXPECT_EQ(host.calls.back(), QStringLiteral("end"));
+
+    // Before any loop statistics file was read, the other directory gets nothing either.
+    host.loopDirectory.clear();
+    QTemporaryDir empty;
+    RedirectedImageHost none(host, empty.path() + QLatin1Char('/'));
+    InTemporaryWorkingDirectory cwd;
+    EXPECT_TRUE(SaveChartImages(none, false).SavedFiles.isEmpty());
+    EXPECT_TRUE(FilesIn(empty.path()).isEmpty());
 }
 
 TEST(SaveResultMessage, ComposesEitherMessageAndItsDisplayForm)
