@@ -106,7 +106,6 @@ private:
     void RunCommandLine();
     void ChooseFirstPage();
     void OfferOpenFileDialog();
-    void SetSingleFileCaption();
     void SetCaptionFromFiles();
     void FormDestroy();
 
