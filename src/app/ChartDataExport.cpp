@@ -20,9 +20,15 @@ QString CsvSuffix(const char* imageSuffix)
 
 std::vector<QStringList> PeerTableCells(const TPeerStatsGrid& grid)
 {
+    // The grid pads its texts with blanks to set them off the grid lines; in a data file
+    // those blanks would only stand in the way of reading the numbers.
     std::vector<QStringList> rows;
-    for (const PeerTableRow& row : grid.AllRows())
-        rows.emplace_back(row.begin(), row.end());
+    for (const PeerTableRow& row : grid.AllRows()) {
+        QStringList cells;
+        for (const QString& cell : row)
+            cells.append(cell.trimmed());
+        rows.push_back(cells);
+    }
     return rows;
 }
 

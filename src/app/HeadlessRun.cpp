@@ -36,6 +36,15 @@ QString WritableTarget(const QString& option, const QString& directory)
     return QString();
 }
 
+// Run from cron, anything on standard error is mailed to the administrator: keep it for
+// this program's own messages and the toolkit's serious ones, not its notices (such as
+// a missing XDG_RUNTIME_DIR, which cron never sets).
+void QuietToolkitMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        PrintLine(stderr, text);
+}
+
 class HeadlessExport
 {
 public:
@@ -102,6 +111,7 @@ int RunHeadless(const LongOptions& options, char* programName)
     // for its own options.
     static int toolkitArgc = 1;
     static char* toolkitArgv[] = { programName, nullptr };
+    qInstallMessageHandler(QuietToolkitMessages);
     BeginStartupGuard();
     QApplication application(toolkitArgc, toolkitArgv);
     EndStartupGuard();
