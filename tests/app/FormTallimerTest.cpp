@@ -163,6 +163,11 @@ TEST_F(FormTallimerTest, NoArgumentReadsTheCurrentDirectory)
     EXPECT_TRUE(form->windowTitle().startsWith("Tallimer V1.0.0.0 - ")) << qPrintable(form->windowTitle());
     EXPECT_TRUE(form->windowTitle().endsWith("up to: 2023-Feb-25 12:00 UTC")) << qPrintable(form->windowTitle());
     EXPECT_TRUE(form->PanelReadingData->isHidden());
+    // "Offset vs. date" is on view: its controls and "Clip offsets" with it.
+    EXPECT_FALSE(form->CheckBoxClipOffsets->isHidden());
+    EXPECT_FALSE(form->UpDownPlotHours->isHidden());
+    EXPECT_TRUE(form->CheckBoxExponentialAverage->isHidden());
+    EXPECT_TRUE(form->Messages.isEmpty()) << qPrintable(form->Messages.join('|'));
 }
 
 TEST_F(FormTallimerTest, EmptyDirectoryOffersTheOpenFileDialog)
