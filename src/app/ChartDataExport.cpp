@@ -9,6 +9,10 @@
 #include "TPeerStatsGrid.h"
 #include "TallimerImageHost.h"
 
+#include <QIODevice>
+
+#include <functional>
+
 namespace {
 
 QString CsvSuffix(const char* imageSuffix)
@@ -54,7 +58,7 @@ public:
             return result_;
         WriteGroup(ChartImageGroup::Loop);
         if (form_.FormHistogram)
-            Write(ChartImageGroup::Loop, QStringLiteral("_histogram.csv"), HistogramText(*form_.FormHistogram));
+            Write(ChartImageGroup::Loop, QStringLiteral("_histogram.csv"), TextWriter(HistogramText(*form_.FormHistogram)));
         if (host_.HavePeerData())
             WriteGroup(ChartImageGroup::Peer);
         return result_;
@@ -68,20 +72,30 @@ private:
                 Write(group, CsvSuffix(kind.Suffix), DataOf(kind));
     }
 
-    QString DataOf(const ChartImageKind& kind) const
+    // Charts of a long year hold millions of points: they go to the file as written.
+    std::function<bool(QIODevice&)> DataOf(const ChartImageKind& kind) const
     {
         const QString name = QString::fromLatin1(kind.ControlName);
         if (form_.StringGridPeerstats->objectName() == name)
-            return TableCsv(PeerTableCells(*form_.StringGridPeerstats));
-        const auto* view = form_.findChild<TChartView*>(name);
-        return view ? ChartCsv(view->Chart(), CsvTimeStyleOf(name)) : QString();
+            return TextWriter(TableCsv(PeerTableCells(*form_.StringGridPeerstats)));
+        const TChartView* view = form_.findChild<TChartView*>(name);
+        if (!view)
+            return TextWriter(QString());
+        return [view, style = CsvTimeStyleOf(name)](QIODevice& out) {
+            return WriteChartCsv(out, view->Chart(), style);
+        };
     }
 
-    void Write(ChartImageGroup group, const QString& suffix, const QString& text)
+    static std::function<bool(QIODevice&)> TextWriter(const QString& text)
+    {
+        return [bytes = text.toUtf8()](QIODevice& out) { return out.write(bytes) == bytes.size(); };
+    }
+
+    void Write(ChartImageGroup group, const QString& suffix, const std::function<bool(QIODevice&)>& write)
     {
         const QString prefix = withDatePrefix_ ? DatePrefix(host_.ReferenceHighestX(group)) : QString();
         const QString name = ImageFileName(directory_, prefix, suffix);
-        (WriteCsvFile(name, text) ? result_.SavedFiles : result_.FailedFiles).append(name);
+        (WriteCsvFile(name, write) ? result_.SavedFiles : result_.FailedFiles).append(name);
     }
 
     TFormTallimer& form_;

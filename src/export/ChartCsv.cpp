@@ -3,6 +3,7 @@
 #include "TChart.h"
 #include "TChartSeries.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QSaveFile>
 
@@ -10,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -20,71 +22,128 @@ QDate DayZero()
     return QDate(1899, 12, 30);
 }
 
+bool IsDateDay(double dayNumber)
+{
+    static const double firstDay = static_cast<double>(DayZero().daysTo(QDate(1, 1, 1)));
+    static const double lastDay = static_cast<double>(DayZero().daysTo(QDate(9999, 12, 31)));
+    return std::isfinite(dayNumber) && dayNumber >= firstDay && dayNumber < lastDay + 1;
+}
+
+void AppendNumber(std::string& out, double value)
+{
+    if (!std::isfinite(value))
+        return;
+    // to_chars ignores the process locale, which the toolkit sets from the environment.
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 9);
+    out.append(buffer, result.ptr);
+}
+
+void AppendDigits(std::string& out, std::int64_t value, int width)
+{
+    char buffer[8];
+    for (int i = width - 1; i >= 0; --i) {
+        buffer[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out.append(buffer, width);
+}
+
 // Milliseconds since midnight as HH:mm:ss.zzz.
-QString TimeText(std::int64_t msOfDay)
+void AppendTime(std::string& out, std::int64_t msOfDay)
 {
-    const auto part = [](std::int64_t value, int width) {
-        return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
-    };
-    return part(msOfDay / 3'600'000, 2) + QLatin1Char(':') + part(msOfDay / 60'000 % 60, 2) +
-           QLatin1Char(':') + part(msOfDay / 1000 % 60, 2) + QLatin1Char('.') +
-           part(msOfDay % 1000, 3);
+    AppendDigits(out, msOfDay / 3'600'000, 2);
+    out += ':';
+    AppendDigits(out, msOfDay / 60'000 % 60, 2);
+    out += ':';
+    AppendDigits(out, msOfDay / 1000 % 60, 2);
+    out += '.';
+    AppendDigits(out, msOfDay % 1000, 3);
 }
 
-QString XText(const TChartSeries& series, double x, CsvTimeStyle timeStyle)
+// Formats day numbers; consecutive points mostly fall on the same day, so the date text
+// of the last day is kept.
+class DateTimeFormatter
 {
-    return series.XValues.DateTime ? CsvDateTime(x, timeStyle) : CsvNumber(x);
-}
+public:
+    void Append(std::string& out, double dayNumber, CsvTimeStyle timeStyle)
+    {
+        if (!IsDateDay(dayNumber)) {
+            AppendNumber(out, dayNumber);
+            return;
+        }
+        if (timeStyle == CsvTimeStyle::TimeOfDay) {
+            // A time just before midnight must not round to the next day's 00:00 on a
+            // chart whose axis ends at 24:00.
+            const double fraction = dayNumber - std::floor(dayNumber);
+            AppendTime(out, std::min<std::int64_t>(std::llround(fraction * double(MillisecondsPerDay)),
+                                                   MillisecondsPerDay - 1));
+            return;
+        }
+        // Whole milliseconds on a continuous time line: rounding may carry into the next day.
+        const std::int64_t total = std::llround(dayNumber * double(MillisecondsPerDay));
+        std::int64_t day = total / MillisecondsPerDay;
+        std::int64_t ms = total % MillisecondsPerDay;
+        if (ms < 0) {
+            ms += MillisecondsPerDay;
+            --day;
+        }
+        if (day != cachedDay_ || cachedDate_.empty()) {
+            const QDate date = DayZero().addDays(day);
+            if (!date.isValid() || date.year() > 9999) {
+                AppendNumber(out, dayNumber);
+                return;
+            }
+            cachedDay_ = day;
+            cachedDate_ = date.toString(QStringLiteral("yyyy-MM-dd")).toStdString() + 'T';
+        }
+        out += cachedDate_;
+        AppendTime(out, ms);
+    }
 
-void AppendRow(QString& text, const QString& a, const QString& b)
+private:
+    std::int64_t cachedDay_ = 0;
+    std::string cachedDate_;
+};
+
+// Collects text and hands it to the device in pieces of about a megabyte.
+class ChunkedWriter
 {
-    text += a;
-    text += QLatin1Char(',');
-    text += b;
-    text += QLatin1Char('\n');
-}
+public:
+    explicit ChunkedWriter(QIODevice& out) : out_(out) { text_.reserve(ChunkSize + 256); }
+
+    std::string& Text() { return text_; }
+
+    bool FlushIfFull() { return text_.size() < ChunkSize || Flush(); }
+
+    bool Flush()
+    {
+        const auto size = static_cast<qint64>(text_.size());
+        const bool written = size == 0 || out_.write(text_.data(), size) == size;
+        text_.clear();
+        return written;
+    }
+
+private:
+    static constexpr std::size_t ChunkSize = 1 << 20;
+    QIODevice& out_;
+    std::string text_;
+};
 
 } // namespace
 
 QString CsvNumber(double value)
 {
-    if (!std::isfinite(value))
-        return QString();
-    // to_chars ignores the process locale, which the toolkit sets from the environment.
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::general, 9);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
+    std::string text;
+    AppendNumber(text, value);
+    return QString::fromStdString(text);
 }
 
 QString CsvDateTime(double dayNumber, CsvTimeStyle timeStyle)
 {
-    static const double firstDay = static_cast<double>(DayZero().daysTo(QDate(1, 1, 1)));
-    static const double lastDay = static_cast<double>(DayZero().daysTo(QDate(9999, 12, 31)));
-    if (!std::isfinite(dayNumber) || dayNumber < firstDay || dayNumber >= lastDay + 1)
-        return CsvNumber(dayNumber);
-
-    if (timeStyle == CsvTimeStyle::TimeOfDay) {
-        // A time just before midnight must not round to the next day's 00:00 on a
-        // chart whose axis ends at 24:00.
-        const double fraction = dayNumber - std::floor(dayNumber);
-        const std::int64_t ms = std::min<std::int64_t>(
-            std::llround(fraction * double(MillisecondsPerDay)), MillisecondsPerDay - 1);
-        return TimeText(ms);
-    }
-
-    // Whole milliseconds on a continuous time line: rounding may carry into the next day.
-    const std::int64_t total = std::llround(dayNumber * double(MillisecondsPerDay));
-    std::int64_t days = total / MillisecondsPerDay;
-    std::int64_t ms = total % MillisecondsPerDay;
-    if (ms < 0) {
-        ms += MillisecondsPerDay;
-        --days;
-    }
-    const QDate date = DayZero().addDays(days);
-    if (!date.isValid() || date.year() > 9999)
-        return CsvNumber(dayNumber);
-    return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T') + TimeText(ms);
+    std::string text;
+    DateTimeFormatter().Append(text, dayNumber, timeStyle);
+    return QString::fromStdString(text);
 }
 
 QString CsvField(const QString& text)
@@ -98,20 +157,40 @@ QString CsvField(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString ChartCsv(const TChart& chart, CsvTimeStyle timeStyle)
+bool WriteChartCsv(QIODevice& out, const TChart& chart, CsvTimeStyle timeStyle)
 {
-    QString text = QStringLiteral("series,x,y\n");
+    ChunkedWriter writer(out);
+    DateTimeFormatter dates;
+    std::string& text = writer.Text();
+    text += "series,x,y\n";
     for (std::size_t s = 0; s < chart.SeriesCount(); ++s) {
         const TChartSeries& series = chart.Series(s);
-        const QString title = CsvField(series.Title());
+        const std::string title = CsvField(series.Title()).toStdString();
+        const bool dateTime = series.XValues.DateTime;
         for (std::size_t i = 0; i < series.PointCount(); ++i) {
             text += title;
-            text += QLatin1Char(',');
-            AppendRow(text, XText(series, series.XValueAt(i), timeStyle),
-                      CsvNumber(series.YValueAt(i)));
+            text += ',';
+            if (dateTime)
+                dates.Append(text, series.XValueAt(i), timeStyle);
+            else
+                AppendNumber(text, series.XValueAt(i));
+            text += ',';
+            AppendNumber(text, series.YValueAt(i));
+            text += '\n';
+            if (!writer.FlushIfFull())
+                return false;
         }
     }
-    return text;
+    return writer.Flush();
+}
+
+QString ChartCsv(const TChart& chart, CsvTimeStyle timeStyle)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    WriteChartCsv(buffer, chart, timeStyle);
+    return QString::fromUtf8(bytes);
 }
 
 QString TableCsv(const std::vector<QStringList>& rows)
@@ -130,21 +209,30 @@ QString TableCsv(const std::vector<QStringList>& rows)
 
 QString HistogramCsv(const TChartSeries& bins)
 {
-    QString text = QStringLiteral("offset,count\n");
-    for (std::size_t i = 0; i < bins.PointCount(); ++i)
-        AppendRow(text, CsvNumber(bins.XValueAt(i)), CsvNumber(bins.YValueAt(i)));
-    return text;
+    std::string text = "offset,count\n";
+    for (std::size_t i = 0; i < bins.PointCount(); ++i) {
+        AppendNumber(text, bins.XValueAt(i));
+        text += ',';
+        AppendNumber(text, bins.YValueAt(i));
+        text += '\n';
+    }
+    return QString::fromStdString(text);
 }
 
-bool WriteCsvFile(const QString& fileName, const QString& text)
+bool WriteCsvFile(const QString& fileName, const std::function<bool(QIODevice&)>& write)
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
+    if (!write(file)) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+bool WriteCsvFile(const QString& fileName, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    return WriteCsvFile(fileName, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
 }

@@ -3,8 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
+class QIODevice;
 class TChart;
 class TChartSeries;
 
@@ -22,6 +24,10 @@ enum class CsvTimeStyle
 // and "." as the decimal separator whatever the locale; a Y that is not a finite
 // number leaves its field empty. Rows end in LF.
 QString ChartCsv(const TChart& chart, CsvTimeStyle timeStyle);
+
+// The same text written to out as UTF-8 piece by piece, so that a chart of millions of
+// points never needs the whole text in memory; false when writing failed.
+bool WriteChartCsv(QIODevice& out, const TChart& chart, CsvTimeStyle timeStyle);
 
 // A table as CSV: each row's cells comma-separated, a cell quoted when it holds a
 // comma, a double quote, CR or LF (double quotes inside doubled). Rows end in LF.
@@ -45,3 +51,6 @@ QString CsvDateTime(double dayNumber, CsvTimeStyle timeStyle);
 // Writes the text as UTF-8, replacing a file of that name only once the whole text is
 // on disk; false when it could not be written (the old file, if any, stays).
 bool WriteCsvFile(const QString& fileName, const QString& text);
+
+// The same for a text that write produces into the file; write returns false on failure.
+bool WriteCsvFile(const QString& fileName, const std::function<bool(QIODevice&)>& write);
