@@ -149,6 +149,24 @@ TEST(ChartCsvTest, WritingReplacesWholeFilesAndReportsFailure)
     EXPECT_EQ(file.readAll(), QByteArray("\xC2\xB5s\n"));
 
     EXPECT_FALSE(WriteCsvFile(dir.filePath(QStringLiteral("missing/_offset.csv")), QString()));
+
+    // A writer that fails leaves the file as it was.
+    EXPECT_FALSE(WriteCsvFile(name, [](QIODevice& out) { return out.write("partial") < 0; }));
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("\xC2\xB5s\n"));
+}
+
+TEST(ChartCsvTest, AFullDiskIsReportedAsAFailure)
+{
+    TChart chart;
+    TLineSeries* series = AddSeries(chart, QStringLiteral("long"), true);
+    for (int i = 0; i < 100'000; ++i)  // several megabytes of rows
+        series->AddPoint(March7 + i * Ms * 1000, i);
+    QFile full(QStringLiteral("/dev/full"));
+    if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        GTEST_SKIP() << "no /dev/full";
+    EXPECT_FALSE(WriteChartCsv(full, chart, CsvTimeStyle::Calendar));
 }
 
 } // namespace
