@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 #include "LoopChartRebuild.h"
 #include "PeerContextPopup.h"
+#include "PeerFilesHint.h"
 #include "PeerRebuild.h"
 #include "TFormHistogram.h"
 #include "TFormSelectPeers.h"
@@ -51,14 +52,6 @@ QStringList LocalFilesOf(const QMimeData* mime)
         if (url.isLocalFile())
             names.append(url.toLocalFile());
     return names;
-}
-
-QString JoinedNames(const QStringList& names)
-{
-    QString text;
-    for (const QString& name : names)
-        text += name + QLatin1Char('\n');
-    return text;
 }
 
 } // namespace
@@ -726,7 +719,7 @@ void TFormTallimer::TabSheetLoopstatsSummaryHide()
 
 void TFormTallimer::TabSheetPeerstatsSummaryShow()
 {
-    LabelFilesHint->setToolTip(QStringLiteral("Peerstats values used from:\n\n") + JoinedNames(files_.PeerFilesRead));
+    LabelFilesHint->setToolTip(PeerFilesHint(files_.PeerFilesRead));
     CheckBoxPeerstatsLAN->show();
 }
 

@@ -133,11 +133,9 @@ TEST(PeerTable, ClipboardTextHasTabsAndCrLfOnEveryRow)
     EXPECT_TRUE(lines[2].startsWith("10.0.0.1 \t1 \t1.000 \t"));
 }
 
-TEST(PeerFilesHint, NamesTheFilesOfEachPage)
+TEST(PeerFilesHint, NamesThePeerFilesOnePerLine)
 {
     EXPECT_EQ(PeerFilesHint({"a/peerstats.20260101", "b"}),
-              "Peerstats values used from:\r\ra/peerstats.20260101\r\nb\r\n");
-    EXPECT_EQ(LoopFilesHint(1234, {"loopstats.20260101"}),
-              "1234 loopstats values used from:\r\rloopstats.20260101\r\n");
-    EXPECT_EQ(PeerFilesHint({}), "Peerstats values used from:\r\r");
+              "Peerstats values used from:\n\na/peerstats.20260101\nb\n");
+    EXPECT_EQ(PeerFilesHint({}), "Peerstats values used from:\n\n");
 }
