@@ -5,6 +5,7 @@
 #include "AutoUpdateChoice.h"
 #include "BottomBarLayout.h"
 #include "ChartConfiguration.h"
+#include "CopyDataMenu.h"
 #include "PopupMenuShowHisto.h"
 #include "TChartView.h"
 #include "TFormHistogram.h"
@@ -294,6 +295,7 @@ void TFormTallimer::CreateCompanionWindows()
     FormSelectPeers->SetResetPeerScales([this] { ResetPeerScales(); });
 
     ChartOffsets->SetContextMenu(CreatePopupMenuShowHisto(*FormHistogram, ChartOffsets));
+    AddCopyDataMenus(LoopChartViews(), *FormHistogram);
     for (TChartView* view : PeerChartViews())
         view->SetRightClickHandler([this](QPoint) { ChartPeerstatsContextPopup(); });
 }

@@ -1,4 +1,6 @@
 #include "DisplayCheck.h"
+#include "HeadlessRun.h"
+#include "LongOptions.h"
 #include "TFormTallimer.h"
 #include "TallimerVersion.h"
 
@@ -19,11 +21,32 @@ QStringList ProgramArguments(int argc, char** argv)
     return arguments;
 }
 
+void Print(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const QStringList arguments = ProgramArguments(argc, argv);
+    const LongOptions options = ParseLongOptions(ProgramArguments(argc, argv));
+    switch (options.Action) {
+    case LongOptions::Outcome::Help:
+        Print(stdout, UsageText());
+        return ExitCode::Success;
+    case LongOptions::Outcome::Version:
+        Print(stdout, VersionText());
+        return ExitCode::Success;
+    case LongOptions::Outcome::BadArguments:
+        Print(stderr, QStringLiteral("tallimer: %1\nTry \"tallimer --help\" for more information.\n").arg(options.Error));
+        return ExitCode::BadArguments;
+    case LongOptions::Outcome::Headless:
+        return RunHeadless(options, argv[0]);
+    case LongOptions::Outcome::Window:
+        break;
+    }
+
     if (!DisplayAvailable()) {
         std::fputs(qPrintable(NoDisplayMessage()), stderr);
         return 2;
@@ -36,7 +59,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Brannock"));
     QApplication::setApplicationVersion(QStringLiteral(TALLIMER_VERSION));
 
-    TFormTallimer formTallimer(arguments);
+    TFormTallimer formTallimer(options.Remaining);
     QObject::connect(&formTallimer, &TFormTallimer::Closed, &application, &QApplication::quit);
     formTallimer.show();
     return application.exec();
