@@ -2,6 +2,13 @@
 
 #include <QWidget>
 
+const QString& TPersistentControl::ResolveName(const QObject& control)
+{
+    if (namedAs_.isEmpty())
+        namedAs_ = control.objectName();
+    return namedAs_;
+}
+
 void LoadPersistentControls(QWidget* root)
 {
     if (!root)

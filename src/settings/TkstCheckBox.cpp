@@ -19,32 +19,10 @@ TkstCheckBox::~TkstCheckBox()
     // Destroying the value writes it.
 }
 
-QString TkstCheckBox::NamedAs() const
-{
-    return namedAs_;
-}
-
-void TkstCheckBox::SetNamedAs(const QString& name)
-{
-    namedAs_ = name;
-}
-
-bool TkstCheckBox::IsLoaded() const
-{
-    return setting_ != nullptr;
-}
-
 void TkstCheckBox::Load()
 {
-    if (setting_)
+    if (!CreateSetting(*this, isChecked()))
         return;
-    if (namedAs_.isEmpty())
-        namedAs_ = objectName();
-    // Without any name the value would land on the key's default value, shared by every
-    // other nameless control; such a control keeps nothing.
-    if (namedAs_.isEmpty())
-        return;
-    setting_ = std::make_unique<TRegistryBoolean>(namedAs_, isChecked());
     const QSignalBlocker blocker(this);
     setChecked(setting_->Value);
 }

@@ -4,12 +4,11 @@
 #include "TRegistryBoolean.h"
 
 #include <QCheckBox>
-#include <memory>
 
 // A check box that remembers whether it is checked. Connect window handlers to
 // clicked(): restoring the stored state (Load) runs with signals blocked and emits
 // nothing. Destruction stores the current state.
-class TkstCheckBox : public QCheckBox, public TPersistentControl {
+class TkstCheckBox : public QCheckBox, public TPersistentControlOf<TRegistryBoolean> {
     Q_OBJECT
     Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
 
@@ -18,15 +17,8 @@ public:
     TkstCheckBox(const QString& text, QWidget* parent = nullptr);
     ~TkstCheckBox() override;
 
-    QString NamedAs() const override;
-    void SetNamedAs(const QString& name) override;
     void Load() override;
-    bool IsLoaded() const override;
 
     // Stores the current checked state now (does nothing before Load).
     void Flush();
-
-private:
-    QString namedAs_;
-    std::unique_ptr<TRegistryBoolean> setting_;
 };

@@ -16,30 +16,10 @@ TkstComboBox::~TkstComboBox()
         setting_->Value = currentIndex();
 }
 
-QString TkstComboBox::NamedAs() const
-{
-    return namedAs_;
-}
-
-void TkstComboBox::SetNamedAs(const QString& name)
-{
-    namedAs_ = name;
-}
-
-bool TkstComboBox::IsLoaded() const
-{
-    return setting_ != nullptr;
-}
-
 void TkstComboBox::Load()
 {
-    if (setting_)
+    if (!CreateSetting(*this, currentIndex()))
         return;
-    if (namedAs_.isEmpty())
-        namedAs_ = objectName();
-    if (namedAs_.isEmpty())
-        return; // see TkstCheckBox::Load
-    setting_ = std::make_unique<TRegistryInteger>(namedAs_, currentIndex());
     const int index = setting_->Value;
     const QSignalBlocker blocker(this);
     setCurrentIndex(index >= 0 && index < count() ? index : -1);

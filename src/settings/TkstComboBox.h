@@ -4,14 +4,13 @@
 #include "TRegistryInteger.h"
 
 #include <QComboBox>
-#include <memory>
 
 // A drop-down list that remembers the index of its selected item (counted from 0).
 // Add the items before Load. The selection is taken into the held value only when the
 // focus leaves the list, and once more at destruction, so a choice made just before the
 // window closes is kept. A stored index outside the items leaves nothing selected. Load
 // emits no currentIndexChanged/activated.
-class TkstComboBox : public QComboBox, public TPersistentControl {
+class TkstComboBox : public QComboBox, public TPersistentControlOf<TRegistryInteger> {
     Q_OBJECT
     Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
 
@@ -19,15 +18,8 @@ public:
     explicit TkstComboBox(QWidget* parent = nullptr);
     ~TkstComboBox() override;
 
-    QString NamedAs() const override;
-    void SetNamedAs(const QString& name) override;
     void Load() override;
-    bool IsLoaded() const override;
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    QString namedAs_;
-    std::unique_ptr<TRegistryInteger> setting_;
 };

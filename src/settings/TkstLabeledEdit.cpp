@@ -29,30 +29,10 @@ TkstLabeledEdit::TkstLabeledEdit(const QString& caption, QWidget* parent)
 // Destroying the value writes the text it has followed.
 TkstLabeledEdit::~TkstLabeledEdit() = default;
 
-QString TkstLabeledEdit::NamedAs() const
-{
-    return namedAs_;
-}
-
-void TkstLabeledEdit::SetNamedAs(const QString& name)
-{
-    namedAs_ = name;
-}
-
-bool TkstLabeledEdit::IsLoaded() const
-{
-    return setting_ != nullptr;
-}
-
 void TkstLabeledEdit::Load()
 {
-    if (setting_)
+    if (!CreateSetting(*this, edit_->text()))
         return;
-    if (namedAs_.isEmpty())
-        namedAs_ = objectName();
-    if (namedAs_.isEmpty())
-        return; // see TkstCheckBox::Load
-    setting_ = std::make_unique<TRegistryString>(namedAs_, edit_->text());
     {
         const QSignalBlocker blockEdit(edit_);
         const QSignalBlocker blockSelf(this);

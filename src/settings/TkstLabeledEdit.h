@@ -5,7 +5,6 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <memory>
 
 class DigitsOnlyKeyFilter;
 class QLabel;
@@ -16,7 +15,7 @@ class QLineEdit;
 // With SetDigitsOnly(true) typing accepts nothing but the digits 0-9; a stored, pasted
 // or programmatically set text is taken as it is.
 // Connect window handlers to this widget's textChanged: Load emits nothing.
-class TkstLabeledEdit : public QWidget, public TPersistentControl {
+class TkstLabeledEdit : public QWidget, public TPersistentControlOf<TRegistryString> {
     Q_OBJECT
     Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged USER true)
@@ -26,10 +25,7 @@ public:
     TkstLabeledEdit(const QString& caption, QWidget* parent = nullptr);
     ~TkstLabeledEdit() override;
 
-    QString NamedAs() const override;
-    void SetNamedAs(const QString& name) override;
     void Load() override;
-    bool IsLoaded() const override;
 
     // Writes the held text to the store now (does nothing before Load).
     void Flush();
@@ -55,6 +51,4 @@ private:
     QLabel* label_;
     QLineEdit* edit_;
     QPointer<DigitsOnlyKeyFilter> digitsFilter_;
-    QString namedAs_;
-    std::unique_ptr<TRegistryString> setting_;
 };

@@ -4,13 +4,12 @@
 #include "TRegistryInteger.h"
 
 #include <QSpinBox>
-#include <memory>
 
 // A spinner with its edit field that remembers its position. The position is a 16-bit
 // signed number: a stored value is cut to its low 16 bits, then brought into the
 // spinner's range (set the range before Load). Load emits no valueChanged. Destruction
 // stores the current position.
-class TkstUpDown : public QSpinBox, public TPersistentControl {
+class TkstUpDown : public QSpinBox, public TPersistentControlOf<TRegistryInteger> {
     Q_OBJECT
     Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
 
@@ -18,12 +17,5 @@ public:
     explicit TkstUpDown(QWidget* parent = nullptr);
     ~TkstUpDown() override;
 
-    QString NamedAs() const override;
-    void SetNamedAs(const QString& name) override;
     void Load() override;
-    bool IsLoaded() const override;
-
-private:
-    QString namedAs_;
-    std::unique_ptr<TRegistryInteger> setting_;
 };
