@@ -125,12 +125,17 @@ std::size_t DecodeGzipMember(std::string_view data, std::string& buffer)
         z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.data() + consumed));
         z.avail_in = static_cast<uInt>(std::min(deflated.size() - consumed, MaxChunk));
         z.next_out = reinterpret_cast<Bytef*>(buffer.data() + produced);
-        z.avail_out = static_cast<uInt>(std::min(buffer.size() - produced, MaxChunk));
+        // Inflate a mebibyte at a time so that the ratio check below sees a bomb early.
+        z.avail_out = static_cast<uInt>(std::min(buffer.size() - produced, MinOutputBound));
         const uInt inBefore = z.avail_in;
         const uInt outBefore = z.avail_out;
         result = inflate(&z, Z_NO_FLUSH);
         consumed += inBefore - z.avail_in;
         produced += outBefore - z.avail_out;
+        // The whole member may be large enough to allow gigabytes; what was consumed so
+        // far is not: refuse as soon as the output outruns 1000:1 of the input behind it.
+        if (produced > std::max(MinOutputBound, consumed * MaxExpansion))
+            Fail(Z_MEM_ERROR, "gzip member inflates beyond the sane ratio");
         if (result == Z_BUF_ERROR && consumed == deflated.size())
             Fail(Z_BUF_ERROR, "gzip data truncated");
         if (result != Z_STREAM_END && z.avail_in == inBefore && z.avail_out == outBefore)

@@ -87,6 +87,13 @@ std::string ZipArchive::extract(std::int64_t index) const
     if (stat.valid & ZIP_STAT_COMP_SIZE)
         compressed = std::min(compressed, stat.comp_size);
     bound = std::min(bound, std::max(MinOutputBound, compressed * MaxExpansion));
+    // An entry that owns up to more than the bound is refused before a byte is inflated;
+    // one whose stated size is smaller is held to that size, so a lie ends the read early.
+    if (stat.valid & ZIP_STAT_SIZE) {
+        if (stat.size > bound)
+            throw StatisticsReadError("ZIP entry inflates beyond the sane bound");
+        bound = stat.size;
+    }
     std::size_t guess = ReadChunk;
     if (stat.valid & ZIP_STAT_SIZE)
         guess = static_cast<std::size_t>(std::min({stat.size + 1, bound + 1, MaxFirstGuess}));
