@@ -294,6 +294,11 @@ void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle, cons
     {
         painter.setRenderHint(QPainter::Antialiasing, false);
         DrawGrid(painter, layout, gridColour);
+        // The frame goes under the series: a value clamped to an axis end (the moving
+        // average above its scale, say) lies on the frame and must stay visible.
+        painter.setPen(QPen(frameColour, 0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(layout.plot.adjusted(0, 0, -1, -1));
 
         painter.save();
         // One pixel of slack so that a line lying on the frame (a value at an axis end) shows.
@@ -307,9 +312,6 @@ void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle, cons
         painter.restore();
 
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(QPen(frameColour, 0));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(layout.plot.adjusted(0, 0, -1, -1));
         DrawVerticalAxis(painter, chart.LeftAxis(), layout.left, layout, true, frameColour);
         if (layout.right.visible)
             DrawVerticalAxis(painter, chart.RightAxis(), layout.right, layout, false, frameColour);
