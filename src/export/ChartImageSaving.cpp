@@ -21,7 +21,7 @@ void SaveGroup(ChartImageHost& host, ChartImageGroup group, const QString& direc
         if (kind.Group != group)
             continue;
         host.ShowImagePage(kind);
-        if (host.LoopDirectory().isEmpty())
+        if (host.LoopDirectory().isEmpty() || directory.isEmpty())
             continue;
         const QString prefix = withDatePrefix ? DatePrefix(host.ReferenceHighestX(group)) : QString();
         const QString name = ImageFileName(directory, prefix, QString::fromLatin1(kind.Suffix));

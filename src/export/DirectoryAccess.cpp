@@ -31,6 +31,10 @@ QString ImageTargetDirectory(const QString& loopDirectory)
     if (IsDirectoryWritable(folder))
         return folder;
     QString current = QDir::currentPath();
+    // A working directory that was deleted has no path; appending '/' to nothing would
+    // aim the images at the file-system root.
+    if (current.isEmpty())
+        return QString();
     if (!current.endsWith(QLatin1Char('/')))
         current += QLatin1Char('/');
     return current;

@@ -111,6 +111,13 @@ TEST(DirectoryAccess, TargetFallsBackToTheWorkingDirectory)
     EXPECT_EQ(ImageTargetDirectory(QString()), cwd.Path());
 }
 
+TEST(DirectoryAccess, NoTargetWhenTheWorkingDirectoryWasDeleted)
+{
+    InTemporaryWorkingDirectory cwd;
+    ASSERT_TRUE(QDir(cwd.Path()).removeRecursively());
+    EXPECT_EQ(ImageTargetDirectory(QStringLiteral("/proc/")), QString());
+}
+
 TEST(SaveImageFile, WritesA24BitPngOfAnyRenderedFormat)
 {
     QTemporaryDir dir;
