@@ -316,8 +316,12 @@ void LoopChartBuilder::Pass(const DataSet& set, const PlotWindow& window)
         series.Offset->AddPoint(t, offset);
         series.OffsetDay->AddPoint(timeOfDay, offset);
         series.AbsFrequency->AddPoint(t, frequency);
-        series.FrequencyDelta->AddPoint(t, delta);
-        series.FrequencyDay->AddPoint(timeOfDay, delta);
+        // Frequencies near the largest double overflow the mean; such a delta cannot be
+        // drawn, so it is left out rather than plotted as an infinity.
+        if (std::isfinite(delta)) {
+            series.FrequencyDelta->AddPoint(t, delta);
+            series.FrequencyDay->AddPoint(timeOfDay, delta);
+        }
         if (poll)
             series.PollInterval->AddPoint(t, *poll);
         series.Jitter->AddPoint(t, jitter);
