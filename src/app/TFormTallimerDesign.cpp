@@ -23,6 +23,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int StartupDelayMs = 13;
@@ -153,6 +155,14 @@ void TFormTallimer::CreateSetupPage()
     LabeledEditMaxPeerDispersion = addThreshold("LabeledEditMaxPeerDispersion", "MaxPeerDispersion",
                                                 "Max peer dispersion (ms)");
     LabeledEditMaxPeerJitter = addThreshold("LabeledEditMaxPeerJitter", "MaxPeerJitter", "Max peer jitter (ms)");
+    // The four fields line up behind the widest caption.
+    const TkstLabeledEdit* const thresholdEdits[] = {LabeledEditMaxPeerOffset, LabeledEditMaxPeerDelay,
+                                                     LabeledEditMaxPeerDispersion, LabeledEditMaxPeerJitter};
+    int widestCaption = 0;
+    for (const TkstLabeledEdit* edit : thresholdEdits)
+        widestCaption = std::max(widestCaption, edit->EditLabel()->sizeHint().width());
+    for (const TkstLabeledEdit* edit : thresholdEdits)
+        edit->EditLabel()->setMinimumWidth(widestCaption);
 
     CheckBoxAbbreviateDirectoryName = new TkstCheckBox(QStringLiteral("Abbreviate directory name"), TabSheetSetup);
     CheckBoxAbbreviateDirectoryName->setObjectName(QStringLiteral("CheckBoxAbbreviateDirectoryName"));
