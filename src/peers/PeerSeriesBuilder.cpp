@@ -1,6 +1,7 @@
 #include "PeerSeriesBuilder.h"
 
 #include <algorithm>
+#include <cmath>
 
 PeerSeriesBuilder::PeerSeriesBuilder(ChartColor colour, const QString& title,
                                      std::size_t expectedPoints)
@@ -76,8 +77,12 @@ std::unique_ptr<TLineSeries> PeerSeriesBuilder::Finish(double yFactor)
     series_.reset();
     auto series = NewSeries();
     series->ReservePoints(gathered_.size());
-    for (const auto& [x, y] : gathered_)
-        series->AddPoint(x, y * yFactor);
+    for (const auto& [x, y] : gathered_) {
+        // A value far off a µs axis can overflow once scaled: it could not be drawn anyway.
+        const double drawn = y * yFactor;
+        if (std::isfinite(drawn))
+            series->AddPoint(x, drawn);
+    }
     gathered_.clear();
     gathered_.shrink_to_fit();
     return series;
