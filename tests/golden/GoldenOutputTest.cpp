@@ -90,12 +90,14 @@ protected:
     {
         if (QByteArray(golden.Statistics) == "examples")
             return SourceDir + QStringLiteral("/examples");
+        // A fixed name: the directory's name is part of the chart titles.
+        const QString directory = week.filePath(QStringLiteral("week"));
         QProcess statgen;
-        statgen.start(QStringLiteral(STATGEN_EXE), { QStringLiteral("--out"), week.path(), QStringLiteral("--days"),
+        statgen.start(QStringLiteral(STATGEN_EXE), { QStringLiteral("--out"), directory, QStringLiteral("--days"),
                                                      QStringLiteral("7"), QStringLiteral("--start"),
                                                      QStringLiteral("2026-03-02") });
         EXPECT_TRUE(statgen.waitForFinished(60000) && statgen.exitCode() == 0);
-        return week.path();
+        return directory;
     }
 
     int Run(const GoldenCase& golden, const QString& statistics)
