@@ -1,0 +1,191 @@
+#include "ClockStability.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace {
+
+// The grid's phases prepared for the sums: scaled by 2^-Exponent so that no phase exceeds
+// 1 (second differences of phases near the largest double would overflow), with the
+// least-squares line through the present points taken off. Second differences ignore any
+// straight line, so the estimates are unchanged, but the running sums the modified
+// deviation reads stay small and keep their precision.
+struct PreparedPhase
+{
+    int Exponent = 0;
+    std::vector<double> Values;  // 0 at absent points
+    std::vector<std::uint8_t> Present;
+    std::vector<double> Sums;  // Sums[k] = Values[0] + ... + Values[k-1]
+    std::vector<std::uint32_t> Absent;  // Absent[k] = absent points among 0 .. k-1
+};
+
+PreparedPhase Prepare(const PhaseGrid& grid, std::size_t size)
+{
+    PreparedPhase p;
+    p.Values.assign(size, 0.0);
+    p.Present.assign(size, 0);
+    double largest = 0;
+    for (std::size_t k = 0; k < size; ++k) {
+        const double phase = grid.Phase[k];
+        if (k < grid.Present.size() && grid.Present[k] != 0 && std::isfinite(phase)) {
+            p.Present[k] = 1;
+            largest = std::max(largest, std::abs(phase));
+        }
+    }
+    if (largest > 0)
+        std::frexp(largest, &p.Exponent);
+
+    double count = 0;
+    double meanIndex = 0;
+    double meanValue = 0;
+    for (std::size_t k = 0; k < size; ++k) {
+        if (p.Present[k] == 0)
+            continue;
+        p.Values[k] = std::ldexp(grid.Phase[k], -p.Exponent);
+        ++count;
+        meanIndex += (static_cast<double>(k) - meanIndex) / count;
+        meanValue += (p.Values[k] - meanValue) / count;
+    }
+    double sxy = 0;
+    double sxx = 0;
+    for (std::size_t k = 0; k < size; ++k) {
+        if (p.Present[k] == 0)
+            continue;
+        const double dk = static_cast<double>(k) - meanIndex;
+        sxy += dk * (p.Values[k] - meanValue);
+        sxx += dk * dk;
+    }
+    const double slope = sxx > 0 ? sxy / sxx : 0;
+    for (std::size_t k = 0; k < size; ++k) {
+        if (p.Present[k] != 0)
+            p.Values[k] -= meanValue + slope * (static_cast<double>(k) - meanIndex);
+    }
+
+    // Compensated running sums (Neumaier), so each stored sum is the exact sum rounded
+    // once and the differences of sums far apart lose nothing to accumulated rounding.
+    p.Sums.resize(size + 1);
+    p.Absent.resize(size + 1);
+    double sum = 0;
+    double carry = 0;
+    std::uint32_t absent = 0;
+    p.Sums[0] = 0;
+    p.Absent[0] = 0;
+    for (std::size_t k = 0; k < size; ++k) {
+        const double v = p.Values[k];
+        const double t = sum + v;
+        carry += std::abs(sum) >= std::abs(v) ? (sum - t) + v : (v - t) + sum;
+        sum = t;
+        p.Sums[k + 1] = sum + carry;
+        absent += p.Present[k] == 0 ? 1u : 0u;
+        p.Absent[k + 1] = absent;
+    }
+    return p;
+}
+
+struct Accumulated
+{
+    double SumOfSquares = 0;
+    std::int64_t Terms = 0;
+};
+
+Accumulated AllanTerms(const PreparedPhase& p, std::size_t m)
+{
+    const std::size_t size = p.Values.size();
+    const double* x = p.Values.data();
+    const std::uint8_t* present = p.Present.data();
+    double sum = 0;
+    std::int64_t terms = 0;
+    for (std::size_t i = 0; i + 2 * m < size; ++i) {
+        const bool counts = (present[i] & present[i + m] & present[i + 2 * m]) != 0;
+        const double d = x[i + 2 * m] - 2 * x[i + m] + x[i];
+        sum += counts ? d * d : 0.0;
+        terms += counts ? 1 : 0;
+    }
+    return {sum, terms};
+}
+
+// The inner sum over i = j .. j+m-1 of the second differences telescopes to
+// S(j+3m) - 3 S(j+2m) + 3 S(j+m) - S(j) with S the running sums, so each term costs the
+// same whatever m is; a term counts when no point of j .. j+3m-1 is absent.
+Accumulated ModifiedAllanTerms(const PreparedPhase& p, std::size_t m)
+{
+    const std::size_t size = p.Values.size();
+    const double* s = p.Sums.data();
+    const std::uint32_t* absent = p.Absent.data();
+    double sum = 0;
+    std::int64_t terms = 0;
+    for (std::size_t j = 0; j + 3 * m <= size; ++j) {
+        const bool counts = absent[j + 3 * m] == absent[j];
+        const double inner = (s[j + 3 * m] - s[j]) - 3 * (s[j + 2 * m] - s[j + m]);
+        sum += counts ? inner * inner : 0.0;
+        terms += counts ? 1 : 0;
+    }
+    return {sum, terms};
+}
+
+// A point with its error bars, or nothing when the estimate is not finite (phases so
+// large that the deviation overflows once scaled back) or rests on too few terms.
+std::optional<StabilityPoint> MakePoint(double tau, double deviation, std::int64_t terms)
+{
+    if (terms < MinStabilityTerms)
+        return std::nullopt;
+    const double spread = deviation / std::sqrt(static_cast<double>(terms));
+    StabilityPoint point{tau, deviation, deviation - spread, deviation + spread, terms};
+    if (!std::isfinite(point.TauSeconds) || !std::isfinite(point.Deviation) ||
+        !std::isfinite(point.Low) || !std::isfinite(point.High))
+        return std::nullopt;
+    return point;
+}
+
+void Append(std::vector<StabilityPoint>& list, const std::optional<StabilityPoint>& point)
+{
+    if (point)
+        list.push_back(*point);
+}
+
+}  // namespace
+
+ClockStability EstimateClockStability(const PhaseGrid& grid)
+{
+    ClockStability result;
+    if (!(grid.Tau0 > 0) || !std::isfinite(grid.Tau0))
+        return result;
+    result.Tau0 = grid.Tau0;
+    // The absent-point counts are 32-bit; no grid that fits in memory comes near that.
+    const std::size_t size =
+        std::min<std::size_t>(grid.Phase.size(), std::numeric_limits<std::uint32_t>::max());
+    if (size < 2 + MinStabilityTerms)
+        return result;
+
+    const PreparedPhase p = Prepare(grid, size);
+    const double rootThree = std::sqrt(3.0);
+    for (std::size_t m = 1; m <= (size - MinStabilityTerms) / 2; m *= 2) {
+        const double tau = static_cast<double>(m) * grid.Tau0;
+        const double factor = static_cast<double>(m);
+
+        const Accumulated allan = AllanTerms(p, m);
+        if (allan.Terms > 0) {
+            const double rms = std::sqrt(allan.SumOfSquares / (2 * static_cast<double>(allan.Terms)));
+            Append(result.Adev, MakePoint(tau, std::ldexp(rms / tau, p.Exponent), allan.Terms));
+        }
+
+        const Accumulated modified = ModifiedAllanTerms(p, m);
+        if (modified.Terms > 0) {
+            const double rms =
+                std::sqrt(modified.SumOfSquares / (2 * static_cast<double>(modified.Terms))) / factor;
+            Append(result.Mdev, MakePoint(tau, std::ldexp(rms / tau, p.Exponent), modified.Terms));
+            Append(result.Tdev,
+                   MakePoint(tau, std::ldexp(rms / rootThree, p.Exponent), modified.Terms));
+        }
+    }
+    return result;
+}
+
+ClockStability EstimateClockStability(std::span<const double> dayNumbers,
+                                      std::span<const double> phases)
+{
+    return EstimateClockStability(SamplePhaseOnGrid(dayNumbers, phases));
+}
