@@ -4,35 +4,43 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace {
 
-// The grid's phases prepared for the sums: scaled by 2^-Exponent so that no phase exceeds
-// 1 (second differences of phases near the largest double would overflow), with the
-// least-squares line through the present points taken off. Second differences ignore any
-// straight line, so the estimates are unchanged, but the running sums the modified
-// deviation reads stay small and keep their precision.
+// The grid's phases prepared for the sums, in place: absent points (and points whose
+// phase is not finite) set to 0 and flagged absent, the rest scaled by 2^-Exponent so
+// that no phase exceeds 1 (second differences of phases near the largest double would
+// overflow), with the least-squares line through the present points taken off. Second
+// differences ignore any straight line, so the estimates are unchanged, but the running
+// sums the modified deviation reads stay small and keep their precision.
 struct PreparedPhase
 {
     int Exponent = 0;
-    std::vector<double> Values;  // 0 at absent points
-    std::vector<std::uint8_t> Present;
-    std::vector<double> Sums;  // Sums[k] = Values[0] + ... + Values[k-1]
-    std::vector<std::uint32_t> Absent;  // Absent[k] = absent points among 0 .. k-1
+    std::size_t Size = 0;
+    const double* Values = nullptr;
+    const std::uint8_t* Present = nullptr;
+    std::unique_ptr<double[]> Sums;  // Sums[k] = Values[0] + ... + Values[k-1]
+    std::unique_ptr<std::uint32_t[]> Absent;  // Absent[k] = absent points among 0 .. k-1
 };
 
-PreparedPhase Prepare(const PhaseGrid& grid, std::size_t size)
+PreparedPhase Prepare(PhaseGrid& grid, std::size_t size)
 {
+    grid.Phase.resize(size);
+    grid.Present.resize(size, 0);
     PreparedPhase p;
-    p.Values.assign(size, 0.0);
-    p.Present.assign(size, 0);
+    p.Size = size;
+    double* values = grid.Phase.data();
+    std::uint8_t* present = grid.Present.data();
     double largest = 0;
     for (std::size_t k = 0; k < size; ++k) {
-        const double phase = grid.Phase[k];
-        if (k < grid.Present.size() && grid.Present[k] != 0 && std::isfinite(phase)) {
-            p.Present[k] = 1;
-            largest = std::max(largest, std::abs(phase));
+        if (present[k] == 0 || !std::isfinite(values[k])) {
+            present[k] = 0;
+            values[k] = 0;
+        } else {
+            present[k] = 1;
+            largest = std::max(largest, std::abs(values[k]));
         }
     }
     if (largest > 0)
@@ -42,46 +50,46 @@ PreparedPhase Prepare(const PhaseGrid& grid, std::size_t size)
     double meanIndex = 0;
     double meanValue = 0;
     for (std::size_t k = 0; k < size; ++k) {
-        if (p.Present[k] == 0)
+        if (present[k] == 0)
             continue;
-        p.Values[k] = std::ldexp(grid.Phase[k], -p.Exponent);
+        values[k] = std::ldexp(values[k], -p.Exponent);
         ++count;
         meanIndex += (static_cast<double>(k) - meanIndex) / count;
-        meanValue += (p.Values[k] - meanValue) / count;
+        meanValue += (values[k] - meanValue) / count;
     }
     double sxy = 0;
     double sxx = 0;
     for (std::size_t k = 0; k < size; ++k) {
-        if (p.Present[k] == 0)
+        if (present[k] == 0)
             continue;
         const double dk = static_cast<double>(k) - meanIndex;
-        sxy += dk * (p.Values[k] - meanValue);
+        sxy += dk * (values[k] - meanValue);
         sxx += dk * dk;
     }
     const double slope = sxx > 0 ? sxy / sxx : 0;
-    for (std::size_t k = 0; k < size; ++k) {
-        if (p.Present[k] != 0)
-            p.Values[k] -= meanValue + slope * (static_cast<double>(k) - meanIndex);
-    }
 
     // Compensated running sums (Neumaier), so each stored sum is the exact sum rounded
     // once and the differences of sums far apart lose nothing to accumulated rounding.
-    p.Sums.resize(size + 1);
-    p.Absent.resize(size + 1);
+    p.Sums = std::make_unique_for_overwrite<double[]>(size + 1);
+    p.Absent = std::make_unique_for_overwrite<std::uint32_t[]>(size + 1);
     double sum = 0;
     double carry = 0;
     std::uint32_t absent = 0;
     p.Sums[0] = 0;
     p.Absent[0] = 0;
     for (std::size_t k = 0; k < size; ++k) {
-        const double v = p.Values[k];
+        if (present[k] != 0)
+            values[k] -= meanValue + slope * (static_cast<double>(k) - meanIndex);
+        const double v = values[k];
         const double t = sum + v;
         carry += std::abs(sum) >= std::abs(v) ? (sum - t) + v : (v - t) + sum;
         sum = t;
         p.Sums[k + 1] = sum + carry;
-        absent += p.Present[k] == 0 ? 1u : 0u;
+        absent += present[k] == 0 ? 1u : 0u;
         p.Absent[k + 1] = absent;
     }
+    p.Values = values;
+    p.Present = present;
     return p;
 }
 
@@ -93,9 +101,9 @@ struct Accumulated
 
 Accumulated AllanTerms(const PreparedPhase& p, std::size_t m)
 {
-    const std::size_t size = p.Values.size();
-    const double* x = p.Values.data();
-    const std::uint8_t* present = p.Present.data();
+    const std::size_t size = p.Size;
+    const double* x = p.Values;
+    const std::uint8_t* present = p.Present;
     double sum = 0;
     std::int64_t terms = 0;
     for (std::size_t i = 0; i + 2 * m < size; ++i) {
@@ -112,9 +120,9 @@ Accumulated AllanTerms(const PreparedPhase& p, std::size_t m)
 // same whatever m is; a term counts when no point of j .. j+3m-1 is absent.
 Accumulated ModifiedAllanTerms(const PreparedPhase& p, std::size_t m)
 {
-    const std::size_t size = p.Values.size();
-    const double* s = p.Sums.data();
-    const std::uint32_t* absent = p.Absent.data();
+    const std::size_t size = p.Size;
+    const double* s = p.Sums.get();
+    const std::uint32_t* absent = p.Absent.get();
     double sum = 0;
     std::int64_t terms = 0;
     for (std::size_t j = 0; j + 3 * m <= size; ++j) {
@@ -146,9 +154,8 @@ void Append(std::vector<StabilityPoint>& list, const std::optional<StabilityPoin
         list.push_back(*point);
 }
 
-}  // namespace
-
-ClockStability EstimateClockStability(const PhaseGrid& grid)
+// The estimates on a grid that may be spent: its phases become the prepared values.
+ClockStability EstimateOnSpentGrid(PhaseGrid& grid)
 {
     ClockStability result;
     if (!(grid.Tau0 > 0) || !std::isfinite(grid.Tau0))
@@ -184,8 +191,17 @@ ClockStability EstimateClockStability(const PhaseGrid& grid)
     return result;
 }
 
+}  // namespace
+
+ClockStability EstimateClockStability(const PhaseGrid& grid)
+{
+    PhaseGrid copy = grid;
+    return EstimateOnSpentGrid(copy);
+}
+
 ClockStability EstimateClockStability(std::span<const double> dayNumbers,
                                       std::span<const double> phases)
 {
-    return EstimateClockStability(SamplePhaseOnGrid(dayNumbers, phases));
+    PhaseGrid grid = SamplePhaseOnGrid(dayNumbers, phases);
+    return EstimateOnSpentGrid(grid);
 }

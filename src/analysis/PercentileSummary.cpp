@@ -23,35 +23,60 @@ struct Moments
 
 // Two passes over the values scaled by a power of two so that none exceeds 1: the sums
 // cannot overflow however large the values, and the scaling itself is exact.
-Moments MeanAndStdDev(const std::vector<double>& sorted)
+Moments MeanAndStdDev(const std::vector<double>& values, double min, double max)
 {
-    const double count = static_cast<double>(sorted.size());
-    const double largest = std::max(std::abs(sorted.front()), std::abs(sorted.back()));
+    const double count = static_cast<double>(values.size());
+    const double largest = std::max(std::abs(min), std::abs(max));
     int exponent = 0;
     if (largest > 0)
         std::frexp(largest, &exponent);
 
     double sum = 0;
-    for (double v : sorted)
+    for (double v : values)
         sum += std::ldexp(v, -exponent);
     double mean = sum / count;
     // The second pass corrects the mean by the rounding the first one left.
     double residual = 0;
-    for (double v : sorted)
+    for (double v : values)
         residual += std::ldexp(v, -exponent) - mean;
     mean += residual / count;
 
     Moments moments;
-    moments.Mean = std::clamp(std::ldexp(mean, exponent), sorted.front(), sorted.back());
-    if (sorted.size() > 1) {
+    moments.Mean = std::clamp(std::ldexp(mean, exponent), min, max);
+    if (values.size() > 1) {
         double squares = 0;
-        for (double v : sorted) {
+        for (double v : values) {
             const double d = std::ldexp(v, -exponent) - mean;
             squares += d * d;
         }
         moments.StdDev = FiniteOrNothing(std::ldexp(std::sqrt(squares / (count - 1)), exponent));
     }
     return moments;
+}
+
+constexpr std::array<double, 5> Fractions = {0.01, 0.05, 0.50, 0.95, 0.99};
+
+// Puts the order statistics every percentile reads (floor(h) and the one above) in their
+// sorted places, each selection working on what lies above the previous one; much
+// quicker than sorting a million values.
+void PlaceOrderStatistics(std::vector<double>& values)
+{
+    std::vector<std::size_t> places;
+    for (double p : Fractions) {
+        const auto below =
+            static_cast<std::size_t>(std::floor(static_cast<double>(values.size() - 1) * p));
+        places.push_back(below);
+        if (below + 1 < values.size())
+            places.push_back(below + 1);
+    }
+    std::sort(places.begin(), places.end());
+    places.erase(std::unique(places.begin(), places.end()), places.end());
+    auto from = values.begin();
+    for (std::size_t place : places) {
+        const auto at = values.begin() + static_cast<std::ptrdiff_t>(place);
+        std::nth_element(from, at, values.end());
+        from = at + 1;
+    }
 }
 
 }  // namespace
@@ -70,30 +95,34 @@ double InterpolatedPercentile(std::span<const double> sorted, double p)
 
 std::optional<PercentileSummary> SummarisePercentiles(std::span<const double> values)
 {
-    std::vector<double> sorted;
-    sorted.reserve(values.size());
+    std::vector<double> finite;
+    finite.reserve(values.size());
     for (double v : values) {
         if (std::isfinite(v))
-            sorted.push_back(v);
+            finite.push_back(v);
     }
-    if (sorted.empty())
+    if (finite.empty())
         return std::nullopt;
-    std::sort(sorted.begin(), sorted.end());
+    const auto [min, max] = std::minmax_element(finite.begin(), finite.end());
 
     PercentileSummary s;
-    s.Min = sorted.front();
-    s.P1 = InterpolatedPercentile(sorted, 0.01);
-    s.P5 = InterpolatedPercentile(sorted, 0.05);
-    s.P50 = InterpolatedPercentile(sorted, 0.50);
-    s.P95 = InterpolatedPercentile(sorted, 0.95);
-    s.P99 = InterpolatedPercentile(sorted, 0.99);
-    s.Max = sorted.back();
-    s.Range90 = FiniteOrNothing(s.P95 - s.P5);
-    s.Range98 = FiniteOrNothing(s.P99 - s.P1);
-    const Moments moments = MeanAndStdDev(sorted);
+    s.Min = *min;
+    s.Max = *max;
+    const Moments moments = MeanAndStdDev(finite, s.Min, s.Max);
     s.Mean = moments.Mean;
     s.StdDev = moments.StdDev;
-    s.Samples = static_cast<std::int64_t>(sorted.size());
+    s.Samples = static_cast<std::int64_t>(finite.size());
+
+    // Only the places PlaceOrderStatistics fills are read, so the partly ordered list
+    // serves as the sorted one.
+    PlaceOrderStatistics(finite);
+    s.P1 = InterpolatedPercentile(finite, Fractions[0]);
+    s.P5 = InterpolatedPercentile(finite, Fractions[1]);
+    s.P50 = InterpolatedPercentile(finite, Fractions[2]);
+    s.P95 = InterpolatedPercentile(finite, Fractions[3]);
+    s.P99 = InterpolatedPercentile(finite, Fractions[4]);
+    s.Range90 = FiniteOrNothing(s.P95 - s.P5);
+    s.Range98 = FiniteOrNothing(s.P99 - s.P1);
     return s;
 }
 

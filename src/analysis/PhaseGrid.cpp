@@ -15,6 +15,7 @@ constexpr double SecondsPerDay = 86400;
 // on the grid still misses it by a few units in the last place.
 constexpr double CoincidenceTolerance = 1e-6;
 
+// A time stamp and its phase; once merged, Day holds seconds since the first stamp.
 struct Sample
 {
     double Day;
@@ -22,7 +23,7 @@ struct Sample
 };
 
 // The median of the spacings, which are finite or +infinity (never NaN), so the ordering
-// nth_element relies on holds.
+// nth_element relies on holds. The list is reordered.
 double Median(std::vector<double>& spacings)
 {
     const std::size_t count = spacings.size();
@@ -34,6 +35,18 @@ double Median(std::vector<double>& spacings)
     const double lower = *std::max_element(spacings.begin(), middle);
     // Halved first: the sum of two huge spacings must not overflow.
     return lower / 2 + upper / 2;
+}
+
+// The median spacing in seconds of stamps in time order, read through day(i).
+template <typename DayAt>
+double MedianSpacing(std::size_t count, DayAt day)
+{
+    if (count < 2)
+        return 0;
+    std::vector<double> spacings(count - 1);
+    for (std::size_t i = 1; i < count; ++i)
+        spacings[i - 1] = (day(i) - day(i - 1)) * SecondsPerDay;
+    return Median(spacings);
 }
 
 }  // namespace
@@ -49,19 +62,11 @@ std::size_t MaxGridPoints(std::size_t samples)
 
 double MedianSpacingSeconds(std::span<const double> dayNumbers)
 {
-    std::vector<double> spacings;
-    spacings.reserve(dayNumbers.size());
-    const double* previous = nullptr;
-    for (const double& day : dayNumbers) {
-        if (!std::isfinite(day))
-            continue;
-        if (previous != nullptr)
-            spacings.push_back((day - *previous) * SecondsPerDay);
-        previous = &day;
-    }
-    if (spacings.empty())
-        return 0;
-    return Median(spacings);
+    std::vector<double> finite;
+    finite.reserve(dayNumbers.size());
+    std::copy_if(dayNumbers.begin(), dayNumbers.end(), std::back_inserter(finite),
+                 [](double day) { return std::isfinite(day); });
+    return MedianSpacing(finite.size(), [&finite](std::size_t i) { return finite[i]; });
 }
 
 PhaseGrid SamplePhaseOnGrid(std::span<const double> dayNumbers, std::span<const double> phases)
@@ -81,64 +86,65 @@ PhaseGrid SamplePhaseOnGrid(std::span<const double> dayNumbers, std::span<const 
     if (samples.size() < 2)
         return grid;
 
-    std::vector<double> days(samples.size());
-    std::transform(samples.begin(), samples.end(), days.begin(),
-                   [](const Sample& s) { return s.Day; });
-    double tau0 = MedianSpacingSeconds(days);
+    double tau0 = MedianSpacing(samples.size(), [&samples](std::size_t i) { return samples[i].Day; });
     if (tau0 >= 1e-3 && tau0 < 1e15)
         tau0 = std::nearbyint(tau0 * 1e6) / 1e6;
     if (!(tau0 > 0) || !std::isfinite(tau0))
         return grid;
 
-    // Seconds since the first stamp (kept small, so sub-second spacings survive day
-    // numbers near 60000), with samples sharing an instant merged into their mean. Each
-    // phase is divided before adding so that the mean of huge phases cannot overflow.
-    // The times never decrease; a late one may be +infinity, which no grid point reaches.
-    std::vector<double> times;
-    std::vector<double> values;
-    times.reserve(samples.size());
-    values.reserve(samples.size());
+    // In place: each sample becomes its time in seconds since the first stamp (kept small,
+    // so sub-second spacings survive day numbers near 60000), and samples sharing an
+    // instant merge into one with their mean phase. Each phase is divided before adding
+    // so that the mean of huge phases cannot overflow. The times never decrease; a late
+    // one may be +infinity, which no grid point reaches.
+    const double firstDay = samples.front().Day;
+    std::size_t merged = 0;
     for (std::size_t i = 0; i < samples.size();) {
-        const double seconds = (samples[i].Day - samples.front().Day) * SecondsPerDay;
+        const double seconds = (samples[i].Day - firstDay) * SecondsPerDay;
         std::size_t end = i + 1;
-        while (end < samples.size() &&
-               (samples[end].Day - samples.front().Day) * SecondsPerDay == seconds)
+        while (end < samples.size() && (samples[end].Day - firstDay) * SecondsPerDay == seconds)
             ++end;
-        const double count = static_cast<double>(end - i);
-        double mean = 0;
-        for (std::size_t j = i; j < end; ++j)
-            mean += samples[j].Phase / count;
-        times.push_back(seconds);
-        values.push_back(mean);
+        double mean = samples[i].Phase;
+        if (end - i > 1) {
+            const double count = static_cast<double>(end - i);
+            mean = 0;
+            for (std::size_t j = i; j < end; ++j)
+                mean += samples[j].Phase / count;
+        }
+        samples[merged++] = {seconds, mean};
         i = end;
     }
+    const std::size_t originalCount = samples.size();
+    samples.resize(merged);
 
     const double tolerance = CoincidenceTolerance * tau0;
     const double widestSpacing = GapSpacings * tau0 + tolerance;
-    const double lastStep = std::floor(times.back() / tau0 + CoincidenceTolerance);
-    const std::size_t limit = MaxGridPoints(samples.size());
+    const double lastStep = std::floor(samples.back().Day / tau0 + CoincidenceTolerance);
+    const std::size_t limit = MaxGridPoints(originalCount);
     const std::size_t points =
         lastStep < static_cast<double>(limit) ? static_cast<std::size_t>(lastStep) + 1 : limit;
 
     grid.Tau0 = tau0;
-    grid.Phase.assign(points, 0.0);
-    grid.Present.assign(points, 0);
+    grid.Phase.resize(points);
+    grid.Present.resize(points);
     std::size_t left = 0;  // the last sample at or before the grid point
     for (std::size_t k = 0; k < points; ++k) {
         const double at = static_cast<double>(k) * tau0;
-        while (left + 1 < times.size() && times[left + 1] <= at + tolerance)
+        while (left + 1 < samples.size() && samples[left + 1].Day <= at + tolerance)
             ++left;
-        if (std::abs(times[left] - at) <= tolerance) {
-            grid.Phase[k] = values[left];
-            grid.Present[k] = 1;
-            continue;
+        const Sample& before = samples[left];
+        double phase = 0;
+        std::uint8_t present = 0;
+        if (std::abs(before.Day - at) <= tolerance) {
+            phase = before.Phase;
+            present = 1;
+        } else if (left + 1 < samples.size() && samples[left + 1].Day - before.Day <= widestSpacing) {
+            const Sample& after = samples[left + 1];
+            phase = InterpolateBetween(before.Phase, after.Phase, (at - before.Day) / (after.Day - before.Day));
+            present = 1;
         }
-        const std::size_t right = left + 1;
-        if (right < times.size() && times[right] - times[left] <= widestSpacing) {
-            const double fraction = (at - times[left]) / (times[right] - times[left]);
-            grid.Phase[k] = InterpolateBetween(values[left], values[right], fraction);
-            grid.Present[k] = 1;
-        }
+        grid.Phase[k] = phase;
+        grid.Present[k] = present;
     }
     return grid;
 }

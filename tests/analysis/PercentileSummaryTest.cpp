@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -50,6 +52,31 @@ TEST(PercentileSummary, PercentilesInterpolateBetweenOrderStatistics)
             EXPECT_NEAR(got[i], c.Expected[i], 1e-12) << c.Name << " column " << i;
         EXPECT_NEAR(*s->Range90, c.Expected[4] - c.Expected[2], 1e-12) << c.Name;
         EXPECT_NEAR(*s->Range98, c.Expected[5] - c.Expected[1], 1e-12) << c.Name;
+    }
+}
+
+TEST(PercentileSummary, AgreesWithAFullSortOnLongListsWithTies)
+{
+    // The summary selects order statistics instead of sorting; the result must be the one
+    // the rule gives on the sorted list, whatever the length.
+    std::uint64_t state = 99;
+    for (std::size_t count : {2u, 3u, 99u, 100u, 101u, 1000u, 4097u}) {
+        std::vector<double> values;
+        for (std::size_t i = 0; i < count; ++i) {
+            state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+            values.push_back(static_cast<double>((state >> 33) % 50) - 20);  // many ties
+        }
+        std::vector<double> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        const auto s = SummarisePercentiles(values);
+        ASSERT_TRUE(s.has_value());
+        EXPECT_EQ(s->Min, sorted.front()) << count;
+        EXPECT_EQ(s->Max, sorted.back()) << count;
+        EXPECT_EQ(s->P1, InterpolatedPercentile(sorted, 0.01)) << count;
+        EXPECT_EQ(s->P5, InterpolatedPercentile(sorted, 0.05)) << count;
+        EXPECT_EQ(s->P50, InterpolatedPercentile(sorted, 0.50)) << count;
+        EXPECT_EQ(s->P95, InterpolatedPercentile(sorted, 0.95)) << count;
+        EXPECT_EQ(s->P99, InterpolatedPercentile(sorted, 0.99)) << count;
     }
 }
 
