@@ -1,5 +1,6 @@
 #include "FileNames.h"
 
+#include <QDate>
 #include <QDir>
 
 #include <algorithm>
@@ -15,6 +16,58 @@ bool LessIgnoringCase(const QString& a, const QString& b)
     // Names that differ only in case are different files here; keep both, in a
     // fixed order.
     return byCase != 0 ? byCase < 0 : a < b;
+}
+
+// Ranks of the periods that may start on the same date: the one that covers the others
+// is read first.
+constexpr int YearRank = -3;
+constexpr int MonthRank = -2;
+constexpr int WeekRank = -1;
+constexpr int DayRank = 0;
+constexpr int FirstYear = 1960;
+
+// A run of ASCII digits as a number; -1 when the text is not one (or is empty).
+int DigitsValue(QStringView digits)
+{
+    if (digits.isEmpty() || digits.size() > 8)
+        return -1;
+    int value = 0;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return value;
+}
+
+// The first day of a week, month or year period text; rank tells which it was.
+std::optional<QDate> PeriodStart(QStringView period, int& rank)
+{
+    if ((period.size() == 6 || period.size() == 7) && (period[4] == QLatin1Char('W') || period[4] == QLatin1Char('w'))) {
+        const int year = DigitsValue(period.left(4));
+        const int week = DigitsValue(period.mid(5));
+        rank = WeekRank;
+        // 28 December always lies in the year's last ISO week.
+        if (year < FirstYear || week < 1 || week > QDate(year, 12, 28).weekNumber())
+            return std::nullopt;
+        // Week 1 is the week that holds 4 January; weeks start on Monday.
+        const QDate january4(year, 1, 4);
+        return january4.addDays(1 - january4.dayOfWeek() + 7 * (week - 1));
+    }
+    if (period.size() == 4) {
+        const int year = DigitsValue(period);
+        rank = YearRank;
+        return year >= FirstYear ? std::optional<QDate>(QDate(year, 1, 1)) : std::nullopt;
+    }
+    if (period.size() == 6) {
+        const int year = DigitsValue(period.left(4));
+        const int month = DigitsValue(period.mid(4));
+        rank = MonthRank;
+        if (year < FirstYear || month < 1 || month > 12)
+            return std::nullopt;
+        return QDate(year, month, 1);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -71,6 +124,36 @@ std::int32_t ListDateNumber(const QString& name)
 bool IsAcceptedListName(const QString& name)
 {
     return ListDateNumber(name) > 19600000;
+}
+
+std::optional<FileOrder> NtpFileOrder(const QString& path)
+{
+    if (IsAcceptedListName(path))
+        return FileOrder{path, 0, DayRank};
+    const QString name = FileNamePart(path);
+    qsizetype end = name.size();
+    if (FileExtension(name).compare(QLatin1String(".GZ"), Qt::CaseInsensitive) == 0)
+        end -= 3;
+    if (end <= 0)
+        return std::nullopt;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'), end - 1);
+    if (dot < 0)
+        return std::nullopt;
+    int rank = DayRank;
+    const std::optional<QDate> start = PeriodStart(QStringView(name).mid(dot + 1, end - dot - 1), rank);
+    if (!start)
+        return std::nullopt;
+    return FileOrder{FolderPart(path) + name.left(dot + 1) + QString::asprintf("%04d%02d%02d", start->year(), start->month(), start->day()), 0, rank};
+}
+
+NameClaim NtpNameClaim(const QString& path, bool hasKindPrefix)
+{
+    if (std::optional<FileOrder> order = NtpFileOrder(path)) {
+        if (hasKindPrefix)
+            return NameClaim{NameClaim::Verdict::Claimed, std::move(*order)};
+        return NameClaim{NameClaim::Verdict::Foreign, {}};
+    }
+    return NameClaim{hasKindPrefix ? NameClaim::Verdict::Family : NameClaim::Verdict::Unknown, {}};
 }
 
 bool HasStatisticsMarker(const QString& path)

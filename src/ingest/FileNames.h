@@ -1,9 +1,13 @@
 #pragma once
 
+#include "FileOrder.h"
+#include "NameClaim.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 // Names of statistics files: their parts, their kind, and which names a list accepts.
 // The path separator is "/".
@@ -26,6 +30,22 @@ bool IsPeerFile(const QString& name);
 std::int32_t ListDateNumber(const QString& name);
 // A list accepts a name whose date number is greater than 19600000.
 bool IsAcceptedListName(const QString& name);
+// ntpd's files are named by the period they hold: a day (yyyymmdd: a name the list
+// accepts, above), an ISO week (yyyyWww, "W" in either case, the week one or two digits),
+// a month (yyyymm) or a year (yyyy), years from 1960, optionally followed by ".gz".
+// Returns the name's place in the reading order: a day file's text is its whole path;
+// for the other periods the period is written as the date it starts on (a week on its
+// Monday) and ".gz" is left out, and rank puts a year before a month before a week
+// before a day that start on the same date. Names in no such form give nothing.
+std::optional<FileOrder> NtpFileOrder(const QString& path);
+
+// What an ntpd statistics name says to the reader of one kind; hasKindPrefix tells
+// whether the file-name part begins with that kind's prefix (IsLoopFile, IsPeerFile).
+// A name in a period form is Claimed with its kind's prefix and Foreign without it (the
+// files of ntpd's other statistics); a name in no period form is Family with the prefix
+// and Unknown without it.
+NameClaim NtpNameClaim(const QString& path, bool hasKindPrefix);
+
 // A single path is read as a statistics file when its file-name part, lower-cased,
 // contains "loops.2", "loopstats", "peers.2" or "peerstats".
 bool HasStatisticsMarker(const QString& path);

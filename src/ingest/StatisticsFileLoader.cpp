@@ -62,3 +62,16 @@ void LoadStatisticsFile(const QString& name, LineList& lines, QStringList& files
     else
         LoadPlain(name, lines, filesRead);
 }
+
+LoadedStatisticsFile LoadStatisticsText(const QString& name)
+{
+    LoadedStatisticsFile loaded;
+    QStringList filesRead;
+    try {
+        LoadStatisticsFile(name, loaded.lines, filesRead);
+    } catch (const std::exception&) {
+        loaded.failed = true;
+    }
+    loaded.named = !filesRead.isEmpty();
+    return loaded;
+}

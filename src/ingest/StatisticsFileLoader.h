@@ -14,3 +14,15 @@
 // - anything else: the plain file replaces lines and name is appended to filesRead;
 //   a file that cannot be opened or read throws StatisticsReadError.
 void LoadStatisticsFile(const QString& name, LineList& lines, QStringList& filesRead);
+
+// One file's text as LoadStatisticsFile gives it, kept when a file is opened to recognise
+// its format so that it is not read twice.
+struct LoadedStatisticsFile
+{
+    LineList lines;
+    bool named = false;  // LoadStatisticsFile appended the name to its files read
+    bool failed = false; // it threw: lines holds what was appended before the failure
+};
+
+// LoadStatisticsFile into a new list of lines, the failure caught.
+LoadedStatisticsFile LoadStatisticsText(const QString& name);

@@ -3,13 +3,15 @@
 #include "Captions.h"
 #include "FileNames.h"
 #include "FileReading.h"
-#include "LoopLineParser.h"
-#include "StatisticsFileLoader.h"
+#include "StatisticsReadError.h"
+#include "StatisticsReaders.h"
+#include "StatisticsSink.h"
 #include "TallimerVersion.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -19,7 +21,24 @@ bool IsDirectory(const QString& path)
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
+// A ZIP archive is read only when it is given alone and its name carries a marker: in a
+// directory or a list it is never opened, not even to recognise its text.
+bool IsZipName(const QString& path)
+{
+    return FileExtension(path).compare(QLatin1String(".ZIP"), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
+
+StatisticsFiles::StatisticsFiles()
+    : readers_(StandardStatisticsReaders())
+{
+}
+
+StatisticsFiles::StatisticsFiles(std::vector<const StatisticsReader*> readers)
+    : readers_(std::move(readers))
+{
+}
 
 void StatisticsFiles::OpenPath(const QString& path)
 {
@@ -29,32 +48,77 @@ void StatisticsFiles::OpenPath(const QString& path)
         DirectoryLabel.clear();
         return;
     }
-    if (IsDirectory(WithTrailingSeparator(path)) || HasStatisticsMarker(path))
+    const bool marked = std::any_of(readers_.begin(), readers_.end(),
+                                    [&](const StatisticsReader* reader) { return reader->MarksSinglePath(path); });
+    if (IsDirectory(WithTrailingSeparator(path)) || marked) {
         ScanPath(path);
+        return;
+    }
+    // A name without a marker is opened only when it says nothing to any reader and a
+    // reader recognises its text ("mydata"); "loop.dat" or "clockstats.20200419" are
+    // not read.
+    if (IsRegularFile(path))
+        if (const PendingFile file = SinglePathFile(path, false); file.reader)
+            ReadSinglePath(path, file);
 }
 
 void StatisticsFiles::ScanPath(const QString& path)
 {
-    DirectoryLabel.clear();
     if (IsRegularFile(path)) {
-        if (IsPeerFile(path))
-            ReadPeerFile(path, true);
-        if (IsLoopFile(path))
-            ReadLoopFile(path, true);
-        SingleFileName = path;
-        DirectoryLabel = FolderPart(path);
-    } else if (const QString directory = WithTrailingSeparator(path); IsDirectory(directory)) {
+        ReadSinglePath(path, SinglePathFile(path, true));
+        return;
+    }
+    DirectoryLabel.clear();
+    if (const QString directory = WithTrailingSeparator(path); IsDirectory(directory)) {
         DirectoryLabel = directory;
         SingleFileName.clear();
-        QStringList names;
-        ListMatchingFiles(directory + QStringLiteral("loop*.2*"), names);
-        ReadFileList(names, true);
-        names.clear();
-        ListMatchingFiles(directory + QStringLiteral("peer*.2*"), names);
-        ReadFileList(names, true);
+        ReadPendingFiles(ListDirectory(directory, StatisticsKind::Loop), true);
+        ReadPendingFiles(ListDirectory(directory, StatisticsKind::Peer), true);
     }
     if (!DirectoryLabel.isEmpty() && AbbreviateDirectoryName)
         DirectoryLabel = AbbreviateDirectoryLabel(DirectoryLabel);
+}
+
+void StatisticsFiles::ReadSinglePath(const QString& path, const PendingFile& file)
+{
+    DirectoryLabel.clear();
+    if (file.reader)
+        ReadWith(*file.reader, path, true, file.text ? &*file.text : nullptr);
+    SingleFileName = path;
+    DirectoryLabel = FolderPart(path);
+    if (!DirectoryLabel.isEmpty() && AbbreviateDirectoryName)
+        DirectoryLabel = AbbreviateDirectoryLabel(DirectoryLabel);
+}
+
+StatisticsFiles::PendingFile StatisticsFiles::SinglePathFile(const QString& path, bool marked) const
+{
+    PendingFile file{path, nullptr, FileOrder{path}, std::nullopt};
+    const StatisticsReader* named = nullptr;
+    switch (ExamineName(path, named).verdict) {
+    case NameClaim::Verdict::Claimed:
+        if (marked)
+            file.reader = named;
+        break;
+    case NameClaim::Verdict::Family:
+        // The name says which family, not which form: the text decides, and the family's
+        // reader takes a text nobody recognises (an empty file, one being started).
+        if (marked) {
+            file.text = LoadStatisticsText(path);
+            file.reader = RecognisingReader(file.text->lines);
+            if (!file.reader)
+                file.reader = named;
+        }
+        break;
+    case NameClaim::Verdict::Foreign:
+        break;
+    case NameClaim::Verdict::Unknown:
+        if (marked || !IsZipName(path)) {
+            file.text = LoadStatisticsText(path);
+            file.reader = RecognisingReader(file.text->lines);
+        }
+        break;
+    }
+    return file;
 }
 
 void StatisticsFiles::OpenFileList(const QStringList& names)
@@ -64,20 +128,73 @@ void StatisticsFiles::OpenFileList(const QStringList& names)
         OpenPath(directory);
         return;
     }
-    ReadFileList(names, false);
+    ReadPendingFiles(AcceptListNames(names), false);
 }
 
-void StatisticsFiles::ReadFileList(const QStringList& names, bool fromScan)
+std::vector<StatisticsFiles::PendingFile> StatisticsFiles::AcceptListNames(const QStringList& names) const
 {
-    QStringList accepted;
-    for (const QString& name : names)
-        if (IsAcceptedListName(name))
-            accepted.append(name);
-    std::stable_sort(accepted.begin(), accepted.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    std::vector<PendingFile> accepted;
+    for (const QString& name : names) {
+        const StatisticsReader* named = nullptr;
+        NameClaim claim = ExamineName(name, named);
+        switch (claim.verdict) {
+        case NameClaim::Verdict::Claimed:
+            accepted.push_back(PendingFile{name, named, std::move(claim.order), std::nullopt});
+            break;
+        case NameClaim::Verdict::Family:
+            break; // "loopstats" or "loopstats.txt" in a list is not a statistics file
+        case NameClaim::Verdict::Foreign:
+        case NameClaim::Verdict::Unknown: {
+            // A name that says nothing is read when a reader recognises its text. A day
+            // file of another kind (clockstats.20200419) stays in the list unread.
+            PendingFile file{name, nullptr, FileOrder{name}, std::nullopt};
+            if (claim.verdict == NameClaim::Verdict::Unknown && IsRegularFile(name) && !IsZipName(name)) {
+                file.text = LoadStatisticsText(name);
+                file.reader = RecognisingReader(file.text->lines);
+            }
+            if (file.reader || IsAcceptedListName(name))
+                accepted.push_back(std::move(file));
+            break;
+        }
+        }
+    }
+    for (PendingFile& file : accepted)
+        OrderByText(file);
+    return accepted;
+}
 
-    if (accepted.isEmpty()) {
+std::vector<StatisticsFiles::PendingFile> StatisticsFiles::ListDirectory(const QString& directory,
+                                                                         StatisticsKind kind) const
+{
+    QStringList names;
+    for (const StatisticsReader* reader : readers_)
+        if (reader->Kind() == kind)
+            for (const QString& pattern : reader->DirectoryPatterns())
+                ListMatchingFiles(directory + pattern, names);
+
+    std::vector<PendingFile> files;
+    for (const QString& name : names) {
+        for (const StatisticsReader* reader : readers_) {
+            if (reader->Kind() != kind)
+                continue;
+            NameClaim claim = reader->ExamineName(name);
+            if (claim.verdict == NameClaim::Verdict::Claimed) {
+                files.push_back(PendingFile{name, reader, std::move(claim.order), std::nullopt});
+                break;
+            }
+        }
+    }
+    for (PendingFile& file : files)
+        OrderByText(file);
+    return files;
+}
+
+void StatisticsFiles::ReadPendingFiles(std::vector<PendingFile> files, bool fromScan)
+{
+    std::stable_sort(files.begin(), files.end(),
+                     [](const PendingFile& a, const PendingFile& b) { return FileOrder::Before(a.order, b.order); });
+
+    if (files.empty()) {
         if (!fromScan) {
             FileList.clear();
             LoopFilesRead.clear();
@@ -86,29 +203,27 @@ void StatisticsFiles::ReadFileList(const QStringList& names, bool fromScan)
         }
         return;
     }
-    if (!fromScan)
-        FileList = accepted;
+    if (!fromScan) {
+        FileList.clear();
+        for (const PendingFile& file : files)
+            FileList.append(file.name);
+    }
     SingleFileName.clear();
 
     bool firstLoop = true;
     bool firstPeer = true;
-    for (const QString& name : accepted) {
+    for (const PendingFile& file : files) {
         // A name that is not a regular file (a sub-directory, a FIFO, a file that has
         // vanished) is not read and does not take the first-file mark: otherwise the
         // real first file would be appended to the previous reading's data, and every
-        // reload would add the peer lines once more.
-        if (!IsRegularFile(name))
+        // reload would add the peer lines once more. Neither does a name no reader reads.
+        if (!file.reader || !IsRegularFile(file.name))
             continue;
-        if (IsLoopFile(name)) {
-            ReadLoopFile(name, firstLoop);
-            firstLoop = false;
-        }
-        if (IsPeerFile(name)) {
-            ReadPeerFile(name, firstPeer);
-            firstPeer = false;
-        }
+        bool& first = file.reader->Kind() == StatisticsKind::Loop ? firstLoop : firstPeer;
+        ReadWith(*file.reader, file.name, first, file.text ? &*file.text : nullptr);
+        first = false;
     }
-    Caption = ListCaption(QStringLiteral(TALLIMER_VERSION), FolderPart(accepted.front()), LatestTime, ZoneLabel);
+    Caption = ListCaption(QStringLiteral(TALLIMER_VERSION), FolderPart(files.front().name), LatestTime, ZoneLabel);
 }
 
 void StatisticsFiles::RereadLastOpened()
@@ -123,66 +238,118 @@ void StatisticsFiles::RereadLastOpened()
 
 void StatisticsFiles::ReadLoopFile(const QString& name, bool first)
 {
-    LoopFileLines.clear();
-    JitterScaleChosen = false;
-    // Appending needs a data set to append to; without one the file starts the store.
-    if (first || Loop.DataSetCount == 0) {
-        Loop.StartAfresh();
-        LoopFilesRead.clear();
-    }
-    try {
-        LoadStatisticsFile(name, LoopFileLines, LoopFilesRead);
-        LoopDirectory = FolderPart(name);
-        StoreLoopLines();
-    } catch (const std::exception&) {
-        // An unreadable file adds nothing; what was stored before stays.
-    }
-}
-
-void StatisticsFiles::StoreLoopLines()
-{
-    const std::size_t lineCount = LoopFileLines.size();
-    const std::int32_t stored = Loop.PointCounts[0];
-    if (lineCount > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - stored))
-        return; // more records than the store can count
-    Loop.Lengthen(lineCount);
-
-    double* times = Loop.LoopTimes[0].data();
-    double* offsets = Loop.LoopOffsets[0].data();
-    double* frequencies = Loop.LoopFrequencies[0].data();
-    double* jitters = Loop.LoopJitters[0].data();
-    std::int32_t* polls = Loop.LoopPollExponents[0].data();
-    std::int32_t count = stored;
-    LoopRecord record;
-    for (std::size_t i = 0; i < lineCount; ++i) {
-        if (!ParseLoopLine(LoopFileLines[i], ZoneOffset, record))
-            continue;
-        times[count] = record.time;
-        offsets[count] = record.offset;
-        frequencies[count] = record.frequency;
-        jitters[count] = record.jitter;
-        polls[count] = record.pollExponent;
-        if (i + 1 == lineCount)
-            LatestTime = record.time;
-        ++count;
-    }
-    Loop.PointCounts[0] = count;
+    ReadWith(NtpLoopstats(), name, first, nullptr);
 }
 
 void StatisticsFiles::ReadPeerFile(const QString& name, bool first)
 {
-    if (!IsRegularFile(name))
+    ReadWith(NtpPeerstats(), name, first, nullptr);
+}
+
+void StatisticsFiles::ReadFile(const StatisticsReader& reader, const QString& name, bool first)
+{
+    ReadWith(reader, name, first, nullptr);
+}
+
+void StatisticsFiles::ReadWith(const StatisticsReader& reader, const QString& name, bool first,
+                               const LoadedStatisticsFile* text)
+{
+    // The file's text as LoadStatisticsFile gives it: read now, or earlier to recognise
+    // it. Throws as LoadStatisticsFile does.
+    const auto load = [&](LineList& lines, QStringList& filesRead) {
+        if (!text) {
+            LoadStatisticsFile(name, lines, filesRead);
+            return;
+        }
+        lines = text->lines;
+        if (text->named)
+            filesRead.append(name);
+        if (text->failed)
+            throw StatisticsReadError("the file could not be read");
+    };
+
+    switch (reader.Kind()) {
+    case StatisticsKind::Loop:
+        LoopFileLines.clear();
+        JitterScaleChosen = false;
+        // Appending needs a data set to append to; without one the file starts the store.
+        if (first || Loop.DataSetCount == 0) {
+            Loop.StartAfresh();
+            LoopFilesRead.clear();
+        }
+        try {
+            load(LoopFileLines, LoopFilesRead);
+            LoopDirectory = FolderPart(name);
+            StatisticsSink sink{Loop, LatestTime, PeerLines, ZoneOffset};
+            reader.Read(LoopFileLines, sink);
+        } catch (const std::exception&) {
+            // An unreadable file adds nothing; what was stored before stays.
+        }
+        break;
+    case StatisticsKind::Peer:
+        if (!IsRegularFile(name))
+            return;
+        if (first) {
+            PeerLines.clear();
+            PeerFilesRead.clear();
+        }
+        try {
+            LineList lines;
+            load(lines, PeerFilesRead);
+            StatisticsSink sink{Loop, LatestTime, PeerLines, ZoneOffset};
+            reader.Read(lines, sink);
+        } catch (const std::exception&) {
+            // The file adds no line.
+        }
+        HavePeerData = !PeerLines.empty();
+        break;
+    }
+}
+
+NameClaim StatisticsFiles::ExamineName(const QString& path, const StatisticsReader*& reader) const
+{
+    reader = nullptr;
+    NameClaim::Verdict best = NameClaim::Verdict::Unknown;
+    for (const StatisticsReader* candidate : readers_) {
+        NameClaim claim = candidate->ExamineName(path);
+        switch (claim.verdict) {
+        case NameClaim::Verdict::Claimed:
+            reader = candidate;
+            return claim;
+        case NameClaim::Verdict::Family:
+            if (best != NameClaim::Verdict::Family) {
+                best = NameClaim::Verdict::Family;
+                reader = candidate;
+            }
+            break;
+        case NameClaim::Verdict::Foreign:
+            if (best == NameClaim::Verdict::Unknown)
+                best = NameClaim::Verdict::Foreign;
+            break;
+        case NameClaim::Verdict::Unknown:
+            break;
+        }
+    }
+    return NameClaim{best, {}};
+}
+
+const StatisticsReader* StatisticsFiles::RecognisingReader(const LineList& lines) const
+{
+    for (const StatisticsReader* reader : readers_)
+        if (reader->Recognises(lines))
+            return reader;
+    return nullptr;
+}
+
+void StatisticsFiles::OrderByText(PendingFile& file)
+{
+    if (!file.reader || !file.reader->OrdersByText())
         return;
-    if (first) {
-        PeerLines.clear();
-        PeerFilesRead.clear();
+    if (!file.text) {
+        if (!IsRegularFile(file.name))
+            return;
+        file.text = LoadStatisticsText(file.name);
     }
-    try {
-        LineList lines;
-        LoadStatisticsFile(name, lines, PeerFilesRead);
-        PeerLines.append(lines);
-    } catch (const std::exception&) {
-        // The file adds no line.
-    }
-    HavePeerData = !PeerLines.empty();
+    const std::optional<double> time = file.reader->FirstTime(file.text->lines);
+    file.order.time = time && std::isfinite(*time) ? *time : std::numeric_limits<double>::infinity();
 }

@@ -1,18 +1,35 @@
 #pragma once
 
+#include "FileOrder.h"
 #include "LineList.h"
 #include "LoopStore.h"
+#include "NameClaim.h"
+#include "StatisticsFileLoader.h"
+#include "StatisticsReader.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
+#include <vector>
 
 // Everything the main window knows about the statistics files it has read: what was
 // opened last (so it can be read again), the loop store and the collected peer lines.
 // A plain object owned by the main window; the operations take their other inputs
 // (zone offset, abbreviation check box) from the fields the caller sets.
+//
+// Files are read by the readers (StatisticsReader): a name that a reader claims is read
+// by it; a name that says nothing to any reader is read by the reader that recognises
+// its text. Each kind (loop, peer) is started afresh by the first file of that kind in a
+// reading.
 class StatisticsFiles
 {
 public:
+    // With the program's readers (StandardStatisticsReaders).
+    StatisticsFiles();
+    // With other readers, asked in this order; they must outlive this object.
+    explicit StatisticsFiles(std::vector<const StatisticsReader*> readers);
+
     // Inputs set by the caller.
     double ZoneOffset = 0;            // days subtracted from every UTC time stamp
     QString ZoneLabel = QStringLiteral("UTC");
@@ -44,13 +61,46 @@ public:
     void OpenPath(const QString& path);
     void OpenFileList(const QStringList& names);
     void RereadLastOpened();
+    // One file of ntpd's loopstats / peerstats, whatever its name.
     void ReadLoopFile(const QString& name, bool first);
     void ReadPeerFile(const QString& name, bool first);
+    // One file with the given reader, into the store of the reader's kind; first starts
+    // that kind afresh.
+    void ReadFile(const StatisticsReader& reader, const QString& name, bool first);
 
 private:
+    // A name on its way to being read: the reader that reads it (none for a name a list
+    // accepts but no reader reads), its place in the order, and its text when it was
+    // read already to recognise its format or to order it.
+    struct PendingFile
+    {
+        QString name;
+        const StatisticsReader* reader = nullptr;
+        FileOrder order;
+        std::optional<LoadedStatisticsFile> text;
+    };
+
     void ScanPath(const QString& path);
+    void ReadSinglePath(const QString& path, const PendingFile& file);
+    // The reader of a path given alone; marked tells whether a reader's marker is in
+    // its name. No reader when the path is not to be read.
+    PendingFile SinglePathFile(const QString& path, bool marked) const;
+    std::vector<PendingFile> AcceptListNames(const QStringList& names) const;
+    std::vector<PendingFile> ListDirectory(const QString& directory, StatisticsKind kind) const;
     // The reading steps shared by OpenFileList and the directory scan. A scan leaves
     // FileList alone and, when it accepts no name, changes nothing at all.
-    void ReadFileList(const QStringList& names, bool fromScan);
-    void StoreLoopLines();
+    void ReadPendingFiles(std::vector<PendingFile> files, bool fromScan);
+    void ReadWith(const StatisticsReader& reader, const QString& name, bool first, const LoadedStatisticsFile* text);
+
+    // What a name says to the readers: Claimed by the first that claims it (reader is
+    // that one); otherwise Family when it is of some reader's family (reader is the
+    // first such), else Foreign when some reader calls it so, else Unknown.
+    NameClaim ExamineName(const QString& path, const StatisticsReader*& reader) const;
+    // The first reader that recognises the text; nullptr when none does.
+    const StatisticsReader* RecognisingReader(const LineList& lines) const;
+    // For readers that order their files by text: reads the text if need be and sets
+    // the file's time.
+    static void OrderByText(PendingFile& file);
+
+    std::vector<const StatisticsReader*> readers_;
 };

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "LineList.h"
+#include "LoopStore.h"
+
+// Where a reader puts what it parses from one file. The caller has prepared the store
+// for the file's kind: the loop store has its data set, and the peer lines are started
+// afresh or kept for appending.
+struct StatisticsSink
+{
+    LoopStore& Loop;
+    // The "up to" time: a loop reader sets it to the time stamp of the file's last line
+    // when that line is a record.
+    double& LatestTime;
+    // Peer records as lines, each file's lines in file order.
+    LineList& PeerLines;
+    // Days subtracted from every UTC time stamp as a line is parsed.
+    double ZoneOffset = 0;
+};
