@@ -175,14 +175,15 @@ ClockStability EstimateOnSpentGrid(PhaseGrid& grid)
 
         const Accumulated allan = AllanTerms(p, m);
         if (allan.Terms > 0) {
-            const double rms = std::sqrt(allan.SumOfSquares / (2 * static_cast<double>(allan.Terms)));
+            const double terms = static_cast<double>(allan.Terms);
+            const double rms = std::sqrt(allan.SumOfSquares / (2 * terms));
             Append(result.Adev, MakePoint(tau, std::ldexp(rms / tau, p.Exponent), allan.Terms));
         }
 
         const Accumulated modified = ModifiedAllanTerms(p, m);
         if (modified.Terms > 0) {
-            const double rms =
-                std::sqrt(modified.SumOfSquares / (2 * static_cast<double>(modified.Terms))) / factor;
+            const double terms = static_cast<double>(modified.Terms);
+            const double rms = std::sqrt(modified.SumOfSquares / (2 * terms)) / factor;
             Append(result.Mdev, MakePoint(tau, std::ldexp(rms / tau, p.Exponent), modified.Terms));
             Append(result.Tdev,
                    MakePoint(tau, std::ldexp(rms / rootThree, p.Exponent), modified.Terms));

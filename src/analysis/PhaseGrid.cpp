@@ -86,7 +86,8 @@ PhaseGrid SamplePhaseOnGrid(std::span<const double> dayNumbers, std::span<const 
     if (samples.size() < 2)
         return grid;
 
-    double tau0 = MedianSpacing(samples.size(), [&samples](std::size_t i) { return samples[i].Day; });
+    double tau0 =
+        MedianSpacing(samples.size(), [&samples](std::size_t i) { return samples[i].Day; });
     if (tau0 >= 1e-3 && tau0 < 1e15)
         tau0 = std::nearbyint(tau0 * 1e6) / 1e6;
     if (!(tau0 > 0) || !std::isfinite(tau0))
@@ -138,9 +139,11 @@ PhaseGrid SamplePhaseOnGrid(std::span<const double> dayNumbers, std::span<const 
         if (std::abs(before.Day - at) <= tolerance) {
             phase = before.Phase;
             present = 1;
-        } else if (left + 1 < samples.size() && samples[left + 1].Day - before.Day <= widestSpacing) {
+        } else if (left + 1 < samples.size() &&
+                   samples[left + 1].Day - before.Day <= widestSpacing) {
             const Sample& after = samples[left + 1];
-            phase = InterpolateBetween(before.Phase, after.Phase, (at - before.Day) / (after.Day - before.Day));
+            const double fraction = (at - before.Day) / (after.Day - before.Day);
+            phase = InterpolateBetween(before.Phase, after.Phase, fraction);
             present = 1;
         }
         grid.Phase[k] = phase;

@@ -12,11 +12,13 @@
 // counted like any other. A median of a millisecond or more is rounded to whole
 // microseconds: day numbers near 60000 resolve only about 0.6 microseconds, and a step
 // off by that much would drift, over a year of samples, a good part of a spacing away
-// from stamps that were taken on a regular schedule. Grid point k lies at t0 + k * Tau0, t0 being the first time
-// stamp, and takes its phase by linear interpolation between the samples on either side of
-// it. A grid point that falls on a sample (within a millionth of Tau0) takes that sample's
-// phase; a grid point whose two neighbours are more than 4 * Tau0 apart lies in a gap and
-// has no phase.
+// from stamps that were taken on a regular schedule.
+//
+// Grid point k lies at t0 + k * Tau0, t0 being the first time stamp, and takes its phase
+// by linear interpolation between the samples on either side of it. A grid point that
+// falls on a sample (within a millionth of Tau0) takes that sample's phase; a grid point
+// whose two neighbours are more than 4 * Tau0 apart lies in a gap and has no phase. The
+// last grid point is the last one at or before the last sample.
 struct PhaseGrid
 {
     double Tau0 = 0;  // seconds; 0 when the series has no grid

@@ -38,7 +38,9 @@ TEST(PercentileSummary, PercentilesInterpolateBetweenOrderStatistics)
         // 101 values 0 .. 100: every percentile is an order statistic.
         {"hundred and one values", {}, {0, 1, 5, 50, 95, 99, 100}},
         {"negative values", {-1, -3, -2}, {-3, -2.98, -2.9, -2, -1.1, -1.02, -1}},
-        {"values that are not finite are left out", {Nan, 2, Inf, 1, -Inf}, {1, 1.01, 1.05, 1.5, 1.95, 1.99, 2}},
+        {"values that are not finite are left out",
+         {Nan, 2, Inf, 1, -Inf},
+         {1, 1.01, 1.05, 1.5, 1.95, 1.99, 2}},
     };
     for (PercentileCase c : cases) {
         if (c.Values.empty()) {
