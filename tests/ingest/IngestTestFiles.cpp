@@ -50,3 +50,11 @@ std::string LoopLines(int n, int mjd)
         text += std::to_string(mjd) + " " + std::to_string(i * 60) + ".000 0.000010 -15.000 0.000020 0.001 6\n";
     return text;
 }
+
+std::string PeerLines(int n, int mjd)
+{
+    std::string text;
+    for (int i = 0; i < n; ++i)
+        text += std::to_string(mjd) + " " + std::to_string(i * 60) + ".125 192.168.1.10 9424 0.000012 0.000250 0.001 0.0001\n";
+    return text;
+}

@@ -17,3 +17,5 @@ std::string GzipBytes(std::string_view data);
 void WriteZip(const QString& path, const std::vector<std::pair<std::string, std::string>>& entries);
 // n loop statistics lines of day mjd, one a minute from 00:00, each valid.
 std::string LoopLines(int n, int mjd = 61000);
+// n peer statistics lines of day mjd, one a minute from 00:00, each valid, from one peer.
+std::string PeerLines(int n, int mjd = 61000);
