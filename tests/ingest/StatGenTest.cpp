@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -225,7 +227,8 @@ TEST(StatGen, ChronyRotatedNames)
         for (int day = 0; day < 4; ++day)
             EXPECT_EQ(ChronyFileName("tracking", day, 4, MjdFromDate(2026, 1, 1), c.rotation, c.gzip), c.names[day]);
 
-    const auto dir = std::filesystem::temp_directory_path() / "statgen-test-chrony";
+    // Of this process alone: other builds may run the same test at the same time.
+    const auto dir = std::filesystem::temp_directory_path() / ("statgen-test-chrony-" + std::to_string(getpid()));
     std::filesystem::remove_all(dir);
     ChronyGenParams params;
     params.days = 3;
