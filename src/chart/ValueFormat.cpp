@@ -1,9 +1,8 @@
 #include "ValueFormat.h"
 
-#include <QDate>
+#include "DateTime.h"
 
 #include <cmath>
-#include <cstdint>
 
 namespace
 {
@@ -93,67 +92,7 @@ QString FormatAxisValue(double value, const QString& pattern, const QLocale& loc
 
 QString FormatDateTime(double dayNumber, const QString& pattern, const QLocale& locale)
 {
-    // Day -693593 is 0001-01-01 and 2958465 is 9999-12-31.
-    if (!std::isfinite(dayNumber) || dayNumber < -693593.0 || dayNumber >= 2958466.0)
+    if (!IsCalendarDateTime(dayNumber, TimeRounding::Second))
         return QString();
-    const auto totalSeconds = static_cast<std::int64_t>(std::llround(dayNumber * 86400.0));
-    std::int64_t days = totalSeconds / 86400;
-    std::int64_t seconds = totalSeconds % 86400;
-    if (seconds < 0)
-    {
-        seconds += 86400;
-        --days;
-    }
-    const QDate date = QDate(1899, 12, 30).addDays(days);
-    const int hour = int(seconds / 3600);
-    const int minute = int(seconds / 60 % 60);
-    const int second = int(seconds % 60);
-
-    auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    QString result;
-    for (qsizetype i = 0; i < pattern.size();)
-    {
-        const QStringView rest = QStringView(pattern).mid(i);
-        if (rest.startsWith(u"yyyy"))
-        {
-            result += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
-            i += 4;
-        }
-        else if (rest.startsWith(u"mmm"))
-        {
-            result += locale.monthName(date.month(), QLocale::ShortFormat);
-            i += 3;
-        }
-        else if (rest.startsWith(u"mm"))
-        {
-            result += two(date.month());
-            i += 2;
-        }
-        else if (rest.startsWith(u"dd"))
-        {
-            result += two(date.day());
-            i += 2;
-        }
-        else if (rest.startsWith(u"hh"))
-        {
-            result += two(hour);
-            i += 2;
-        }
-        else if (rest.startsWith(u"nn"))
-        {
-            result += two(minute);
-            i += 2;
-        }
-        else if (rest.startsWith(u"ss"))
-        {
-            result += two(second);
-            i += 2;
-        }
-        else
-        {
-            result += pattern[i];
-            ++i;
-        }
-    }
-    return result;
+    return FormatDateTime(dayNumber, pattern, TimeRounding::Second, locale);
 }

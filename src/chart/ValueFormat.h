@@ -14,8 +14,9 @@ QString FormatAxisValue(double value, const QString& pattern, const QLocale& loc
 // The most decimals the pattern ever shows.
 int MaximumDecimals(const QString& pattern);
 
-// Date-time day numbers (day 0 = 1899-12-30) by pattern: "yyyy" year, "mmm" the locale's
-// abbreviated month name, "mm" month, "dd" day, "hh" hour (00-23), "nn" minute, "ss"
-// second; other characters are copied. Times are rounded to the nearest second. Values
-// that are not finite or lie beyond the years 1 to 9999 give an empty text.
+// Date-time labels of the chart (axis ticks, tool tips): the program's FormatDateTime
+// (DateTime.h, same pattern tokens) with the time rounded to the whole second, since
+// these labels show seconds at most and a tool tip at 12:00:00.7 reads 12:00:01. A day
+// number that is not a date of the years 1 to 9999 gives an empty text: an axis without
+// a label rather than one with question marks.
 QString FormatDateTime(double dayNumber, const QString& pattern, const QLocale& locale = QLocale());

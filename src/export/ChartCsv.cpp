@@ -1,33 +1,18 @@
 #include "ChartCsv.h"
 
+#include "DateTime.h"
 #include "TChart.h"
 #include "TChartSeries.h"
 
 #include <QBuffer>
-#include <QDate>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <string>
 
 namespace {
-
-constexpr std::int64_t MillisecondsPerDay = 86'400'000;
-
-QDate DayZero()
-{
-    return QDate(1899, 12, 30);
-}
-
-bool IsDateDay(double dayNumber)
-{
-    static const double firstDay = static_cast<double>(DayZero().daysTo(QDate(1, 1, 1)));
-    static const double lastDay = static_cast<double>(DayZero().daysTo(QDate(9999, 12, 31)));
-    return std::isfinite(dayNumber) && dayNumber >= firstDay && dayNumber < lastDay + 1;
-}
 
 void AppendNumber(std::string& out, double value)
 {
@@ -39,72 +24,39 @@ void AppendNumber(std::string& out, double value)
     out.append(buffer, result.ptr);
 }
 
-void AppendDigits(std::string& out, std::int64_t value, int width)
+// The formatter writes digits, '-', 'T', ':' and '.' only with these patterns.
+void AppendLatin1(std::string& out, const QString& text)
 {
-    char buffer[8];
-    for (int i = width - 1; i >= 0; --i) {
-        buffer[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    }
-    out.append(buffer, width);
+    for (const QChar c : text)
+        out += static_cast<char>(c.unicode());
 }
 
-// Milliseconds since midnight as HH:mm:ss.zzz.
-void AppendTime(std::string& out, std::int64_t msOfDay)
-{
-    AppendDigits(out, msOfDay / 3'600'000, 2);
-    out += ':';
-    AppendDigits(out, msOfDay / 60'000 % 60, 2);
-    out += ':';
-    AppendDigits(out, msOfDay / 1000 % 60, 2);
-    out += '.';
-    AppendDigits(out, msOfDay % 1000, 3);
-}
+// The last millisecond of a day, as a fraction of it: rounds to 23:59:59.999.
+constexpr double LastMillisecondOfDay = (86'400'000.0 - 1) / 86'400'000.0;
 
-// Formats day numbers; consecutive points mostly fall on the same day, so the date text
-// of the last day is kept.
-class DateTimeFormatter
+// A day number in the given style, rounded to the millisecond; a value that is no date
+// between the years 1 and 9999 is written as a number.
+void AppendDateTime(std::string& out, double dayNumber, CsvTimeStyle timeStyle)
 {
-public:
-    void Append(std::string& out, double dayNumber, CsvTimeStyle timeStyle)
-    {
-        if (!IsDateDay(dayNumber)) {
+    if (timeStyle == CsvTimeStyle::TimeOfDay) {
+        const double day = std::floor(dayNumber);
+        if (!IsCalendarDateTime(day)) {
             AppendNumber(out, dayNumber);
             return;
         }
-        if (timeStyle == CsvTimeStyle::TimeOfDay) {
-            // A time just before midnight must not round to the next day's 00:00 on a
-            // chart whose axis ends at 24:00.
-            const double fraction = dayNumber - std::floor(dayNumber);
-            AppendTime(out, std::min<std::int64_t>(std::llround(fraction * double(MillisecondsPerDay)),
-                                                   MillisecondsPerDay - 1));
-            return;
-        }
-        // Whole milliseconds on a continuous time line: rounding may carry into the next day.
-        const std::int64_t total = std::llround(dayNumber * double(MillisecondsPerDay));
-        std::int64_t day = total / MillisecondsPerDay;
-        std::int64_t ms = total % MillisecondsPerDay;
-        if (ms < 0) {
-            ms += MillisecondsPerDay;
-            --day;
-        }
-        if (day != cachedDay_ || cachedDate_.empty()) {
-            const QDate date = DayZero().addDays(day);
-            if (!date.isValid() || date.year() > 9999) {
-                AppendNumber(out, dayNumber);
-                return;
-            }
-            cachedDay_ = day;
-            cachedDate_ = date.toString(QStringLiteral("yyyy-MM-dd")).toStdString() + 'T';
-        }
-        out += cachedDate_;
-        AppendTime(out, ms);
+        // A time just before midnight must not round to the next day's 00:00 on a
+        // chart whose axis ends at 24:00.
+        const double fraction = std::min(dayNumber - day, LastMillisecondOfDay);
+        AppendLatin1(out, FormatDateTime(fraction, QStringLiteral("hh:nn:ss.zzz")));
+        return;
     }
-
-private:
-    std::int64_t cachedDay_ = 0;
-    std::string cachedDate_;
-};
+    // Whole milliseconds on a continuous time line: rounding may carry into the next day.
+    if (!IsCalendarDateTime(dayNumber)) {
+        AppendNumber(out, dayNumber);
+        return;
+    }
+    AppendLatin1(out, FormatDateTime(dayNumber, QStringLiteral("yyyy-mm-ddThh:nn:ss.zzz")));
+}
 
 // Collects text and hands it to the device in pieces of about a megabyte.
 class ChunkedWriter
@@ -142,7 +94,7 @@ QString CsvNumber(double value)
 QString CsvDateTime(double dayNumber, CsvTimeStyle timeStyle)
 {
     std::string text;
-    DateTimeFormatter().Append(text, dayNumber, timeStyle);
+    AppendDateTime(text, dayNumber, timeStyle);
     return QString::fromStdString(text);
 }
 
@@ -160,7 +112,6 @@ QString CsvField(const QString& text)
 bool WriteChartCsv(QIODevice& out, const TChart& chart, CsvTimeStyle timeStyle)
 {
     ChunkedWriter writer(out);
-    DateTimeFormatter dates;
     std::string& text = writer.Text();
     text += "series,x,y\n";
     for (std::size_t s = 0; s < chart.SeriesCount(); ++s) {
@@ -171,7 +122,7 @@ bool WriteChartCsv(QIODevice& out, const TChart& chart, CsvTimeStyle timeStyle)
             text += title;
             text += ',';
             if (dateTime)
-                dates.Append(text, series.XValueAt(i), timeStyle);
+                AppendDateTime(text, series.XValueAt(i), timeStyle);
             else
                 AppendNumber(text, series.XValueAt(i));
             text += ',';

@@ -1,27 +1,16 @@
 #include "ImageFileNaming.h"
 
-#include <QDate>
+#include "DateTime.h"
 
 #include <cmath>
-
-namespace {
-
-QDate DayZero()
-{
-    return QDate(1899, 12, 30);
-}
-
-} // namespace
 
 QString DatePrefix(double highestX)
 {
     // Truncation toward zero: the day number's integer part names the day.
-    static const double firstDay = static_cast<double>(DayZero().daysTo(QDate(1, 1, 1)));
-    static const double lastDay = static_cast<double>(DayZero().daysTo(QDate(9999, 12, 31)));
     double day = std::trunc(highestX);
-    if (!std::isfinite(day) || day < firstDay || day > lastDay)
+    if (!IsCalendarDateTime(day))
         day = 0;
-    return DayZero().addDays(static_cast<qint64>(day)).toString(QStringLiteral("yyyy-MM-dd"));
+    return FormatDateTime(day, QStringLiteral("yyyy-mm-dd"));
 }
 
 QString ImageFileName(const QString& directory, const QString& prefix, const QString& suffix)

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "StatisticsNumber.h"
+
 #include <cstddef>
-#include <cstdint>
 #include <span>
 #include <string_view>
 
-// Field splitting and number parsing for statistics lines. Numbers always use "." as
-// the decimal separator, whatever the user's locale.
+// Field splitting for statistics lines. The fields' numbers are read by the parser every
+// reader shares (StatisticsNumber.h), included here for the readers of loop lines.
 
 // Splits a loop statistics line into fields. Fields are separated by runs of blanks and
 // control characters; a comma also ends a field (two commas with only blanks between
@@ -16,17 +17,3 @@
 // Writes up to fields.size() fields and returns how many the line has, but stops
 // counting at fields.size() + 1, so "too many" is seen without scanning the whole line.
 std::size_t SplitLoopFields(std::string_view line, std::span<std::string_view> fields);
-
-// The number that begins at p (no blanks skipped), read as far as it goes: returns the
-// first character after it, or nullptr when no valid number begins there. The rules are
-// those of the two functions below; they check that the whole field was used.
-const char* ParseIntegerPrefix(const char* p, const char* end, std::int32_t& value);
-const char* ParseNumberPrefix(const char* p, const char* end, double& value);
-
-// A whole field as a decimal integer with an optional sign, fitting in 32 bits.
-bool ParseStatisticsInteger(std::string_view field, std::int32_t& value);
-
-// A whole field as a finite decimal number: optional sign, digits with an optional "."
-// and an optional exponent (e or E). Infinity and NaN texts are not numbers here: a
-// statistics value that is not finite would poison every sum and scale built from it.
-bool ParseStatisticsNumber(std::string_view field, double& value);

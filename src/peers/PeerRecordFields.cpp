@@ -1,7 +1,9 @@
 #include "PeerRecordFields.h"
 
-#include <charconv>
-#include <cmath>
+#include "DateTime.h"
+#include "StatisticsNumber.h"
+
+#include <cstdint>
 
 PeerRecordFields::PeerRecordFields(std::string_view line, std::size_t maxFields)
 {
@@ -33,42 +35,17 @@ std::optional<double> PeerRecordFields::Time(double zoneOffset) const
 {
     if (count_ < 2)
         return std::nullopt;
-    const auto day = ParseWholeNumber(fields_[0]);
-    if (!day)
+    std::int32_t day = 0;
+    double seconds = 0;
+    if (!ParseStatisticsInteger(fields_[0], day) || !ParseStatisticsNumber(fields_[1], seconds))
         return std::nullopt;
-    const auto seconds = ParseDecimal(fields_[1]);
-    if (!seconds)
-        return std::nullopt;
-    return MjdEpochDateTime + double(*day) + *seconds / 86400.0 - zoneOffset;
+    return DateTimeFromMjd(day, seconds) - zoneOffset;
 }
 
 std::optional<double> PeerRecordFields::Value(std::size_t number) const
 {
-    if (number == 0 || number > count_)
-        return std::nullopt;
-    return ParseDecimal(fields_[number - 1]);
-}
-
-std::optional<long long> ParseWholeNumber(std::string_view text)
-{
-    if (text.empty())
-        return std::nullopt;
-    long long value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> ParseDecimal(std::string_view text)
-{
-    if (text.empty())
-        return std::nullopt;
     double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value))
+    if (number == 0 || number > count_ || !ParseStatisticsNumber(fields_[number - 1], value))
         return std::nullopt;
     return value;
 }

@@ -21,7 +21,9 @@ public:
     std::string_view Field(std::size_t number) const;
 
     // Fields 1 and 2 as a date-time day number (MJD day plus seconds of day, shifted by
-    // zoneOffset days); nothing when either is missing or is not a number.
+    // zoneOffset days); nothing when either is missing or is not a number. Numbers are
+    // read as in every statistics file (StatisticsNumber.h): "." whatever the locale, an
+    // optional sign, the whole field; the day is a 32-bit integer.
     std::optional<double> Time(double zoneOffset) const;
     // A decimal field in seconds; nothing when missing, not a number or not finite.
     std::optional<double> Value(std::size_t number) const;
@@ -30,12 +32,3 @@ private:
     std::array<std::string_view, MaxFields> fields_{};
     std::size_t count_ = 0;
 };
-
-// Date-time day number of day 0 of the Modified Julian Day count, 1858-11-17.
-inline constexpr double MjdEpochDateTime = -15018.0;
-
-// Whole-field number parsing with "." as the decimal point whatever the locale. A field
-// with anything besides the number (blanks, units, a second number) is not a number, and
-// neither are "nan" and "inf": a single such value would spoil every sum and axis.
-std::optional<long long> ParseWholeNumber(std::string_view text);
-std::optional<double> ParseDecimal(std::string_view text);

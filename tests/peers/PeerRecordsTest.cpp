@@ -76,15 +76,44 @@ TEST(PeerRecordFields, ReadsTimeAndValues)
 
 TEST(PeerRecordFields, RejectsWhatIsNotAWholeNumber)
 {
-    for (const std::string_view text : {"", " 1", "1 ", "1,5", "1.5.", "nan", "inf", "-inf",
-                                        "0x10", "1e999", "abc"})
-        EXPECT_FALSE(ParseDecimal(text).has_value()) << text;
-    for (const std::string_view text : {"", "1.5", "60000x", "99999999999999999999"})
-        EXPECT_FALSE(ParseWholeNumber(text).has_value()) << text;
-    EXPECT_EQ(ParseDecimal("-1.25e-3"), -1.25e-3);
-    EXPECT_EQ(ParseWholeNumber("-3"), -3);
+    // A value field, and the day field of the time stamp, holding the text.
+    const auto value = [](std::string_view text) {
+        return PeerRecordFields("60000 0 10.0.0.1 9614 " + std::string(text) + " 0.002").Value(5);
+    };
+    const auto day = [](std::string_view text) {
+        return PeerRecordFields(std::string(text) + " 0 10.0.0.1").Time(0);
+    };
+    // Blanks around a number cannot reach a field: a space splits, a tab is kept.
+    for (const std::string_view text : {"", "\t1", "1\t", "1,5", "1.5.", "nan", "inf", "-inf",
+                                        "0x10", "1e999", "abc", "+-1", "+"})
+        EXPECT_FALSE(value(text).has_value()) << text;
+    for (const std::string_view text : {"", "1.5", "60000x", "99999999999999999999", "2147483648"})
+        EXPECT_FALSE(day(text).has_value()) << text;
+    EXPECT_EQ(value("-1.25e-3"), -1.25e-3);
+    EXPECT_EQ(value(".5"), 0.5);
+    EXPECT_EQ(day("-3"), -15021.0);
     EXPECT_FALSE(PeerRecordFields("60000.5 0 a").Time(0).has_value());
     EXPECT_FALSE(PeerRecordFields("60000").Time(0).has_value());
+    EXPECT_FALSE(PeerRecordFields("60000 x").Time(0).has_value());
+}
+
+// Numbers may carry a sign, a "+" as well as a "-", in every field that is read.
+TEST(PeerRecordFields, ReadsNumbersWithAPlusSign)
+{
+    const PeerRecordFields fields("+60000 +43200 192.168.0.5 9614 +0.001 +0.002 +1e-3 +0.004");
+    ASSERT_TRUE(fields.Time(0).has_value());
+    EXPECT_DOUBLE_EQ(*fields.Time(0), 44982.5);
+    EXPECT_DOUBLE_EQ(*fields.Value(5), 0.001);
+    EXPECT_DOUBLE_EQ(*fields.Value(6), 0.002);
+    EXPECT_DOUBLE_EQ(*fields.Value(7), 0.001);
+    EXPECT_DOUBLE_EQ(*fields.Value(8), 0.004);
+
+    // Such a line also counts for its peer and moves the window like any other.
+    const std::vector<std::string> lines = {Line(59999, "0", "10.0.0.1"),
+                                            "+60000 +43200 10.0.0.1 9614 +0.001 +0.002 +0.003 +0.004"};
+    EXPECT_EQ(Counts(CountPeerLines(Views(lines), false, {})),
+              (std::vector<std::pair<std::string, int>>{{"10.0.0.1", 2}}));
+    EXPECT_DOUBLE_EQ(PeerWindowStart(Views(lines), 1, 0), 44981.5);
 }
 
 TEST(PeerCounting, OrdersByCountThenDescendingAddress)
