@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,4 +73,17 @@ std::string ReadRegularFile(const QString& name, std::size_t maxBytes)
     }
     bytes.resize(done);
     return bytes;
+}
+
+void GrowBuffer(std::string& buffer, std::size_t keep, std::size_t newSize)
+{
+    if (newSize <= buffer.capacity()) {
+        buffer.resize(newSize);
+        return;
+    }
+    std::string bigger;
+    bigger.reserve(newSize); // from empty: exactly newSize
+    bigger.assign(buffer.data(), std::min(keep, buffer.size()));
+    bigger.resize(newSize);
+    buffer.swap(bigger);
 }

@@ -5,10 +5,11 @@
 #include <cstddef>
 #include <string>
 
-// Largest file or decompressed member the program holds in memory. Statistics files are
-// a few MB a day; anything near this is damaged or hostile, and refusing it keeps the
-// program from running out of memory.
-inline constexpr std::size_t MaxStatisticsBytes = std::size_t{2} << 30; // 2 GiB
+// Largest statistics file the program holds in memory, as read or once decompressed
+// (a plain file, a gzip member, a ZIP entry). A busy server's peerstats come to a few MB
+// a day, so a month in one file still fits; anything larger is damaged or hostile and is
+// refused as unreadable before its memory is spent.
+inline constexpr std::size_t MaxStatisticsBytes = std::size_t{256} << 20; // 256 MiB
 
 // Whether name is an existing regular file (or a link to one). FIFOs, devices and
 // directories are never statistics files: reading them could block or never end.
@@ -19,3 +20,8 @@ bool IsRegularFile(const QString& name);
 // StatisticsReadError when the file cannot be opened or read, is not a regular file, or
 // is larger than maxBytes.
 std::string ReadRegularFile(const QString& name, std::size_t maxBytes = MaxStatisticsBytes);
+
+// Grows buffer to newSize bytes (zero-filled past its first `keep` bytes, which it keeps)
+// with no more capacity than that: a plain resize may double the capacity, which near
+// MaxStatisticsBytes would reserve twice the largest file we agreed to hold.
+void GrowBuffer(std::string& buffer, std::size_t keep, std::size_t newSize);

@@ -103,13 +103,13 @@ std::string ZipArchive::extract(std::int64_t index) const
         throw StatisticsReadError("cannot open ZIP entry");
 
     std::string bytes;
-    bytes.resize(std::max<std::size_t>(guess, 1));
+    GrowBuffer(bytes, 0, std::max<std::size_t>(guess, 1));
     std::size_t done = 0;
     for (;;) {
         if (done == bytes.size()) {
             if (done > bound)
                 throw StatisticsReadError("ZIP entry inflates beyond the sane bound");
-            bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(bound + 1, bytes.size() * 2)));
+            GrowBuffer(bytes, done, static_cast<std::size_t>(std::min<std::uint64_t>(bound + 1, bytes.size() * 2)));
         }
         const zip_int64_t got = zip_fread(file.get(), bytes.data() + done, bytes.size() - done);
         if (got < 0)

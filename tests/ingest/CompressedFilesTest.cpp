@@ -5,6 +5,7 @@
 #include "StatisticsFiles.h"
 #include "StatisticsReadError.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <zlib.h>
@@ -36,6 +37,101 @@ int DecodeError(const std::string& bytes)
         return e.code();
     }
     return Z_OK;
+}
+
+// A raw deflate stream of `copies` times the same chunk, made without ever holding the
+// output: each copy is deflated by a fresh stream and ends on a full flush, so it refers
+// to nothing before it and the copies can be laid end to end. Zeros with a byte of noise
+// every 2 KiB deflate at a few hundred to one: under the 1000:1 ratio guard, so only a
+// size limit can stop it.
+struct RepeatedDeflate
+{
+    std::string deflate;
+    std::uint32_t crc = 0;
+    std::uint64_t size = 0;
+};
+
+RepeatedDeflate RepeatChunk(std::size_t chunkBytes, std::size_t copies)
+{
+    std::string chunk(chunkBytes, '\0');
+    std::mt19937 random(7);
+    for (std::size_t i = 0; i < chunk.size(); i += 2048)
+        chunk[i] = static_cast<char>(random() | 1);
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string segment(deflateBound(&z, chunk.size()) + 16, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(chunk.data());
+    z.avail_in = static_cast<uInt>(chunk.size());
+    z.next_out = reinterpret_cast<Bytef*>(segment.data());
+    z.avail_out = static_cast<uInt>(segment.size());
+    EXPECT_EQ(deflate(&z, Z_FULL_FLUSH), Z_OK);
+    segment.resize(segment.size() - z.avail_out);
+    deflateEnd(&z);
+
+    RepeatedDeflate out;
+    const auto chunkCrc = crc32_z(0, reinterpret_cast<const Bytef*>(chunk.data()), chunk.size());
+    uLong crc = crc32_z(0, nullptr, 0);
+    out.deflate.reserve(segment.size() * copies + 2);
+    for (std::size_t k = 0; k < copies; ++k) {
+        out.deflate += segment;
+        crc = crc32_combine(crc, chunkCrc, static_cast<z_off_t>(chunk.size()));
+    }
+    out.deflate += std::string("\x03\x00", 2); // a last, empty block
+    out.crc = static_cast<std::uint32_t>(crc);
+    out.size = std::uint64_t{chunkBytes} * copies;
+    return out;
+}
+
+void PutLe(std::string& to, std::uint64_t value, int bytes)
+{
+    for (int k = 0; k < bytes; ++k)
+        to += static_cast<char>((value >> (8 * k)) & 0xFF);
+}
+
+std::string GzipOf(const RepeatedDeflate& d)
+{
+    std::string gz("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10);
+    gz += d.deflate;
+    PutLe(gz, d.crc, 4);
+    PutLe(gz, d.size & 0xFFFFFFFFu, 4);
+    return gz;
+}
+
+// A ZIP archive of one deflated entry that states `statedSize` as its uncompressed size.
+std::string ZipOf(const RepeatedDeflate& d, std::uint32_t statedSize)
+{
+    const std::string name = "loopstats";
+    const auto header = [&](bool central) {
+        std::string h = central ? std::string("PK\x01\x02\x14\x00", 6) : std::string("PK\x03\x04", 4);
+        PutLe(h, 20, 2);          // version needed
+        PutLe(h, 0, 2);           // flags
+        PutLe(h, 8, 2);           // deflate
+        PutLe(h, 0, 4);           // time and date
+        PutLe(h, d.crc, 4);
+        PutLe(h, d.deflate.size(), 4);
+        PutLe(h, statedSize, 4);
+        PutLe(h, name.size(), 2);
+        PutLe(h, 0, 2);           // extra field
+        if (central) {
+            PutLe(h, 0, 2);       // comment
+            PutLe(h, 0, 2);       // disk
+            PutLe(h, 0, 2);       // internal attributes
+            PutLe(h, 0, 4);       // external attributes
+            PutLe(h, 0, 4);       // local header at 0
+        }
+        return h + name;
+    };
+    std::string zip = header(false) + d.deflate;
+    const std::size_t directory = zip.size();
+    zip += header(true);
+    zip += std::string("PK\x05\x06", 4);
+    PutLe(zip, 0, 4);                          // disks
+    PutLe(zip, 1, 2);
+    PutLe(zip, 1, 2);
+    PutLe(zip, zip.size() - directory - 12, 4); // directory size
+    PutLe(zip, directory, 4);
+    PutLe(zip, 0, 2);
+    return zip;
 }
 
 class CompressedFiles : public ::testing::Test
@@ -131,6 +227,69 @@ TEST(GzipMember, ABombIsRefusedNotInflated)
     // Zeros deflate at about 1030:1, past the 1000:1 that any statistics text reaches.
     const std::string bomb = GzipBytes(std::string(std::size_t{64} << 20, '\0'));
     EXPECT_EQ(DecodeError(bomb), Z_MEM_ERROR);
+}
+
+TEST(GzipMember, OutputBeyondTheLimitIsRefusedBeforeItsMemoryIsSpent)
+{
+    // 5 MiB at a few hundred to one: the ratio guard lets it through, the limit does not.
+    const RepeatedDeflate five = RepeatChunk(std::size_t{1} << 20, 5);
+    ASSERT_GT(five.deflate.size() * 1000, five.size);
+    const std::string gz = GzipOf(five);
+    constexpr std::size_t MiB = std::size_t{1} << 20;
+
+    std::string out;
+    EXPECT_EQ(DecodeGzipMember(gz, out, 5 * MiB), 5 * MiB) << "exactly at the limit";
+    EXPECT_EQ(crc32_z(0, reinterpret_cast<const Bytef*>(out.data()), out.size()), five.crc);
+
+    // The trailer's length sizes the buffer at once; four bytes of trailing data hide it,
+    // so the buffer grows step by step up to the limit.
+    const std::string hidden = gz + std::string(4, '\0');
+    for (const std::string* bytes : {&gz, &hidden}) {
+        for (const std::size_t limit : {4 * MiB, 5 * MiB - 1}) {
+            std::string refused;
+            try {
+                DecodeGzipMember(*bytes, refused, limit);
+                ADD_FAILURE() << "accepted with limit " << limit;
+            } catch (const EZDecompressionError& e) {
+                EXPECT_EQ(e.code(), Z_MEM_ERROR);
+            }
+            EXPECT_LE(refused.capacity(), limit) << "memory reserved past the limit";
+        }
+    }
+}
+
+TEST_F(CompressedFiles, FilesBeyond256MiBAreUnreadable)
+{
+    // Never inflated nor read: a gzip and a plain file past the limit are refused by
+    // their size (sparse, so the disk holds next to nothing), a ZIP entry by the size
+    // its directory states, and a ZIP entry that understates it when the output passes
+    // the stated size.
+    constexpr std::uint64_t Limit = std::uint64_t{256} << 20;
+    const auto sparse = [&](const char* name, const std::string& start) {
+        WriteBytes(path(name), start);
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(static_cast<qint64>(Limit + 1)));
+    };
+    sparse("loopstats.20200419", LoopLines(3));
+    load(path("loopstats.20200419"), true);
+    sparse("loopstats.20200420.gz", GzipBytes(LoopLines(3)));
+    const auto gz = load(path("loopstats.20200420.gz"));
+    EXPECT_EQ(gz.first, std::vector<std::string>{"left from before"});
+    EXPECT_FALSE(gz.second);
+
+    // 300 MiB at a few hundred to one: within the ratio, beyond the limit.
+    const RepeatedDeflate bomb = RepeatChunk(std::size_t{1} << 20, 300);
+    ASSERT_GT(bomb.size, Limit);
+    ASSERT_GT(bomb.deflate.size() * 1000, Limit);
+    for (const std::uint32_t stated : {static_cast<std::uint32_t>(bomb.size), std::uint32_t{2} << 20}) {
+        WriteBytes(path("bomb.zip"), ZipOf(bomb, stated));
+        load(path("bomb.zip"), true);
+    }
+    // The same archive, honest and small, is read: the refusals above are the size's.
+    const RepeatedDeflate small = RepeatChunk(4096, 3);
+    WriteBytes(path("small.zip"), ZipOf(small, static_cast<std::uint32_t>(small.size)));
+    EXPECT_TRUE(load(path("small.zip")).second);
 }
 
 TEST_F(CompressedFiles, FormIsChosenByTheExtensionAlone)
