@@ -127,7 +127,8 @@ BENCHMARK(BM_FullRebuild)
     ->UseRealTime()
     ->MinTime(2.0);
 
-// The moving average alone over the same window, eight samples at a time and one by one.
+// The moving average alone over the same window: Fill on every core, Fill on one thread
+// (eight samples at a time where the processor allows), and sample by sample.
 void BM_MovingAverage(benchmark::State& state)
 {
     const LoopStore& store = YearStore();
@@ -137,10 +138,10 @@ void BM_MovingAverage(benchmark::State& state)
     std::vector<double> out(57601);
     const double* times = store.LoopTimes[0].data();
     const double* jitters = store.LoopJitters[0].data();
-    const bool eightAtATime = state.range(1) != 0;
+    const auto mode = state.range(1);
     for (auto _ : state) {
-        if (eightAtATime) {
-            average.Fill(times, jitters, first, last, out.data());
+        if (mode != 0) {
+            average.Fill(times, jitters, first, last, out.data(), mode == 1 ? 0 : 1);
         } else {
             for (std::int32_t j = first; j <= last; ++j)
                 out[static_cast<std::size_t>(j - first)] = average.At(times, jitters, j);
@@ -148,11 +149,13 @@ void BM_MovingAverage(benchmark::State& state)
         benchmark::DoNotOptimize(out.data());
     }
     state.SetLabel(std::string(state.range(0) ? "weighted" : "unweighted") +
-                   (eightAtATime ? ", eight at a time" : ", one by one"));
+                   (mode == 1 ? ", every core" : mode == 2 ? ", one thread" : ", one by one"));
 }
 BENCHMARK(BM_MovingAverage)
     ->Args({0, 1})
     ->Args({1, 1})
+    ->Args({0, 2})
+    ->Args({1, 2})
     ->Args({0, 0})
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()

@@ -33,11 +33,18 @@ public:
     double At(const double* times, const double* jitters, std::int32_t j) const;
 
     // The averages of samples first..last into out[0 .. last-first], identical to At for
-    // each sample, computed several samples at a time where the processor allows.
+    // each sample, computed several samples at a time where the processor allows and
+    // split across `threads` threads (0: one per core, from the global thread pool). Each
+    // sample's value depends only on the stored samples and lands in its own slot, so the
+    // result is the same bit for bit however the work is split.
     void Fill(const double* times, const double* jitters, std::int32_t first, std::int32_t last,
-              double* out) const;
+              double* out, int threads = 0) const;
 
 private:
+    // Fill's work for one stretch of samples, on the calling thread.
+    void FillRange(const double* times, const double* jitters, std::int32_t first, std::int32_t last,
+                   double* out) const;
+
     Weights weights{};
     double windowDays;
     bool weighted;

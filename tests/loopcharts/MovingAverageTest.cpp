@@ -1,5 +1,7 @@
 #include "MovingAverage.h"
 
+#include <QThreadPool>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -115,14 +117,12 @@ TEST(MovingAverage, SumsAreKeptInSinglePrecision)
     EXPECT_EQ(average.At(times.data(), jitters.data(), 59), sum * 1000.0 / weights);
 }
 
-// Fill computes eight samples at a time where it can; every value must be bit for bit
-// what At gives, including rounding ties, out-of-order and equal stamps, gaps, unusual
-// jitters and the samples near the data set's start.
-TEST(MovingAverage, FillMatchesTheSampleBySampleDefinition)
+// Irregular samples: long gaps, stamps out of order and equal, rounding ties at six hours,
+// negative and huge jitters.
+void MakeIrregularSamples(std::vector<double>& times, std::vector<double>& jitters)
 {
     std::mt19937_64 random(20200419);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::vector<double> times, jitters;
     double t = Day;
     for (int i = 0; i < 6000; ++i) {
         const double r = unit(random);
@@ -140,6 +140,15 @@ TEST(MovingAverage, FillMatchesTheSampleBySampleDefinition)
         const double q = unit(random);
         jitters.push_back(q < 0.01 ? -q : q < 0.02 ? 1e30 : q * 3);
     }
+}
+
+// Fill computes eight samples at a time where it can; every value must be bit for bit
+// what At gives, including rounding ties, out-of-order and equal stamps, gaps, unusual
+// jitters and the samples near the data set's start.
+TEST(MovingAverage, FillMatchesTheSampleBySampleDefinition)
+{
+    std::vector<double> times, jitters;
+    MakeIrregularSamples(times, jitters);
     for (bool weighted : {false, true}) {
         for (int hours : {1, 5, 6, 12}) {
             const TMovingAverage average(weighted, hours);
@@ -155,6 +164,58 @@ TEST(MovingAverage, FillMatchesTheSampleBySampleDefinition)
             }
         }
     }
+}
+
+// However the samples are shared out among threads, every value is the one At gives: a
+// walk reaches back across the stretches of other threads, and a thread count that does
+// not divide the samples leaves a short last stretch.
+TEST(MovingAverage, FillIsTheSameOnAnyNumberOfThreads)
+{
+    std::vector<double> times, jitters;
+    MakeIrregularSamples(times, jitters);
+    for (bool weighted : {false, true}) {
+        const TMovingAverage average(weighted, 5);
+        for (std::int32_t first : {0, 37}) {
+            const auto last = static_cast<std::int32_t>(times.size()) - 1;
+            std::vector<double> expected;
+            for (std::int32_t j = first; j <= last; ++j)
+                expected.push_back(average.At(times.data(), jitters.data(), j));
+            for (int threads : {0, 1, 2, 3, 7, 64}) {
+                std::vector<double> out(expected.size(), -1.0);
+                average.Fill(times.data(), jitters.data(), first, last, out.data(), threads);
+                ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size() * sizeof(double)), 0)
+                    << "weighted " << weighted << " first " << first << " threads " << threads;
+            }
+        }
+    }
+    // Nothing to do, and a single sample.
+    const TMovingAverage average(true, 6);
+    double one = -1;
+    average.Fill(times.data(), jitters.data(), 5, 4, &one, 4);
+    EXPECT_EQ(one, -1.0);
+    average.Fill(times.data(), jitters.data(), 5, 5, &one, 4);
+    EXPECT_EQ(one, average.At(times.data(), jitters.data(), 5));
+}
+
+// Fills started from inside the pool's own threads, more of them than the pool has
+// threads, all finish: a caller never waits for a helper that could not start.
+TEST(MovingAverage, FillFromEveryPoolThreadAtOnceFinishes)
+{
+    std::vector<double> times, jitters;
+    MakeIrregularSamples(times, jitters);
+    const TMovingAverage average(true, 6);
+    const auto last = static_cast<std::int32_t>(times.size()) - 1;
+    std::vector<double> expected(times.size());
+    average.Fill(times.data(), jitters.data(), 0, last, expected.data(), 1);
+
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int callers = pool->maxThreadCount() + 2;
+    std::vector<std::vector<double>> outs(static_cast<std::size_t>(callers), std::vector<double>(times.size()));
+    for (auto& out : outs)
+        pool->start([&, o = out.data()] { average.Fill(times.data(), jitters.data(), 0, last, o); });
+    ASSERT_TRUE(pool->waitForDone(120000));
+    for (const auto& out : outs)
+        EXPECT_EQ(std::memcmp(out.data(), expected.data(), out.size() * sizeof(double)), 0);
 }
 
 }  // namespace
