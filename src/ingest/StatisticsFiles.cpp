@@ -30,6 +30,15 @@ bool IsZipName(const QString& path)
 
 } // namespace
 
+void StatisticsFiles::ForgetTexts(std::vector<PendingFile>& files)
+{
+    // A list or a directory may name months of files: holding every text read to
+    // recognise or order a file until all are read would hold them all at once. They are
+    // read again, one at a time, when their turn comes.
+    for (PendingFile& file : files)
+        file.text.reset();
+}
+
 StatisticsFiles::StatisticsFiles()
     : readers_(StandardStatisticsReaders())
 {
@@ -160,6 +169,7 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::AcceptListNames(const
     }
     for (PendingFile& file : accepted)
         OrderByText(file);
+    ForgetTexts(accepted);
     return accepted;
 }
 
@@ -186,6 +196,7 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::ListDirectory(const Q
     }
     for (PendingFile& file : files)
         OrderByText(file);
+    ForgetTexts(files);
     return files;
 }
 

@@ -70,8 +70,8 @@ public:
 
 private:
     // A name on its way to being read: the reader that reads it (none for a name a list
-    // accepts but no reader reads), its place in the order, and its text when it was
-    // read already to recognise its format or to order it.
+    // accepts but no reader reads), its place in the order, and, for a path given alone,
+    // its text when it was read already to recognise its format.
     struct PendingFile
     {
         QString name;
@@ -101,6 +101,7 @@ private:
     // For readers that order their files by text: reads the text if need be and sets
     // the file's time.
     static void OrderByText(PendingFile& file);
+    static void ForgetTexts(std::vector<PendingFile>& files);
 
     std::vector<const StatisticsReader*> readers_;
 };
