@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+
 // Gives the text lines of one statistics file, chosen by the name's extension alone:
 // - ".gz": the first gzip member; on any failure lines is left as it was and name is not
 //   appended to filesRead;
@@ -26,3 +28,11 @@ struct LoadedStatisticsFile
 
 // LoadStatisticsFile into a new list of lines, the failure caught.
 LoadedStatisticsFile LoadStatisticsText(const QString& name);
+
+// The first lines of a file, enough to recognise its format or find its first time
+// stamp: of a plain file only its first plainBytes are read (up to the last line end in
+// them), so a large file dropped among statistics files is not read whole to be refused.
+// Compressed files are loaded as LoadStatisticsText does. Nothing when the file cannot
+// be read.
+inline constexpr std::size_t TextStartBytes = 64 * 1024;
+LineList LoadStatisticsTextStart(const QString& name, std::size_t plainBytes = TextStartBytes);

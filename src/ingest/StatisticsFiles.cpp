@@ -30,15 +30,6 @@ bool IsZipName(const QString& path)
 
 } // namespace
 
-void StatisticsFiles::ForgetTexts(std::vector<PendingFile>& files)
-{
-    // A list or a directory may name months of files: holding every text read to
-    // recognise or order a file until all are read would hold them all at once. They are
-    // read again, one at a time, when their turn comes.
-    for (PendingFile& file : files)
-        file.text.reset();
-}
-
 StatisticsFiles::StatisticsFiles()
     : readers_(StandardStatisticsReaders())
 {
@@ -121,10 +112,8 @@ StatisticsFiles::PendingFile StatisticsFiles::SinglePathFile(const QString& path
     case NameClaim::Verdict::Foreign:
         break;
     case NameClaim::Verdict::Unknown:
-        if (marked || !IsZipName(path)) {
-            file.text = LoadStatisticsText(path);
-            file.reader = RecognisingReader(file.text->lines);
-        }
+        if (marked || !IsZipName(path))
+            file.reader = RecognisingReader(LoadStatisticsTextStart(path));
         break;
     }
     return file;
@@ -157,10 +146,8 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::AcceptListNames(const
             // A name that says nothing is read when a reader recognises its text. A day
             // file of another kind (clockstats.20200419) stays in the list unread.
             PendingFile file{name, nullptr, FileOrder{name}, std::nullopt};
-            if (claim.verdict == NameClaim::Verdict::Unknown && IsRegularFile(name) && !IsZipName(name)) {
-                file.text = LoadStatisticsText(name);
-                file.reader = RecognisingReader(file.text->lines);
-            }
+            if (claim.verdict == NameClaim::Verdict::Unknown && IsRegularFile(name) && !IsZipName(name))
+                file.reader = RecognisingReader(LoadStatisticsTextStart(name));
             if (file.reader || IsAcceptedListName(name))
                 accepted.push_back(std::move(file));
             break;
@@ -169,7 +156,6 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::AcceptListNames(const
     }
     for (PendingFile& file : accepted)
         OrderByText(file);
-    ForgetTexts(accepted);
     return accepted;
 }
 
@@ -196,7 +182,6 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::ListDirectory(const Q
     }
     for (PendingFile& file : files)
         OrderByText(file);
-    ForgetTexts(files);
     return files;
 }
 
@@ -354,13 +339,8 @@ const StatisticsReader* StatisticsFiles::RecognisingReader(const LineList& lines
 
 void StatisticsFiles::OrderByText(PendingFile& file)
 {
-    if (!file.reader || !file.reader->OrdersByText())
+    if (!file.reader || !file.reader->OrdersByText() || !IsRegularFile(file.name))
         return;
-    if (!file.text) {
-        if (!IsRegularFile(file.name))
-            return;
-        file.text = LoadStatisticsText(file.name);
-    }
-    const std::optional<double> time = file.reader->FirstTime(file.text->lines);
+    const std::optional<double> time = file.reader->FirstTime(LoadStatisticsTextStart(file.name));
     file.order.time = time && std::isfinite(*time) ? *time : std::numeric_limits<double>::infinity();
 }

@@ -98,10 +98,10 @@ private:
     NameClaim ExamineName(const QString& path, const StatisticsReader*& reader) const;
     // The first reader that recognises the text; nullptr when none does.
     const StatisticsReader* RecognisingReader(const LineList& lines) const;
-    // For readers that order their files by text: reads the text if need be and sets
-    // the file's time.
+    // For readers that order their files by text: sets the file's time from the first
+    // lines of its text. The text is not kept: a list or a directory may name months of
+    // files, and each is read in its turn.
     static void OrderByText(PendingFile& file);
-    static void ForgetTexts(std::vector<PendingFile>& files);
 
     std::vector<const StatisticsReader*> readers_;
 };

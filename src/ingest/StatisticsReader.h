@@ -42,12 +42,13 @@ public:
     // opened when its name is not Unknown to every reader.
     virtual bool MarksSinglePath(const QString& path) const = 0;
 
-    // Whether the text is in this reader's format, judged by its first few records.
+    // Whether the text is in this reader's format, judged by its first few records. The
+    // text may be only the start of a file (LoadStatisticsTextStart).
     virtual bool Recognises(const LineList& lines) const = 0;
     // Readers whose files' names do not give their order (rotated logs) return true and
-    // give the first time stamp of a file's text; discovery then reads that file's text
-    // before ordering and puts FirstTime into FileOrder::time. A text without a time
-    // stamp is read after the others of its name.
+    // give the first time stamp of a file's text; discovery then reads the first lines of
+    // the file (LoadStatisticsTextStart) before ordering and puts FirstTime into
+    // FileOrder::time. A text without a time stamp is read after the others of its name.
     virtual bool OrdersByText() const { return false; }
     virtual std::optional<double> FirstTime(const LineList& /*lines*/) const { return std::nullopt; }
 
