@@ -1,9 +1,10 @@
 #include "DateTime.h"
 
+#include "DateTimeFormat.h"
+
 #include <QTime>
 
 #include <cmath>
-#include <optional>
 
 namespace {
 
@@ -14,14 +15,9 @@ std::int64_t UnitsPerDay(TimeRounding rounding)
     return rounding == TimeRounding::Second ? 86'400 : MillisecondsPerDay;
 }
 
-// A day number rounded to whole units: the day and the units since its midnight.
-struct RoundedDateTime
-{
-    std::int64_t day = 0;
-    std::int64_t millisecond = 0; // of the day, 0 .. 86 399 999, a whole multiple of the unit
-};
+} // namespace
 
-std::optional<RoundedDateTime> Round(double dayNumber, TimeRounding rounding)
+std::optional<RoundedDateTime> RoundDateTime(double dayNumber, TimeRounding rounding)
 {
     // The bounds keep far-off values (and NaN, which fails both) away from llround, whose
     // result would be unspecified; the exact calendar check follows the rounding.
@@ -42,18 +38,6 @@ std::optional<RoundedDateTime> Round(double dayNumber, TimeRounding rounding)
     return out;
 }
 
-void AppendDigits(QString& out, int value, int width)
-{
-    QChar digits[4];
-    for (int i = width - 1; i >= 0; --i) {
-        digits[i] = QLatin1Char(static_cast<char>('0' + value % 10));
-        value /= 10;
-    }
-    out.append(digits, width);
-}
-
-} // namespace
-
 QDate DateOfDay(std::int64_t day)
 {
     static const qint64 dayZero = QDate(1899, 12, 30).toJulianDay();
@@ -67,12 +51,12 @@ double DateTimeFromMjd(std::int32_t mjd, double seconds)
 
 bool IsCalendarDateTime(double dayNumber, TimeRounding rounding)
 {
-    return Round(dayNumber, rounding).has_value();
+    return RoundDateTime(dayNumber, rounding).has_value();
 }
 
 QDateTime DateTimeToQDateTime(double dayNumber)
 {
-    const auto rounded = Round(dayNumber, TimeRounding::Millisecond);
+    const auto rounded = RoundDateTime(dayNumber, TimeRounding::Millisecond);
     if (!rounded)
         return {};
     return QDateTime(DateOfDay(rounded->day),
@@ -90,54 +74,5 @@ double DateTimeFromQDateTime(const QDateTime& dateTime)
 
 QString FormatDateTime(double dayNumber, const QString& pattern, TimeRounding rounding, const QLocale& locale)
 {
-    const auto rounded = Round(dayNumber, rounding);
-    QDate date;
-    int ms = 0;
-    if (rounded) {
-        date = DateOfDay(rounded->day);
-        ms = static_cast<int>(rounded->millisecond);
-    }
-
-    QString out;
-    out.reserve(pattern.size() + 8);
-    const QStringView text(pattern);
-    // One token: its digits when there is a date, question marks of its width otherwise.
-    const auto field = [&](int value, int width) {
-        if (rounded)
-            AppendDigits(out, value, width);
-        else
-            out.append(QString(width, QLatin1Char('?')));
-    };
-    for (qsizetype i = 0; i < text.size();) {
-        const QStringView rest = text.mid(i);
-        if (rest.startsWith(u"yyyy")) {
-            field(date.year(), 4);
-            i += 4;
-        } else if (rest.startsWith(u"mmm")) {
-            out += rounded ? locale.monthName(date.month(), QLocale::ShortFormat) : QStringLiteral("???");
-            i += 3;
-        } else if (rest.startsWith(u"mm")) {
-            field(date.month(), 2);
-            i += 2;
-        } else if (rest.startsWith(u"dd")) {
-            field(date.day(), 2);
-            i += 2;
-        } else if (rest.startsWith(u"hh")) {
-            field(ms / 3'600'000, 2);
-            i += 2;
-        } else if (rest.startsWith(u"nn")) {
-            field(ms / 60'000 % 60, 2);
-            i += 2;
-        } else if (rest.startsWith(u"ss")) {
-            field(ms / 1000 % 60, 2);
-            i += 2;
-        } else if (rest.startsWith(u"zzz")) {
-            field(ms % 1000, 3);
-            i += 3;
-        } else {
-            out += text[i];
-            ++i;
-        }
-    }
-    return out;
+    return DateTimeFormat(pattern, rounding, locale).Format(dayNumber);
 }

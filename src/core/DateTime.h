@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // Date-times are day numbers (double): the integer part counts days from 30 December
 // 1899, the fraction is the time of day (0.5 is noon). Statistics time stamps, chart X
@@ -36,6 +37,16 @@ enum class TimeRounding
     Second,      // the chart's axis labels and tool tips
 };
 
+// A day number rounded to whole units: its day and the milliseconds since that day's
+// midnight (0 .. 86 399 999, a whole number of units). Nothing when the rounded time is
+// not in the years 1 to 9999 or the value is not finite.
+struct RoundedDateTime
+{
+    std::int64_t day = 0;
+    std::int64_t millisecond = 0;
+};
+std::optional<RoundedDateTime> RoundDateTime(double dayNumber, TimeRounding rounding);
+
 // Whether the day number, rounded to that unit, lies in the years 1 to 9999: the range
 // in which FormatDateTime writes a date rather than question marks. Not finite is not.
 bool IsCalendarDateTime(double dayNumber, TimeRounding rounding = TimeRounding::Millisecond);
@@ -46,7 +57,7 @@ QDateTime DateTimeToQDateTime(double dayNumber);
 // The day number of a QDateTime (its UTC instant); an invalid QDateTime gives 0.
 double DateTimeFromQDateTime(const QDateTime& dateTime);
 
-// The program's one date-time formatter. Pattern tokens: "yyyy" four-digit year, "mmm"
+// The program's one date-time formatter (DateTimeFormat, for a pattern used once). Pattern tokens: "yyyy" four-digit year, "mmm"
 // the locale's abbreviated month name, "mm" two-digit month, "dd" two-digit day, "hh"
 // two-digit hour (24-hour clock), "nn" two-digit minute, "ss" two-digit second, "zzz"
 // three-digit millisecond; every other character is copied. Tokens are matched longest

@@ -1,6 +1,6 @@
 #include "ChartCsv.h"
 
-#include "DateTime.h"
+#include "DateTimeFormat.h"
 #include "TChart.h"
 #include "TChartSeries.h"
 
@@ -24,39 +24,46 @@ void AppendNumber(std::string& out, double value)
     out.append(buffer, result.ptr);
 }
 
-// The formatter writes digits, '-', 'T', ':' and '.' only with these patterns.
-void AppendLatin1(std::string& out, const QString& text)
-{
-    for (const QChar c : text)
-        out += static_cast<char>(c.unicode());
-}
-
 // The last millisecond of a day, as a fraction of it: rounds to 23:59:59.999.
 constexpr double LastMillisecondOfDay = (86'400'000.0 - 1) / 86'400'000.0;
 
-// A day number in the given style, rounded to the millisecond; a value that is no date
-// between the years 1 and 9999 is written as a number.
-void AppendDateTime(std::string& out, double dayNumber, CsvTimeStyle timeStyle)
+// Day numbers in one style, rounded to the millisecond; a value that is no date between
+// the years 1 and 9999 is written as a number. The pattern is read once per column.
+class CsvTimeWriter
 {
-    if (timeStyle == CsvTimeStyle::TimeOfDay) {
-        const double day = std::floor(dayNumber);
-        if (!IsCalendarDateTime(day)) {
+public:
+    explicit CsvTimeWriter(CsvTimeStyle timeStyle)
+        : timeOfDay_(timeStyle == CsvTimeStyle::TimeOfDay),
+          format_(timeOfDay_ ? QStringLiteral("hh:nn:ss.zzz") : QStringLiteral("yyyy-mm-ddThh:nn:ss.zzz"),
+                  TimeRounding::Millisecond, QLocale::c())
+    {
+    }
+
+    void Append(std::string& out, double dayNumber) const
+    {
+        if (timeOfDay_) {
+            const double day = std::floor(dayNumber);
+            if (!IsCalendarDateTime(day)) {
+                AppendNumber(out, dayNumber);
+                return;
+            }
+            // A time just before midnight must not round to the next day's 00:00 on a
+            // chart whose axis ends at 24:00.
+            format_.AppendUtf8(out, std::min(dayNumber - day, LastMillisecondOfDay));
+            return;
+        }
+        // Whole milliseconds on a continuous time line: rounding may carry into the next day.
+        if (!IsCalendarDateTime(dayNumber)) {
             AppendNumber(out, dayNumber);
             return;
         }
-        // A time just before midnight must not round to the next day's 00:00 on a
-        // chart whose axis ends at 24:00.
-        const double fraction = std::min(dayNumber - day, LastMillisecondOfDay);
-        AppendLatin1(out, FormatDateTime(fraction, QStringLiteral("hh:nn:ss.zzz")));
-        return;
+        format_.AppendUtf8(out, dayNumber);
     }
-    // Whole milliseconds on a continuous time line: rounding may carry into the next day.
-    if (!IsCalendarDateTime(dayNumber)) {
-        AppendNumber(out, dayNumber);
-        return;
-    }
-    AppendLatin1(out, FormatDateTime(dayNumber, QStringLiteral("yyyy-mm-ddThh:nn:ss.zzz")));
-}
+
+private:
+    bool timeOfDay_;
+    DateTimeFormat format_;
+};
 
 // Collects text and hands it to the device in pieces of about a megabyte.
 class ChunkedWriter
@@ -94,7 +101,7 @@ QString CsvNumber(double value)
 QString CsvDateTime(double dayNumber, CsvTimeStyle timeStyle)
 {
     std::string text;
-    AppendDateTime(text, dayNumber, timeStyle);
+    CsvTimeWriter(timeStyle).Append(text, dayNumber);
     return QString::fromStdString(text);
 }
 
@@ -112,6 +119,7 @@ QString CsvField(const QString& text)
 bool WriteChartCsv(QIODevice& out, const TChart& chart, CsvTimeStyle timeStyle)
 {
     ChunkedWriter writer(out);
+    const CsvTimeWriter times(timeStyle);
     std::string& text = writer.Text();
     text += "series,x,y\n";
     for (std::size_t s = 0; s < chart.SeriesCount(); ++s) {
@@ -122,7 +130,7 @@ bool WriteChartCsv(QIODevice& out, const TChart& chart, CsvTimeStyle timeStyle)
             text += title;
             text += ',';
             if (dateTime)
-                AppendDateTime(text, series.XValueAt(i), timeStyle);
+                times.Append(text, series.XValueAt(i));
             else
                 AppendNumber(text, series.XValueAt(i));
             text += ',';

@@ -1,4 +1,5 @@
 #include "DateTime.h"
+#include "DateTimeFormat.h"
 
 #include <QLocale>
 #include <QTimeZone>
@@ -7,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -152,6 +154,25 @@ TEST_F(DateTimeFormatting, OffTheCalendarEveryTokenIsQuestionMarks)
     const double justBefore = double(FirstCalendarDay) - 0.4 / SecondsPerDay;
     EXPECT_FALSE(IsCalendarDateTime(justBefore, TimeRounding::Millisecond));
     EXPECT_TRUE(IsCalendarDateTime(justBefore, TimeRounding::Second));
+}
+
+// A pattern read once gives the same text for every value as FormatDateTime, also as
+// UTF-8 (month names and literals beyond ASCII included) and after a value off the
+// calendar.
+TEST_F(DateTimeFormatting, AFormatReadOnceWritesLikeTheFunction)
+{
+    const QLocale french(QLocale::French, QLocale::France);
+    const QString pattern = QStringLiteral("\u00e9 dd mmm yyyy hh:nn:ss.zzz \u00e0");
+    const DateTimeFormat format(pattern, TimeRounding::Millisecond, french);
+    for (const double value : {44982.5, At(44982, 23, 59, 59.9996), -0.25, std::nan(""), 44983.75}) {
+        const QString expected = FormatDateTime(value, pattern, TimeRounding::Millisecond, french);
+        EXPECT_EQ(format.Format(value), expected) << value;
+        std::string utf8 = "x";
+        format.AppendUtf8(utf8, value);
+        EXPECT_EQ(utf8, "x" + expected.toStdString()) << value;
+    }
+    EXPECT_EQ(DateTimeFormat(QStringLiteral("hh:nn:ss"), TimeRounding::Second).Format(At(44982, 7, 5, 59.6)),
+              QStringLiteral("07:06:00"));
 }
 
 } // namespace
