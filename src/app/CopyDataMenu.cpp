@@ -1,9 +1,9 @@
 #include "CopyDataMenu.h"
 
-#include "ChartCsv.h"
 #include "ChartDataExport.h"
 #include "TChartView.h"
 #include "TFormHistogram.h"
+#include "TFormTallimer.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -29,18 +29,21 @@ QMenu* CreateCopyDataMenu(QWidget* parent, std::function<QString()> csvText)
     return menu;
 }
 
-void AddCopyDataMenus(const std::vector<TChartView*>& loopCharts, TFormHistogram& histogram)
+void AddCopyDataMenus(TFormTallimer& form)
 {
-    for (TChartView* view : loopCharts) {
-        auto csv = [view] { return ChartCsv(view->Chart(), CsvTimeStyleOf(view->objectName())); };
+    StatisticsDocument& document = form.Document();
+    for (const DocumentChart& chart : document.Charts()) {
+        TChartView* view = nullptr;
+        if (chart.Row.Group == ChartGroup::Loop)
+            view = form.ChartView(chart.Row.Id);
+        else if (chart.Row.Group == ChartGroup::Histogram && form.FormHistogram)
+            view = &form.FormHistogram->ChartHistoView();
+        if (!view)
+            continue;
+        auto csv = [&document, id = chart.Row.Id] { return ChartDataText(document, *document.FindChart(id)); };
         if (QMenu* menu = view->ContextMenu())
             AddCopyDataAction(*menu, csv);
         else
             view->SetContextMenu(CreateCopyDataMenu(view, csv));
     }
-    TChartView& histogramView = histogram.ChartHistoView();
-    histogramView.SetContextMenu(CreateCopyDataMenu(&histogramView, [&histogramView] {
-        const TChart& chart = histogramView.Chart();
-        return chart.SeriesCount() > 0 ? HistogramCsv(chart.Series(0)) : QStringLiteral("offset,count\n");
-    }));
 }

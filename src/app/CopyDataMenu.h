@@ -8,8 +8,7 @@
 class QAction;
 class QMenu;
 class QWidget;
-class TChartView;
-class TFormHistogram;
+class TFormTallimer;
 
 // The "Copy data" item of the charts' context menus: the chart's data as CSV to the
 // clipboard. The text is made only when the item is chosen, so a rebuild in between is
@@ -19,6 +18,7 @@ QAction* AddCopyDataAction(QMenu& menu, std::function<QString()> csvText);
 // A context menu with only "Copy data", owned by parent.
 QMenu* CreateCopyDataMenu(QWidget* parent, std::function<QString()> csvText);
 
-// Gives every loop chart and the histogram's chart "Copy data": added to a chart's own
-// context menu when it has one (after its items), else as the only item of a new menu.
-void AddCopyDataMenus(const std::vector<TChartView*>& loopCharts, TFormHistogram& histogram);
+// Gives every chart of the loop page and the histogram's chart "Copy data", as the chart
+// table lists them: added to a chart's own context menu when it has one (after its
+// items), else as the only item of a new menu.
+void AddCopyDataMenus(TFormTallimer& form);

@@ -1,19 +1,19 @@
 #include "HeadlessRun.h"
 
+#include "ChartAreaSize.h"
 #include "ChartDataExport.h"
 #include "ChartImageSaving.h"
 #include "DirectoryAccess.h"
 #include "DisplayCheck.h"
+#include "DocumentImages.h"
 #include "RedirectedImageHost.h"
-#include "THeadlessTallimer.h"
-#include "TallimerImageHost.h"
+#include "StatisticsDocument.h"
+#include "StoredSettings.h"
 #include "TallimerVersion.h"
-#include "TkstCheckBox.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -45,29 +45,49 @@ void QuietToolkitMessages(QtMsgType type, const QMessageLogContext&, const QStri
         PrintLine(stderr, text);
 }
 
+// Reads the statistics as the window's start-up load would (the same arguments, the
+// stored settings, the zone), rebuilds every chart and the table, and writes the asked
+// files from the document: no window is made at all.
 class HeadlessExport
 {
 public:
-    HeadlessExport(THeadlessTallimer& form, const QString& imageDirectory, const QString& csvDirectory)
-        : form_(form), imageDirectory_(imageDirectory), csvDirectory_(csvDirectory)
+    HeadlessExport(const QString& imageDirectory, const QString& csvDirectory)
+        : imageDirectory_(imageDirectory), csvDirectory_(csvDirectory)
     {
     }
 
-    int Run()
+    int Run(const QStringList& arguments)
     {
-        const bool withDatePrefix = form_.CheckBoxSaveWithDatePrefix->isChecked();
+        const StoredSettings stored = ReadStoredSettings();
+        const DocumentSettings& settings = stored.Document;
+        StatisticsDocument document;
+        document.SetLocalTime(settings.LocalTime);
+        document.OpenCommandLine(arguments, settings);
+        const LoopRebuildOutcome loop = document.RebuildLoopCharts(settings, false, false);
+        for (const QString& message : loop.Messages) {
+            QString text = MessageForDisplay(message);
+            if (text.endsWith(QLatin1Char('\n')))
+                text.chop(1);
+            PrintLine(stderr, QStringLiteral("tallimer: ") + text);
+        }
+        document.RebuildPeerStatistics(settings);
+        document.SetChartSize(ChartAreaSize(stored.ClientSize, QGuiApplication::font()));
+
         if (!imageDirectory_.isEmpty()) {
-            TallimerImageHost windowHost(form_);
-            RedirectedImageHost host(windowHost, imageDirectory_);
-            Report(SaveChartImages(host, withDatePrefix).SavedFiles, {});
+            DocumentImageHost documentHost(document);
+            RedirectedImageHost host(documentHost, imageDirectory_);
+            std::vector<ChartRow> rows;
+            for (const DocumentChart& chart : document.Charts())
+                rows.push_back(chart.Row);
+            Report(SaveChartImages(host, rows, settings.SaveWithDatePrefix).SavedFiles, {});
         }
         if (!csvDirectory_.isEmpty()) {
-            const ChartDataExportResult result = ExportChartData(form_, csvDirectory_, withDatePrefix);
+            const ChartDataExportResult result = ExportChartData(document, csvDirectory_, settings.SaveWithDatePrefix);
             Report(result.SavedFiles, result.FailedFiles);
         }
         if (written_ > 0)
             return ExitCode::Success;
-        if (form_.Statistics().LoopDirectory.isEmpty())
+        if (document.Files().LoopDirectory.isEmpty())
             PrintLine(stderr, QStringLiteral("tallimer: no loop statistics were read; nothing written"));
         else
             PrintLine(stderr, QStringLiteral("tallimer: nothing written"));
@@ -84,7 +104,6 @@ private:
         written_ += saved.size();
     }
 
-    THeadlessTallimer& form_;
     QString imageDirectory_;
     QString csvDirectory_;
     qsizetype written_ = 0;
@@ -113,30 +132,11 @@ int RunHeadless(const LongOptions& options, char* programName)
     static char* toolkitArgv[] = { programName, nullptr };
     qInstallMessageHandler(QuietToolkitMessages);
     BeginStartupGuard();
-    QApplication application(toolkitArgc, toolkitArgv);
+    QGuiApplication application(toolkitArgc, toolkitArgv);
     EndStartupGuard();
-    QApplication::setApplicationName(QStringLiteral("Tallimer"));
-    QApplication::setOrganizationName(QStringLiteral("Brannock"));
-    QApplication::setApplicationVersion(QStringLiteral(TALLIMER_VERSION));
+    QGuiApplication::setApplicationName(QStringLiteral("Tallimer"));
+    QGuiApplication::setOrganizationName(QStringLiteral("Brannock"));
+    QGuiApplication::setApplicationVersion(QStringLiteral(TALLIMER_VERSION));
 
-    int exitCode = ExitCode::NothingWritten;
-    QTemporaryDir discardedSettings;
-    {
-        THeadlessTallimer form(options.Remaining);
-        QObject::connect(&form, &TFormTallimer::StartupLoadFinished, &application, [&] {
-            form.TimerAutoUpdate.stop();
-            exitCode = HeadlessExport(form, imageDirectory, csvDirectory).Run();
-            application.exit(exitCode);
-        });
-        form.show();
-        application.exec();
-
-        // The window writes its settings when it goes. A run from cron must leave the
-        // user's store alone: the values are only those it read, and writing them back
-        // could undo a change made in the meantime in a running window.
-        if (discardedSettings.isValid())
-            qputenv("XDG_CONFIG_HOME", QFile::encodeName(discardedSettings.path()));
-        form.hide();
-    }
-    return exitCode;
+    return HeadlessExport(imageDirectory, csvDirectory).Run(options.Remaining);
 }

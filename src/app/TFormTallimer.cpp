@@ -2,20 +2,14 @@
 
 #include "AutoUpdateChoice.h"
 #include "BottomBarLayout.h"
-#include "Captions.h"
 #include "ChartImageSaving.h"
-#include "CommandLine.h"
-#include "LoopChartRebuild.h"
 #include "PeerContextPopup.h"
-#include "PeerFilesHint.h"
-#include "PeerRebuild.h"
 #include "TFormHistogram.h"
 #include "TFormSelectPeers.h"
 #include "TPeerStatsGrid.h"
 #include "TChartView.h"
 #include "TallimerImageHost.h"
 #include "TRegistryFormInfo.h"
-#include "TimeZoneQuery.h"
 #include "TkstCheckBox.h"
 #include "TkstComboBox.h"
 #include "TkstLabeledEdit.h"
@@ -81,6 +75,9 @@ TFormTallimer::TFormTallimer(const QStringList& arguments, QWidget* parent)
 TFormTallimer::~TFormTallimer()
 {
     FormDestroy();
+    // The views go before the document whose charts they show.
+    delete PageControlGraph;
+    delete FormHistogram;
 }
 
 void TFormTallimer::ConnectHandlers()
@@ -127,7 +124,6 @@ void TFormTallimer::ConnectHandlers()
 void TFormTallimer::FormCreate()
 {
     // The window takes the desktop's font as the application has it (no own font).
-    files_.HavePeerData = false;
     bottomBar_->Measure();
     // Wide enough for the bottom bar and for the loop chart tabs side by side.
     const int tabsWidth = PageControlLoopstatsChart->tabBar()->sizeHint().width() + 24;
@@ -177,7 +173,7 @@ void TFormTallimer::TimerStartupTimer()
     RebuildPeerStatistics();
     ChooseFirstPage();
     SetCaptionFromFiles();
-    if (files_.LoopFileLines.empty() && files_.Loop.DataSetCount == 0)
+    if (Statistics().LoopFileLines.empty() && Statistics().Loop.DataSetCount == 0)
         OfferOpenFileDialog();
     // The list shows the auto-update choice stored last time; make it true.
     ComboBoxAutoUpdateChange();
@@ -186,17 +182,7 @@ void TFormTallimer::TimerStartupTimer()
 
 void TFormTallimer::RunCommandLine()
 {
-    ReadZoneIntoFiles();
-    try {
-        const StartupCommand command = ParseCommandLine(arguments_);
-        peerDays_ = command.PeerDays;
-        if (command.IsList)
-            files_.OpenFileList(command.Files);
-        else
-            files_.OpenPath(command.Path);
-    } catch (...) {
-        // Whatever was read stays; the load goes on with what it has.
-    }
+    document_->OpenCommandLine(arguments_, Settings());
 }
 
 void TFormTallimer::ChooseFirstPage()
@@ -219,14 +205,7 @@ void TFormTallimer::OfferOpenFileDialog()
     const QStringList chosen = AskForStatisticsFiles();
     if (chosen.isEmpty())
         return;
-    ReadZoneIntoFiles();
-    try {
-        if (chosen.size() == 1)
-            files_.OpenPath(chosen.front());
-        else
-            files_.OpenFileList(chosen);
-    } catch (...) {
-    }
+    document_->OpenChosen(chosen, Settings());
     RebuildLoopCharts();
     // The dialog offers peer files too; their table and charts must not stay empty.
     RebuildPeerStatistics();
@@ -246,10 +225,9 @@ QStringList TFormTallimer::AskForStatisticsFiles()
 
 void TFormTallimer::SetCaptionFromFiles()
 {
-    if (!files_.SingleFileName.isEmpty())
-        setWindowTitle(SingleFileCaption(files_.SingleFileName, files_.LatestTime, zoneLabel_));
-    else if (!files_.Caption.isEmpty())
-        setWindowTitle(files_.Caption);
+    const QString caption = document_->Caption();
+    if (!caption.isEmpty())
+        setWindowTitle(caption);
 }
 
 void TFormTallimer::FormDestroy()
@@ -272,23 +250,31 @@ void TFormTallimer::closeEvent(QCloseEvent* event)
 // ---------------------------------------------------------------------------------
 // Reading and rebuilding
 
-void TFormTallimer::ReadZoneIntoFiles()
+DocumentSettings TFormTallimer::Settings() const
 {
-    files_.ZoneOffset = zoneOffset_;
-    files_.ZoneLabel = zoneLabel_;
-    files_.AbbreviateDirectoryName = CheckBoxAbbreviateDirectoryName->isChecked();
+    DocumentSettings settings;
+    settings.PlotHours = UpDownPlotHours->value();
+    settings.HoursToAverage = UpDownHoursToAverage->value();
+    settings.ExponentialAverage = CheckBoxExponentialAverage->isChecked();
+    settings.IgnoreDataGaps = CheckBoxIgnoreDataGaps->isChecked();
+    settings.ClipOffsets = CheckBoxClipOffsets->isChecked();
+    settings.JitterScalePosition = UpDownJitterScale->value();
+    settings.PeerstatsLAN = CheckBoxPeerstatsLAN->isChecked();
+    settings.PeerThresholds = { LabeledEditMaxPeerOffset->text(), LabeledEditMaxPeerDelay->text(),
+                                LabeledEditMaxPeerDispersion->text(), LabeledEditMaxPeerJitter->text() };
+    settings.PeerScaleSteps = { UpDownPeerOffsets->value(), UpDownPeerDelay->value(), UpDownPeerDispersion->value(),
+                                UpDownPeerJitter->value() };
+    settings.PeerSort = StringGridPeerstats->SortState();
+    settings.AbbreviateDirectoryName = CheckBoxAbbreviateDirectoryName->isChecked();
+    settings.LocalTime = CheckBoxLocalTime->isChecked();
+    settings.WhitePlotBackground = CheckBoxWhitePlotBackground->isChecked();
+    settings.SaveWithDatePrefix = CheckBoxSaveWithDatePrefix->isChecked();
+    return settings;
 }
 
 void TFormTallimer::RereadLastOpened()
 {
-    // Before anything was opened there is nothing to read again.
-    if (files_.FileList.isEmpty() && files_.LastPath.isEmpty())
-        return;
-    ReadZoneIntoFiles();
-    try {
-        files_.RereadLastOpened();
-    } catch (...) {
-    }
+    document_->RereadLastOpened(Settings());
 }
 
 void TFormTallimer::ReloadAll()
@@ -311,75 +297,36 @@ void TFormTallimer::ReloadAll()
 
 void TFormTallimer::RebuildLoopCharts()
 {
-    LoopRebuildInputs inputs;
-    inputs.Store = &files_.Loop;
-    inputs.LatestTime = files_.LatestTime;
-    inputs.ZoneLabel = zoneLabel_;
-    inputs.DirectoryLabel = files_.DirectoryLabel;
-    inputs.LoopFilesRead = files_.LoopFilesRead;
-    inputs.PlotHours = UpDownPlotHours->value();
-    inputs.HoursToAverage = UpDownHoursToAverage->value();
-    inputs.ExponentialAverage = CheckBoxExponentialAverage->isChecked();
-    inputs.IgnoreDataGaps = CheckBoxIgnoreDataGaps->isChecked();
-    inputs.ClipOffsets = CheckBoxClipOffsets->isChecked();
-    inputs.JitterScalePosition = UpDownJitterScale->value();
-    inputs.JitterScaleChosen = files_.JitterScaleChosen;
-    inputs.ReloadInProgress = reloadInProgress_;
-    inputs.ShowBusy = true;
+    ShowLoopOutcome(document_->RebuildLoopCharts(Settings(), reloadInProgress_, true));
+}
 
-    const LoopChartSet charts{ &ChartOffsets->Chart(), &ChartOffsetVsTOD->Chart(), &ChartAbsFrequency->Chart(),
-                               &ChartFrequency->Chart(), &ChartFreqVsTOD->Chart(), &ChartJitter->Chart(),
-                               &ChartLoopstatsPollInterval->Chart() };
-    LoopRebuildResults results = BuildLoopCharts(inputs, charts);
-
+void TFormTallimer::ShowLoopOutcome(const LoopRebuildOutcome& outcome)
+{
     // Setting the spinner is no click of the user's: it must not start another rebuild.
     {
         const QSignalBlocker quiet(UpDownJitterScale);
-        UpDownJitterScale->setValue(results.JitterScalePosition);
+        UpDownJitterScale->setValue(outcome.JitterScalePosition);
     }
-    files_.JitterScaleChosen = results.JitterScaleChosen;
-    plottedPointCount_ = results.Plotted ? results.PlottedPointCount : 0;
     LabelHoursToAverage->setToolTip(QString());
-    if (FormHistogram)
-        FormHistogram->TakeOffsets(std::move(results.OffsetCopy), results.OffsetClipLimit);
     ShowFilesOfPageOnView();
-    ApplyPlotBackground();
     emit LoopChartsRebuilt();
 
-    for (const QString& message : results.Messages)
+    for (const QString& message : outcome.Messages)
         Message(message);
 }
 
 void TFormTallimer::RebuildPeerStatistics()
 {
-    PeerRebuildInputs inputs;
-    inputs.PeerDays = peerDays_;
-    inputs.LanOnly = CheckBoxPeerstatsLAN->isChecked();
-    inputs.SelectedPeers = files_.SelectedPeers;
-    inputs.ThresholdTexts = { LabeledEditMaxPeerOffset->text(), LabeledEditMaxPeerDelay->text(),
-                              LabeledEditMaxPeerDispersion->text(), LabeledEditMaxPeerJitter->text() };
-    inputs.ScaleSteps = { UpDownPeerOffsets->value(), UpDownPeerDelay->value(), UpDownPeerDispersion->value(),
-                          UpDownPeerJitter->value() };
-    inputs.ZoneOffset = zoneOffset_;
-    inputs.ZoneLabel = zoneLabel_;
-    inputs.DirectoryLabel = files_.DirectoryLabel;
-    inputs.Sort = StringGridPeerstats->SortState();
-    inputs.Locale = QLocale();
-
-    const PeerCharts charts{ &ChartPeerstatsOffset->Chart(), &ChartPeerstatsDelay->Chart(),
-                             &ChartPeerstatsDispersion->Chart(), &ChartPeerstatsJitter->Chart() };
-    const PeerRebuildResult result
-        = ::RebuildPeerStatistics(files_.PeerLines, inputs, peerStore_, files_.LatestTime, charts);
-    if (result.Rebuilt)
-        StringGridPeerstats->ShowPeerRows(result.TableRows);
+    document_->RebuildPeerStatistics(Settings());
+    const std::vector<PeerTableRow>& rows = document_->PeerTableRows();
+    StringGridPeerstats->ShowPeerRows(std::vector<PeerTableRow>(rows.begin() + 1, rows.end()));
     ShowFilesOfPageOnView();
-    ApplyPlotBackground();
     emit PeerStatisticsRebuilt();
 }
 
 bool TFormTallimer::HavePeersToShow() const
 {
-    return !peerStore_.PeerNames.isEmpty();
+    return document_->HavePeersToShow();
 }
 
 void TFormTallimer::ChartPeerstatsContextPopup()
@@ -387,8 +334,8 @@ void TFormTallimer::ChartPeerstatsContextPopup()
     if (!FormSelectPeers)
         return;
     // A copy: an auto update may rebuild the peer store while the dialog is open.
-    const std::vector<PeerLineCount> offered = peerStore_.PeerLineCounts;
-    ::ChartPeerstatsContextPopup(offered, *FormSelectPeers, files_.SelectedPeers, [this] {
+    const std::vector<PeerLineCount> offered = Peers().PeerLineCounts;
+    ::ChartPeerstatsContextPopup(offered, *FormSelectPeers, document_->Files().SelectedPeers, [this] {
         RereadLastOpened();
         RebuildPeerStatistics();
     });
@@ -405,7 +352,10 @@ void TFormTallimer::ResetPeerScales()
 void TFormTallimer::ButtonSaveClick()
 {
     TallimerImageHost host(*this);
-    const ChartImageSaveResult result = SaveChartImages(host, CheckBoxSaveWithDatePrefix->isChecked());
+    std::vector<ChartRow> rows;
+    for (const DocumentChart& chart : document_->Charts())
+        rows.push_back(chart.Row);
+    const ChartImageSaveResult result = SaveChartImages(host, rows, CheckBoxSaveWithDatePrefix->isChecked());
     Message(result.DisplayMessage);
 }
 
@@ -425,30 +375,22 @@ void TFormTallimer::Message(const QString& text)
     }
 }
 
-std::vector<TChartView*> TFormTallimer::LoopChartViews() const
+TChartView* TFormTallimer::ChartView(ChartId id) const
 {
-    return { ChartOffsets, ChartOffsetVsTOD, ChartAbsFrequency, ChartFrequency,
-             ChartFreqVsTOD, ChartJitter, ChartLoopstatsPollInterval };
+    const DocumentChart* chart = document_->FindChart(id);
+    if (!chart || !chart->Model || !PageControlGraph)
+        return nullptr;
+    return PageControlGraph->findChild<TChartView*>(QLatin1String(chart->Row.ControlName));
 }
 
-std::vector<TChartView*> TFormTallimer::PeerChartViews() const
+std::vector<TChartView*> TFormTallimer::ChartViews(ChartGroup group) const
 {
-    return { ChartPeerstatsOffset, ChartPeerstatsDelay, ChartPeerstatsDispersion, ChartPeerstatsJitter };
-}
-
-void TFormTallimer::ApplyPlotBackground()
-{
-    const bool white = CheckBoxWhitePlotBackground->isChecked();
-    const ChartColor colour = white ? ChartColors::White : ChartColor::ButtonFace();
-    const int grey = white ? 183 : 72;
-    const ChartColor zoomPen(grey, grey, grey);
-    std::vector<TChartView*> views = LoopChartViews();
-    for (TChartView* view : PeerChartViews())
-        views.push_back(view);
-    for (TChartView* view : views) {
-        view->Chart().SetColor(colour);
-        view->Chart().SetZoomPenColor(zoomPen);
-    }
+    std::vector<TChartView*> views;
+    for (const DocumentChart& chart : document_->Charts())
+        if (chart.Row.Group == group)
+            if (TChartView* view = ChartView(chart.Row.Id))
+                views.push_back(view);
+    return views;
 }
 
 // ---------------------------------------------------------------------------------
@@ -456,16 +398,7 @@ void TFormTallimer::ApplyPlotBackground()
 
 void TFormTallimer::CheckBoxLocalTimeClick()
 {
-    if (!CheckBoxLocalTime->isChecked()) {
-        zoneOffset_ = 0;
-        zoneLabel_ = QStringLiteral("UTC");
-    } else {
-        const TimeZoneAnswer zone = QueryTimeZone();
-        // A zone that cannot be asked falls back to UTC as a whole: times shifted by an
-        // earlier zone must not be labelled UTC.
-        zoneOffset_ = zone.Ok ? zone.BiasMinutes / 1440.0 : 0.0;
-        zoneLabel_ = zone.Label;
-    }
+    document_->SetLocalTime(CheckBoxLocalTime->isChecked());
     if (TimerStartup.isActive())
         return;
     ReloadAll();
@@ -479,7 +412,7 @@ void TFormTallimer::CheckBoxPeerstatsLANClick()
 
 void TFormTallimer::CheckBoxWhitePlotBackgroundClick()
 {
-    ApplyPlotBackground();
+    document_->ApplyPlotBackground(CheckBoxWhitePlotBackground->isChecked());
 }
 
 void TFormTallimer::ComboBoxAutoUpdateChange()
@@ -540,17 +473,9 @@ void TFormTallimer::TimerUpDownChangeTimer()
 
 void TFormTallimer::DropFileTargetDrop(const QStringList& names)
 {
-    files_.FileList.clear();
-    files_.LoopFilesRead.clear();
-    files_.PeerFilesRead.clear();
-    files_.SelectedPeers.clear();
+    document_->OpenDropped(names, Settings());
     if (names.isEmpty())
         return;
-    ReadZoneIntoFiles();
-    try {
-        files_.OpenFileList(names);
-    } catch (...) {
-    }
     RebuildLoopCharts();
     // The dropped files replace the peer statistics as well; a table of the files read
     // before would describe data no longer on view.
@@ -719,13 +644,13 @@ void TFormTallimer::TabSheetLoopstatsSummaryHide()
 
 void TFormTallimer::TabSheetPeerstatsSummaryShow()
 {
-    LabelFilesHint->setToolTip(PeerFilesHint(files_.PeerFilesRead));
+    LabelFilesHint->setToolTip(document_->PeerFilesHint());
     CheckBoxPeerstatsLAN->show();
 }
 
 void TFormTallimer::TabSheetPeerstatsSummaryHide()
 {
-    LabelFilesHint->setToolTip(LoopFilesHint(plottedPointCount_, files_.LoopFilesRead));
+    LabelFilesHint->setToolTip(document_->LoopFilesHint());
     CheckBoxPeerstatsLAN->hide();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "DocumentSettings.h"
 #include "PeerStore.h"
+#include "StatisticsDocument.h"
 #include "StatisticsFiles.h"
 
 #include <QPointer>
@@ -30,8 +32,9 @@ class BottomBarLayout;
 enum class ChartId;
 
 // The main window: the chart pages, the bottom bar of options, the start-up load and
-// every reload. It owns all statistics state; the work itself is done by the ingest,
-// loop chart and peer operations, which it calls with the values of its controls.
+// every reload. The statistics and the chart models live in its StatisticsDocument; the
+// window builds the controls, reads them into DocumentSettings, calls the document and
+// shows what it reports. Its pages are built from the chart table.
 //
 // Every control carries its design name as objectName, so callers (and tests) can find
 // it with findChild<...>("CheckBoxLocalTime").
@@ -53,11 +56,16 @@ public:
     // Puts the four peer scale spinners back to 0 without a rebuild.
     void ResetPeerScales();
 
-    const StatisticsFiles& Statistics() const { return files_; }
-    const PeerStore& Peers() const { return peerStore_; }
-    double ZoneOffset() const { return zoneOffset_; }
-    QString ZoneLabel() const { return zoneLabel_; }
-    int PeerDays() const { return peerDays_; }
+    StatisticsDocument& Document() { return *document_; }
+    const StatisticsFiles& Statistics() const { return document_->Files(); }
+    const PeerStore& Peers() const { return document_->Peers(); }
+    double ZoneOffset() const { return document_->ZoneOffset(); }
+    QString ZoneLabel() const { return document_->ZoneLabel(); }
+    int PeerDays() const { return document_->PeerDays(); }
+    // The values of the controls, as the document takes them.
+    DocumentSettings Settings() const;
+    // The view of a chart of the pages (by its row's control name); null for none.
+    TChartView* ChartView(ChartId id) const;
 
     // Client area of the window description; the bottom bar grows when the desktop font
     // needs more room, the page area takes the rest.
@@ -89,8 +97,8 @@ protected:
 private:
     // Construction, in design order.
     void CreatePages();
-    QWidget* AddChartPage(QTabWidget* pages, const char* pageName, TChartView*& chart,
-                          const char* chartName, ChartId id);
+    QWidget* AddChartPage(QTabWidget* pages, const ChartRow& row);
+    void AddPeerTablePage(const ChartRow& row);
     void CreateSetupPage();
     void CreateBottomBar();
     void CreateTimers();
@@ -143,13 +151,11 @@ private:
     void ShowJitterControls(bool visible);
     void ButtonSaveClick();
     void ChartPeerstatsContextPopup();
-    void ApplyPlotBackground();
-    void ReadZoneIntoFiles();
+    void ShowLoopOutcome(const LoopRebuildOutcome& outcome);
     void RereadLastOpened();
     bool HavePeersToShow() const;
     bool IsOnView(QWidget* page) const;
-    std::vector<TChartView*> LoopChartViews() const;
-    std::vector<TChartView*> PeerChartViews() const;
+    std::vector<TChartView*> ChartViews(ChartGroup group) const;
     // Shows a message modally; reloads asked for meanwhile wait until it is closed.
     void Message(const QString& text);
 
@@ -235,20 +241,16 @@ public:
 
 private:
     QStringList arguments_;
-    StatisticsFiles files_;
-    PeerStore peerStore_;
+    // Made before any view: the views show its chart models.
+    std::unique_ptr<StatisticsDocument> document_ = std::make_unique<StatisticsDocument>();
     std::unique_ptr<TRegistryFormInfo> formInfo_;
     std::unique_ptr<BottomBarLayout> bottomBar_;
 
-    double zoneOffset_ = 0;
-    QString zoneLabel_;
-    int peerDays_ = 0;
     bool reloadInProgress_ = false;
     bool resettingPeerScales_ = false;
     bool shown_ = false;
     int messageDepth_ = 0;
     bool reloadPending_ = false;
-    int plottedPointCount_ = 0;
 
     // Which pages were on view when last looked, for the show/hide notifications.
     bool offsetOnView_ = false;

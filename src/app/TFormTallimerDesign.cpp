@@ -4,7 +4,6 @@
 
 #include "AutoUpdateChoice.h"
 #include "BottomBarLayout.h"
-#include "ChartConfiguration.h"
 #include "CopyDataMenu.h"
 #include "PopupMenuShowHisto.h"
 #include "TChartView.h"
@@ -60,41 +59,42 @@ void TFormTallimer::CreatePages()
     TabSheetSetup->setObjectName(QStringLiteral("TabSheetSetup"));
     PageControlGraph->addTab(TabSheetSetup, QStringLiteral("Setup"));
 
-    auto* loop = PageControlLoopstatsChart;
-    TabSheetOffset = AddChartPage(loop, "TabSheetOffset", ChartOffsets, "ChartOffsets", ChartId::Offsets);
-    TabSheetOffsetVsTOD = AddChartPage(loop, "TabSheetOffsetVsTOD", ChartOffsetVsTOD, "ChartOffsetVsTOD",
-                                       ChartId::OffsetVsTOD);
-    TabSheetAbsFrequency = AddChartPage(loop, "TabSheetAbsFrequency", ChartAbsFrequency, "ChartAbsFrequency",
-                                        ChartId::AbsFrequency);
-    TabSheetFrequency = AddChartPage(loop, "TabSheetFrequency", ChartFrequency, "ChartFrequency",
-                                     ChartId::Frequency);
-    TabSheetFreqVsTOD = AddChartPage(loop, "TabSheetFreqVsTOD", ChartFreqVsTOD, "ChartFreqVsTOD",
-                                     ChartId::FreqVsTOD);
-    TabSheetJitter = AddChartPage(loop, "TabSheetJitter", ChartJitter, "ChartJitter", ChartId::Jitter);
-    TabSheetLoopstatsPollInterval = AddChartPage(loop, "TabSheetLoopstatsPollInterval",
-                                                 ChartLoopstatsPollInterval, "ChartLoopstatsPollInterval",
-                                                 ChartId::LoopstatsPollInterval);
+    // The pages of both groups, as the chart table lists them.
+    for (const DocumentChart& chart : document_->Charts()) {
+        if (chart.Row.Group == ChartGroup::Loop)
+            AddChartPage(PageControlLoopstatsChart, chart.Row);
+        else if (chart.Row.Group == ChartGroup::Peer && chart.Row.Id != ChartId::PeerTable)
+            AddChartPage(PageControlPeerstatsChart, chart.Row);
+        else if (chart.Row.Id == ChartId::PeerTable)
+            AddPeerTablePage(chart.Row);
+    }
+    ChartOffsets = ChartView(ChartId::Offsets);
+    ChartOffsetVsTOD = ChartView(ChartId::OffsetVsTOD);
+    ChartAbsFrequency = ChartView(ChartId::AbsFrequency);
+    ChartFrequency = ChartView(ChartId::Frequency);
+    ChartFreqVsTOD = ChartView(ChartId::FreqVsTOD);
+    ChartJitter = ChartView(ChartId::Jitter);
+    ChartLoopstatsPollInterval = ChartView(ChartId::LoopstatsPollInterval);
+    ChartPeerstatsOffset = ChartView(ChartId::PeerstatsOffset);
+    ChartPeerstatsDelay = ChartView(ChartId::PeerstatsDelay);
+    ChartPeerstatsDispersion = ChartView(ChartId::PeerstatsDispersion);
+    ChartPeerstatsJitter = ChartView(ChartId::PeerstatsJitter);
+    auto page = [this](const char* name) { return PageControlGraph->findChild<QWidget*>(QLatin1String(name)); };
+    TabSheetOffset = page("TabSheetOffset");
+    TabSheetOffsetVsTOD = page("TabSheetOffsetVsTOD");
+    TabSheetAbsFrequency = page("TabSheetAbsFrequency");
+    TabSheetFrequency = page("TabSheetFrequency");
+    TabSheetFreqVsTOD = page("TabSheetFreqVsTOD");
+    TabSheetJitter = page("TabSheetJitter");
+    TabSheetLoopstatsPollInterval = page("TabSheetLoopstatsPollInterval");
+    TabSheetPeerOffset = page("TabSheetPeerOffset");
+    TabSheetPeerDelay = page("TabSheetPeerDelay");
+    TabSheetDispersion = page("TabSheetDispersion");
+    TabSheetPeerJitter = page("TabSheetPeerJitter");
     UpDownJitterScale = AddCornerSpinner(ChartJitter, "UpDownJitterScale", 17,
                                          QStringLiteral("Change the jitter scale"));
 
     auto* peers = PageControlPeerstatsChart;
-    TabSheetPeerTable = new QWidget;
-    TabSheetPeerTable->setObjectName(QStringLiteral("TabSheetPeerTable"));
-    StringGridPeerstats = new TPeerStatsGrid(TabSheetPeerTable);
-    StringGridPeerstats->setObjectName(QStringLiteral("StringGridPeerstats"));
-    auto* tableLayout = new QVBoxLayout(TabSheetPeerTable);
-    tableLayout->setContentsMargins(0, 0, 0, 0);
-    tableLayout->addWidget(StringGridPeerstats);
-    peers->addTab(TabSheetPeerTable, QStringLiteral("Table"));
-
-    TabSheetPeerOffset = AddChartPage(peers, "TabSheetPeerOffset", ChartPeerstatsOffset, "ChartPeerstatsOffset",
-                                      ChartId::PeerstatsOffset);
-    TabSheetPeerDelay = AddChartPage(peers, "TabSheetPeerDelay", ChartPeerstatsDelay, "ChartPeerstatsDelay",
-                                     ChartId::PeerstatsDelay);
-    TabSheetDispersion = AddChartPage(peers, "TabSheetDispersion", ChartPeerstatsDispersion,
-                                      "ChartPeerstatsDispersion", ChartId::PeerstatsDispersion);
-    TabSheetPeerJitter = AddChartPage(peers, "TabSheetPeerJitter", ChartPeerstatsJitter, "ChartPeerstatsJitter",
-                                      ChartId::PeerstatsJitter);
     const QString scaleHint = QStringLiteral("Change scale");
     UpDownPeerOffsets = AddCornerSpinner(ChartPeerstatsOffset, "UpDownPeerOffsets", 100, scaleHint);
     UpDownPeerDelay = AddCornerSpinner(ChartPeerstatsDelay, "UpDownPeerDelay", 100, scaleHint);
@@ -104,19 +104,29 @@ void TFormTallimer::CreatePages()
     peers->setCurrentWidget(TabSheetPeerOffset);
 }
 
-QWidget* TFormTallimer::AddChartPage(QTabWidget* pages, const char* pageName, TChartView*& chart,
-                                     const char* chartName, ChartId id)
+QWidget* TFormTallimer::AddChartPage(QTabWidget* pages, const ChartRow& row)
 {
     auto* page = new QWidget;
-    page->setObjectName(QLatin1String(pageName));
-    chart = new TChartView(page);
-    chart->setObjectName(QLatin1String(chartName));
-    ConfigureChart(chart->Chart(), id);
+    page->setObjectName(QLatin1String(row.PageName));
+    auto* chart = new TChartView(&document_->Chart(row.Id), page);
+    chart->setObjectName(QLatin1String(row.ControlName));
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(chart);
-    pages->addTab(page, PageCaption(id));
+    pages->addTab(page, QString::fromUtf8(row.PageCaption));
     return page;
+}
+
+void TFormTallimer::AddPeerTablePage(const ChartRow& row)
+{
+    TabSheetPeerTable = new QWidget;
+    TabSheetPeerTable->setObjectName(QLatin1String(row.PageName));
+    StringGridPeerstats = new TPeerStatsGrid(TabSheetPeerTable);
+    StringGridPeerstats->setObjectName(QLatin1String(row.ControlName));
+    auto* tableLayout = new QVBoxLayout(TabSheetPeerTable);
+    tableLayout->setContentsMargins(0, 0, 0, 0);
+    tableLayout->addWidget(StringGridPeerstats);
+    PageControlPeerstatsChart->addTab(TabSheetPeerTable, QString::fromUtf8(row.PageCaption));
 }
 
 QSpinBox* TFormTallimer::AddCornerSpinner(TChartView* chart, const char* name, int maximum, const QString& hint)
@@ -298,14 +308,14 @@ void TFormTallimer::CreateTimers()
 
 void TFormTallimer::CreateCompanionWindows()
 {
-    FormHistogram = new TFormHistogram(this);
+    FormHistogram = new TFormHistogram(document_->Histogram(), this);
     FormHistogram->setObjectName(QStringLiteral("FormHistogram"));
     FormSelectPeers = new TFormSelectPeers(this);
     FormSelectPeers->setObjectName(QStringLiteral("FormSelectPeers"));
     FormSelectPeers->SetResetPeerScales([this] { ResetPeerScales(); });
 
     ChartOffsets->SetContextMenu(CreatePopupMenuShowHisto(*FormHistogram, ChartOffsets));
-    AddCopyDataMenus(LoopChartViews(), *FormHistogram);
-    for (TChartView* view : PeerChartViews())
+    AddCopyDataMenus(*this);
+    for (TChartView* view : ChartViews(ChartGroup::Peer))
         view->SetRightClickHandler([this](QPoint) { ChartPeerstatsContextPopup(); });
 }

@@ -2,15 +2,9 @@
 
 #include "TFormTallimer.h"
 
-#include "ChartRenderer.h"
-#include "TChartView.h"
-#include "TPeerStatsGrid.h"
+#include "DocumentImages.h"
 
-#include <QHeaderView>
-#include <QPainter>
 #include <QTabWidget>
-
-#include <algorithm>
 
 TallimerImageHost::TallimerImageHost(TFormTallimer& form)
     : form_(form)
@@ -24,18 +18,18 @@ void TallimerImageHost::BeginSaving()
     peerPage_ = form_.PageControlPeerstatsChart->currentIndex();
 }
 
-void TallimerImageHost::ShowImagePage(const ChartImageKind& kind)
+void TallimerImageHost::ShowImagePage(const ChartRow& row)
 {
-    const bool loop = kind.Group == ChartImageGroup::Loop;
+    const bool loop = row.Group == ChartGroup::Loop;
     form_.PageControlGraph->setCurrentWidget(loop ? form_.TabSheetLoopstatsSummary : form_.TabSheetPeerstatsSummary);
     QTabWidget* pages = loop ? form_.PageControlLoopstatsChart : form_.PageControlPeerstatsChart;
-    if (auto* page = form_.findChild<QWidget*>(QLatin1String(kind.PageName)))
+    if (auto* page = form_.findChild<QWidget*>(QLatin1String(row.PageName)))
         pages->setCurrentWidget(page);
 }
 
-void TallimerImageHost::EndGroup(ChartImageGroup group)
+void TallimerImageHost::EndGroup(ChartGroup group)
 {
-    if (group == ChartImageGroup::Loop)
+    if (group == ChartGroup::Loop)
         form_.PageControlLoopstatsChart->setCurrentIndex(loopPage_);
     else
         form_.PageControlPeerstatsChart->setCurrentIndex(peerPage_);
@@ -56,41 +50,12 @@ bool TallimerImageHost::HavePeerData() const
     return form_.Statistics().HavePeerData;
 }
 
-double TallimerImageHost::ReferenceHighestX(ChartImageGroup group) const
+double TallimerImageHost::ReferenceHighestX(ChartGroup group) const
 {
-    const TChart& chart = group == ChartImageGroup::Loop ? form_.ChartOffsets->Chart()
-                                                         : form_.ChartPeerstatsOffset->Chart();
-    return HighestXOnAxis(chart, chart.BottomAxis());
+    return form_.Document().ReferenceHighestX(group);
 }
 
-QImage TallimerImageHost::RenderImage(const ChartImageKind& kind)
+QImage TallimerImageHost::RenderImage(const ChartRow& row)
 {
-    if (form_.StringGridPeerstats->objectName() == QLatin1String(kind.ControlName))
-        return RenderPeerTable();
-    auto* view = form_.findChild<TChartView*>(QLatin1String(kind.ControlName));
-    if (!view)
-        return {};
-    const TChart& chart = view->Chart();
-    if (chart.Width() <= 0 || chart.Height() <= 0)
-        return {};
-    QImage image(chart.Width(), chart.Height(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    DrawTo(chart, painter, image.rect());
-    return image;
-}
-
-QImage TallimerImageHost::RenderPeerTable()
-{
-    // The cells as far as the window shows them, headers and grid lines included.
-    TPeerStatsGrid* grid = form_.StringGridPeerstats;
-    const int frame = grid->frameWidth();
-    const QHeaderView* top = grid->horizontalHeader();
-    const QHeaderView* side = grid->verticalHeader();
-    const int width = 2 * frame + (side->isVisible() ? side->width() : 0) + top->length();
-    const int height = 2 * frame + (top->isVisible() ? top->height() : 0) + side->length();
-    const QRect area(0, 0, std::min(width, grid->width()), std::min(height, grid->height()));
-    if (area.isEmpty())
-        return {};
-    return grid->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+    return RenderRowImage(form_.Document(), row);
 }

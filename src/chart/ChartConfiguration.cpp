@@ -1,5 +1,7 @@
 #include "ChartConfiguration.h"
 
+#include "ChartTable.h"
+
 #include "TChart.h"
 #include "TFastLineSeries.h"
 #include "TLineSeries.h"
@@ -16,7 +18,6 @@ enum class Placeholder { None, RightAxisLine, DateTimeLine };
 struct MainChartDesign
 {
     ChartId id;
-    const char* pageCaption;
     const char* title;
     const char* bottomTitle;
     const char* leftTitle;
@@ -28,33 +29,32 @@ struct MainChartDesign
 };
 
 constexpr std::array<MainChartDesign, 11> MainCharts{{
-    {ChartId::Offsets, "Offset vs. date", "Offset versus date", "Date & Time - UTC", "Offset - µs",
+    {ChartId::Offsets, "Offset versus date", "Date & Time - UTC", "Offset - µs",
      LeftRange::Automatic, true, LegendStyle::Automatic, true, Placeholder::None},
-    {ChartId::OffsetVsTOD, "Offset vs. time of day", "Offset versus time of day", "Time - UTC",
+    {ChartId::OffsetVsTOD, "Offset versus time of day", "Time - UTC",
      "Offset - µs", LeftRange::Automatic, true, LegendStyle::Series, true, Placeholder::None},
-    {ChartId::AbsFrequency, "Frequency vs. date", "Frequency offset versus date", "Date & Time - UTC",
+    {ChartId::AbsFrequency, "Frequency offset versus date", "Date & Time - UTC",
      "Frequency offset - ppm", LeftRange::Automatic, true, LegendStyle::Automatic, true,
      Placeholder::None},
-    {ChartId::Frequency, "Frequency delta vs. date", "Relative frequency error versus date",
+    {ChartId::Frequency, "Relative frequency error versus date",
      "Date & Time - UTC", "Frequency error variation - ppm", LeftRange::Automatic, true,
      LegendStyle::Automatic, true, Placeholder::None},
-    {ChartId::FreqVsTOD, "Frequency delta vs. time of day",
-     "Relative frequency error versus time of day", "Time - UTC", "Frequency error variation - ppm",
+    {ChartId::FreqVsTOD, "Relative frequency error versus time of day", "Time - UTC", "Frequency error variation - ppm",
      LeftRange::Automatic, true, LegendStyle::Series, true, Placeholder::None},
-    {ChartId::Jitter, "Jitter", "Jitter versus date", "Date & Time - UTC", "Jitter - µs",
+    {ChartId::Jitter, "Jitter versus date", "Date & Time - UTC", "Jitter - µs",
      LeftRange::Jitter, true, LegendStyle::Automatic, false, Placeholder::RightAxisLine},
-    {ChartId::LoopstatsPollInterval, "Poll Interval", "Poll interval versus date", "Time - UTC",
+    {ChartId::LoopstatsPollInterval, "Poll interval versus date", "Time - UTC",
      "Poll interval - seconds", LeftRange::Poll, false, LegendStyle::Series, false,
      Placeholder::None},
-    {ChartId::PeerstatsOffset, "Offset", "Peer offset versus date", "Time - UTC",
+    {ChartId::PeerstatsOffset, "Peer offset versus date", "Time - UTC",
      "Offset - milliseconds", LeftRange::Automatic, false, LegendStyle::Series, true,
      Placeholder::DateTimeLine},
-    {ChartId::PeerstatsDelay, "Delay", "Peer delay versus date", "Time - UTC", "Delay - milliseconds",
+    {ChartId::PeerstatsDelay, "Peer delay versus date", "Time - UTC", "Delay - milliseconds",
      LeftRange::Automatic, false, LegendStyle::Series, true, Placeholder::DateTimeLine},
-    {ChartId::PeerstatsDispersion, "Dispersion", "Peer dispersion versus date", "Time - UTC",
+    {ChartId::PeerstatsDispersion, "Peer dispersion versus date", "Time - UTC",
      "Dispersion - milliseconds", LeftRange::Automatic, false, LegendStyle::Series, true,
      Placeholder::DateTimeLine},
-    {ChartId::PeerstatsJitter, "Jitter", "Peer jitter versus date", "Time - UTC",
+    {ChartId::PeerstatsJitter, "Peer jitter versus date", "Time - UTC",
      "Jitter - milliseconds", LeftRange::Automatic, false, LegendStyle::Series, true,
      Placeholder::DateTimeLine},
 }};
@@ -167,12 +167,12 @@ void ConfigureChart(TChart& chart, ChartId id)
     ResetChart(chart);
     if (const MainChartDesign* design = FindDesign(id))
         ConfigureMainChart(chart, *design);
-    else
+    else if (id == ChartId::Histo)
         ConfigureHistogramChart(chart);
 }
 
 QString PageCaption(ChartId id)
 {
-    const MainChartDesign* design = FindDesign(id);
-    return design != nullptr ? QString::fromUtf8(design->pageCaption) : QString();
+    const ChartRow* row = FindBuiltInChartRow(id);
+    return row != nullptr ? QString::fromUtf8(row->PageCaption) : QString();
 }

@@ -4,8 +4,9 @@
 
 class TChart;
 
-// The program's twelve charts: eleven on the main window's pages, one in the histogram
-// window.
+// The program's twelve charts and the peer table: eleven charts and the table on the main
+// window's pages, one chart in the histogram window. Every id has its row in the chart
+// table (ChartTable.h).
 enum class ChartId
 {
     Offsets,
@@ -20,6 +21,8 @@ enum class ChartId
     PeerstatsDispersion,
     PeerstatsJitter,
     Histo,
+    PeerTable,
+    Count  // not a chart: the number of ids above
 };
 
 // Gives the chart its fixed design: title, margins, axes, legend, colours, and the empty

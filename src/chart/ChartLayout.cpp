@@ -134,14 +134,14 @@ std::vector<AxisTick> MakeDateTimeTicks(const AxisScale& scale, const QString& p
         AxisTick tick{value, 0.0, QString(), QString()};
         const double day = std::floor(value + 0.5 / 86400);
         if (datesOnly)
-            tick.label = FormatDateTime(value, DateLinePattern);
+            tick.label = ChartDateTimeLabel(value, DateLinePattern);
         else
         {
-            tick.label = FormatDateTime(value, timePattern);
+            tick.label = ChartDateTimeLabel(value, timePattern);
             if (timeOfDay && std::fabs(value - 1.0) < 1e-9)
                 tick.label.replace(QStringLiteral("00:00"), QStringLiteral("24:00"));
             else if (!timeOfDay && day != previousDay)
-                tick.secondLine = FormatDateTime(value, DateLinePattern);
+                tick.secondLine = ChartDateTimeLabel(value, DateLinePattern);
         }
         previousDay = day;
         ticks.push_back(std::move(tick));

@@ -45,7 +45,7 @@ QString PointDescription(const TChart& chart, const NearestPoint& nearest)
     const double y = series.YValueAt(nearest.point);
     QString xText;
     if (series.XValues.DateTime)
-        xText = FormatDateTime(x, x >= 0 && x < 1 ? QStringLiteral("hh:nn:ss") : QStringLiteral("yyyy-mm-dd hh:nn:ss"));
+        xText = ChartDateTimeLabel(x, x >= 0 && x < 1 ? QStringLiteral("hh:nn:ss") : QStringLiteral("yyyy-mm-dd hh:nn:ss"));
     else
         xText = FormatAxisValue(x, chart.BottomAxis().AxisValuesFormat());
     const TChartAxis& axis = series.VertAxis() == VerticalAxis::Left ? chart.LeftAxis() : chart.RightAxis();

@@ -19,17 +19,31 @@ constexpr int MinimumDrag = 4;
 constexpr double ToolTipDistance = 10.0;
 }  // namespace
 
-TChartView::TChartView(QWidget* parent) : QWidget(parent)
+TChartView::TChartView(TChart* chart, QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    observerId_ = chart_.AddChangeObserver([this] { update(); });
-    chart_.SetSize(width(), height());
+    SetChart(chart);
 }
 
 TChartView::~TChartView()
 {
-    chart_.RemoveChangeObserver(observerId_);
+    SetChart(nullptr);
+}
+
+void TChartView::SetChart(TChart* chart)
+{
+    if (chart_ == chart)
+        return;
+    if (chart_)
+        chart_->RemoveChangeObserver(observerId_);
+    chart_ = chart;
+    zoom_.reset();
+    if (chart_) {
+        observerId_ = chart_->AddChangeObserver([this] { update(); });
+        chart_->SetSize(width(), height());
+    }
+    update();
 }
 
 void TChartView::SetContextMenu(QMenu* menu)
@@ -68,11 +82,15 @@ QSize TChartView::minimumSizeHint() const
 void TChartView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    DrawTo(chart_, painter, rect(), zoom_);
+    if (!chart_) {
+        painter.fillRect(rect(), palette().window());
+        return;
+    }
+    DrawTo(*chart_, painter, rect(), zoom_);
     if (dragStart_ && dragNow_.x() > dragStart_->x())
     {
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(QPen(chart_.ZoomPenColor().ToQColor(), 0));
+        painter.setPen(QPen(chart_->ZoomPenColor().ToQColor(), 0));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRect(*dragStart_, dragNow_).normalized());
     }
@@ -80,7 +98,8 @@ void TChartView::paintEvent(QPaintEvent*)
 
 void TChartView::resizeEvent(QResizeEvent* event)
 {
-    chart_.SetSize(width(), height());
+    if (chart_)
+        chart_->SetSize(width(), height());
     QWidget::resizeEvent(event);
 }
 
@@ -162,7 +181,9 @@ void TChartView::contextMenuEvent(QContextMenuEvent* event)
 
 void TChartView::ZoomTo(const QRect& area)
 {
-    const ChartLayout layout = LayoutChart(chart_, rect(), zoom_);
+    if (!chart_)
+        return;
+    const ChartLayout layout = LayoutChart(*chart_, rect(), zoom_);
     if (!layout.HasPlot())
         return;
     const QRect inside = area.intersected(layout.plot);
@@ -196,9 +217,11 @@ bool TChartView::event(QEvent* event)
 
 QString TChartView::PointTextAt(QPoint position) const
 {
-    const ChartLayout layout = LayoutChart(chart_, rect(), zoom_);
-    const std::optional<NearestPoint> nearest = FindNearestPoint(chart_, layout, position, ToolTipDistance);
-    return nearest ? PointDescription(chart_, *nearest) : QString();
+    if (!chart_)
+        return QString();
+    const ChartLayout layout = LayoutChart(*chart_, rect(), zoom_);
+    const std::optional<NearestPoint> nearest = FindNearestPoint(*chart_, layout, position, ToolTipDistance);
+    return nearest ? PointDescription(*chart_, *nearest) : QString();
 }
 
 void TChartView::ShowPointToolTip(QPoint position, QPoint globalPosition)

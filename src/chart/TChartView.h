@@ -12,7 +12,8 @@
 
 class QMenu;
 
-// A widget that shows the chart it owns and repaints when the chart says so. Dragging a
+// A widget that shows a chart model it does not own (as an item view shows its model) and
+// repaints when the chart says so; the model must outlive the view or be replaced first. Dragging a
 // rectangle left to right zooms into it; a right-to-left drag or a double click undoes
 // the zoom. Zooming is a view state: the chart's axis ranges are not touched. A right
 // click opens the context menu or calls the right-click handler; hovering near a point
@@ -22,11 +23,15 @@ class TChartView : public QWidget
     Q_OBJECT
 
 public:
-    explicit TChartView(QWidget* parent = nullptr);
+    explicit TChartView(TChart* chart, QWidget* parent = nullptr);
     ~TChartView() override;
 
-    TChart& Chart() { return chart_; }
-    const TChart& Chart() const { return chart_; }
+    // Shows another model (or none); the zoom is undone. The model is told the view's size.
+    void SetChart(TChart* chart);
+    // The model shown; only while there is one.
+    TChart& Chart() { return *chart_; }
+    const TChart& Chart() const { return *chart_; }
+    bool HasChart() const { return chart_ != nullptr; }
 
     void SetContextMenu(QMenu* menu);
     QMenu* ContextMenu() const;
@@ -61,7 +66,7 @@ private:
     void ZoomTo(const QRect& area);
     void ShowPointToolTip(QPoint position, QPoint globalPosition);
 
-    TChart chart_;
+    TChart* chart_ = nullptr;
     int observerId_ = 0;
     QPointer<QMenu> menu_;
     std::function<void(QPoint)> rightClickHandler_;

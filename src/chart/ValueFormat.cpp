@@ -90,7 +90,7 @@ QString FormatAxisValue(double value, const QString& pattern, const QLocale& loc
     return result;
 }
 
-QString FormatDateTime(double dayNumber, const QString& pattern, const QLocale& locale)
+QString ChartDateTimeLabel(double dayNumber, const QString& pattern, const QLocale& locale)
 {
     if (!IsCalendarDateTime(dayNumber, TimeRounding::Second))
         return QString();

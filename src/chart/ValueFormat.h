@@ -19,4 +19,4 @@ int MaximumDecimals(const QString& pattern);
 // these labels show seconds at most and a tool tip at 12:00:00.7 reads 12:00:01. A day
 // number that is not a date of the years 1 to 9999 gives an empty text: an axis without
 // a label rather than one with question marks.
-QString FormatDateTime(double dayNumber, const QString& pattern, const QLocale& locale = QLocale());
+QString ChartDateTimeLabel(double dayNumber, const QString& pattern, const QLocale& locale = QLocale());

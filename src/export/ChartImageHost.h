@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChartImageList.h"
+#include "ChartTable.h"
 
 #include <QImage>
 #include <QString>
@@ -10,11 +10,11 @@
 //   LoopDirectory()                      target directory, read once at the start
 //   BeginSaving()                        remember the current page of the graph page
 //                                        control and of both chart page controls
-//   for each loop image, then (when HavePeerData() says so after the loop images)
-//   for each peer image:
-//     ShowImagePage(kind)                make the group's page ("Loopstats" or
-//                                        "Peerstats") and then kind.PageName current
-//     LoopDirectory(), ReferenceHighestX(kind.Group), RenderImage(kind)
+//   for each row saved as an image, loop rows first, then (when HavePeerData() says so
+//   after the loop images) each peer row:
+//     ShowImagePage(row)                make the group's page ("Loopstats" or
+//                                        "Peerstats") and then row.PageName current
+//     LoopDirectory(), ReferenceHighestX(row.Group), RenderImage(row)
 //   EndGroup(group)                      after each group: restore that group's page
 //   EndSaving()                          restore the graph page control's page
 //
@@ -27,8 +27,8 @@ public:
     virtual ~ChartImageHost() = default;
 
     virtual void BeginSaving() = 0;
-    virtual void ShowImagePage(const ChartImageKind& kind) = 0;
-    virtual void EndGroup(ChartImageGroup group) = 0;
+    virtual void ShowImagePage(const ChartRow& row) = 0;
+    virtual void EndGroup(ChartGroup group) = 0;
     virtual void EndSaving() = 0;
 
     // The folder of the loop statistics file read last, ending in '/'; empty until
@@ -37,8 +37,8 @@ public:
     virtual bool HavePeerData() const = 0;
     // HighestXOnAxis of the group's reference chart on its bottom axis: ChartOffsets
     // for the loop images, ChartPeerstatsOffset for the peer images.
-    virtual double ReferenceHighestX(ChartImageGroup group) const = 0;
-    // The image as it stands on screen now: a chart drawn at its current size, or the
-    // visible cells of the peer table. A null image writes nothing.
-    virtual QImage RenderImage(const ChartImageKind& kind) = 0;
+    virtual double ReferenceHighestX(ChartGroup group) const = 0;
+    // The image of a row: a chart drawn at its size, or the whole peer table. A null
+    // image writes nothing.
+    virtual QImage RenderImage(const ChartRow& row) = 0;
 };

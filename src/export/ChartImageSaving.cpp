@@ -13,19 +13,19 @@ PngTextMetadata ChartImageMetadata()
 
 namespace {
 
-void SaveGroup(ChartImageHost& host, ChartImageGroup group, const QString& directory, bool withDatePrefix,
-               QStringList& savedFiles)
+void SaveGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup group, const QString& directory,
+               bool withDatePrefix, QStringList& savedFiles)
 {
     const PngTextMetadata metadata = ChartImageMetadata();
-    for (const ChartImageKind& kind : ChartImageKinds()) {
-        if (kind.Group != group)
+    for (const ChartRow& row : rows) {
+        if (row.Group != group || !row.SavedAsImage)
             continue;
-        host.ShowImagePage(kind);
+        host.ShowImagePage(row);
         if (host.LoopDirectory().isEmpty() || directory.isEmpty())
             continue;
         const QString prefix = withDatePrefix ? DatePrefix(host.ReferenceHighestX(group)) : QString();
-        const QString name = ImageFileName(directory, prefix, QString::fromLatin1(kind.Suffix));
-        if (SaveImageFile(host.RenderImage(kind), name, metadata))
+        const QString name = ImageFileName(directory, prefix, QString::fromLatin1(row.FileSuffix) + QStringLiteral(".png"));
+        if (SaveImageFile(host.RenderImage(row), name, metadata))
             savedFiles.append(name);
     }
     host.EndGroup(group);
@@ -33,14 +33,14 @@ void SaveGroup(ChartImageHost& host, ChartImageGroup group, const QString& direc
 
 } // namespace
 
-ChartImageSaveResult SaveChartImages(ChartImageHost& host, bool withDatePrefix)
+ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix)
 {
     ChartImageSaveResult result;
     result.Directory = ImageTargetDirectory(host.LoopDirectory());
     host.BeginSaving();
-    SaveGroup(host, ChartImageGroup::Loop, result.Directory, withDatePrefix, result.SavedFiles);
+    SaveGroup(host, rows, ChartGroup::Loop, result.Directory, withDatePrefix, result.SavedFiles);
     if (host.HavePeerData())
-        SaveGroup(host, ChartImageGroup::Peer, result.Directory, withDatePrefix, result.SavedFiles);
+        SaveGroup(host, rows, ChartGroup::Peer, result.Directory, withDatePrefix, result.SavedFiles);
     host.EndSaving();
     result.Message = SaveResultMessage(result.SavedFiles, result.Directory);
     result.DisplayMessage = MessageForDisplay(result.Message);

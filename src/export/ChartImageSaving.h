@@ -1,9 +1,12 @@
 #pragma once
 
+#include "ChartTable.h"
 #include "PngTextMetadata.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <span>
 
 class ChartImageHost;
 
@@ -18,11 +21,11 @@ struct ChartImageSaveResult
 // The text chunks of every saved chart image.
 PngTextMetadata ChartImageMetadata();
 
-// Writes the seven loop chart images and, with peer data, the peer table and the four
-// peer charts into ImageTargetDirectory(host.LoopDirectory()), each named directory +
-// (date prefix of its group's reference chart when withDatePrefix) + suffix. Files
-// of the same names are replaced; an image that fails is left out.
-ChartImageSaveResult SaveChartImages(ChartImageHost& host, bool withDatePrefix);
+// Writes the image of every row saved as an image: the loop rows and, with peer data, the
+// peer rows, in the order of rows, into ImageTargetDirectory(host.LoopDirectory()), each
+// named directory + (date prefix of its group's reference chart when withDatePrefix) +
+// suffix + ".png". Files of the same names are replaced; an image that fails is left out.
+ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix);
 
 // "Image files saved to:" with two CRs and each name followed by CR LF, or, with no
 // file, "No image files saved, check for write access to: " and the directory.

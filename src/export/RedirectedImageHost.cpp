@@ -11,12 +11,12 @@ void RedirectedImageHost::BeginSaving()
     host_.BeginSaving();
 }
 
-void RedirectedImageHost::ShowImagePage(const ChartImageKind& kind)
+void RedirectedImageHost::ShowImagePage(const ChartRow& row)
 {
-    host_.ShowImagePage(kind);
+    host_.ShowImagePage(row);
 }
 
-void RedirectedImageHost::EndGroup(ChartImageGroup group)
+void RedirectedImageHost::EndGroup(ChartGroup group)
 {
     host_.EndGroup(group);
 }
@@ -36,12 +36,12 @@ bool RedirectedImageHost::HavePeerData() const
     return host_.HavePeerData();
 }
 
-double RedirectedImageHost::ReferenceHighestX(ChartImageGroup group) const
+double RedirectedImageHost::ReferenceHighestX(ChartGroup group) const
 {
     return host_.ReferenceHighestX(group);
 }
 
-QImage RedirectedImageHost::RenderImage(const ChartImageKind& kind)
+QImage RedirectedImageHost::RenderImage(const ChartRow& row)
 {
-    return host_.RenderImage(kind);
+    return host_.RenderImage(row);
 }

@@ -12,14 +12,14 @@ public:
     RedirectedImageHost(ChartImageHost& host, const QString& directory);
 
     void BeginSaving() override;
-    void ShowImagePage(const ChartImageKind& kind) override;
-    void EndGroup(ChartImageGroup group) override;
+    void ShowImagePage(const ChartRow& row) override;
+    void EndGroup(ChartGroup group) override;
     void EndSaving() override;
 
     QString LoopDirectory() const override;
     bool HavePeerData() const override;
-    double ReferenceHighestX(ChartImageGroup group) const override;
-    QImage RenderImage(const ChartImageKind& kind) override;
+    double ReferenceHighestX(ChartGroup group) const override;
+    QImage RenderImage(const ChartRow& row) override;
 
 private:
     ChartImageHost& host_;

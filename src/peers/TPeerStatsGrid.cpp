@@ -1,5 +1,7 @@
 #include "TPeerStatsGrid.h"
 
+#include "PeerTableLayout.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QEvent>
@@ -12,8 +14,7 @@
 
 namespace
 {
-// Room for the cell padding the style adds on each side of a text.
-constexpr int CellPadding = 8;
+constexpr int CellPadding = PeerCellPadding;
 
 constexpr Qt::Alignment HeaderAlignment = Qt::AlignLeft | Qt::AlignTop;
 constexpr Qt::Alignment AddressAlignment = Qt::AlignLeft | Qt::AlignTop;
@@ -57,10 +58,9 @@ void TPeerStatsGrid::ApplyFontMetrics()
     const QFontMetrics metrics(font());
     verticalHeader()->setMinimumSectionSize(metrics.height() + 4);
     verticalHeader()->setDefaultSectionSize(metrics.boundingRect(QStringLiteral("Cy")).height() + 4);
-    const int numberWidth = metrics.horizontalAdvance(QStringLiteral("  -99999.999 ")) + CellPadding;
-    for (int c = 1; c < PeerTableColumns; ++c)
-        setColumnWidth(c, numberWidth);
-    setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("999.999.999.999")) + CellPadding);
+    const std::array<int, PeerTableColumns> widths = PeerTableColumnWidths(font(), { PeerTableHeaders() });
+    for (int c = 0; c < PeerTableColumns; ++c)
+        setColumnWidth(c, widths[std::size_t(c)]);
     FitAddressColumn();
     FitRowHeights();
 }
@@ -93,11 +93,7 @@ void TPeerStatsGrid::FitAddressColumn()
 {
     if (rows_.size() <= 1)
         return;  // the address column keeps its width until peers are shown
-    const QFontMetrics metrics(font());
-    int widest = metrics.horizontalAdvance(QStringLiteral("0.0.0.0"));
-    for (std::size_t r = 1; r < rows_.size(); ++r)
-        widest = std::max(widest, metrics.horizontalAdvance(rows_[r][0]));
-    setColumnWidth(0, 16 + widest + CellPadding);
+    setColumnWidth(0, PeerTableColumnWidths(font(), rows_)[0]);
 }
 
 void TPeerStatsGrid::FitRowHeights()

@@ -121,7 +121,7 @@ TEST_F(CopyDataMenuTest, CopiesTheChartAsItStandsWhenChosen)
     EXPECT_TRUE(clipboard->text().contains(QStringLiteral(",23:50:00.000,4\n"))) << clipboard->text().toStdString();
 
     // The histogram of the offsets shown: every plotted offset counted once.
-    form->FormHistogram->Recompute();
+    form->Document().Histogram().Recompute();
     QAction* histogram = CopyDataAction(form->FormHistogram->ChartHistoView().ContextMenu());
     ASSERT_NE(histogram, nullptr);
     histogram->trigger();
@@ -131,7 +131,7 @@ TEST_F(CopyDataMenuTest, CopiesTheChartAsItStandsWhenChosen)
     int counted = 0;
     for (qsizetype i = 1; i < rows.size(); ++i)
         counted += rows[i].section(QLatin1Char(','), 1).toInt();
-    EXPECT_EQ(counted, static_cast<int>(form->FormHistogram->OffsetCopy().PointCount()));
+    EXPECT_EQ(counted, static_cast<int>(form->Document().Histogram().OffsetCopy().PointCount()));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The main window, driven as a user would drive it: started on a command line, pages
 // switched, keys pressed, spinners clicked, files dropped, settings kept between runs.
 #include "TFormTallimer.h"
+#include "WindowTestSupport.h"
 
 #include "TFormSelectPeers.h"
 #include "TPeerStatsGrid.h"
@@ -41,52 +42,6 @@
 
 namespace {
 
-// The window with its two questions to the user answered by the test.
-class TestForm : public TFormTallimer
-{
-public:
-    using TFormTallimer::TFormTallimer;
-
-    QStringList FilesToChoose;
-    int DialogCount = 0;
-    QStringList Messages;
-    // Runs while a message is "open", as a timer tick would.
-    std::function<void()> WhileMessageOpen;
-
-protected:
-    QStringList AskForStatisticsFiles() override
-    {
-        ++DialogCount;
-        return FilesToChoose;
-    }
-    void ShowMessage(const QString& text) override
-    {
-        Messages.append(text);
-        if (auto hook = std::exchange(WhileMessageOpen, nullptr))
-            hook();
-    }
-};
-
-// Loop records every 64 s from 00:00 UTC of MJD 60000 (2023-02-25), the last at
-// `lastSecond`; offsets of a few microseconds.
-QByteArray LoopText(int lastSecond = 43200)
-{
-    QByteArray text;
-    for (int second = lastSecond - 64 * 40; second <= lastSecond; second += 64)
-        text += QByteArray("60000 ") + QByteArray::number(second) + ".000 0.000012 -12.345 0.000050 0.001 6\n";
-    return text;
-}
-
-QByteArray PeerText()
-{
-    QByteArray text;
-    for (int second = 0; second <= 43200; second += 1024) {
-        text += QByteArray("60000 ") + QByteArray::number(second) + ".5 192.168.0.5 9614 0.0012 0.0300 0.0020 0.0004\n";
-        text += QByteArray("60000 ") + QByteArray::number(second) + ".7 203.0.113.9 9414 -0.0031 0.0420 0.0051 0.0009\n";
-    }
-    return text;
-}
-
 class FormTallimerTest : public ::testing::Test
 {
 protected:
@@ -106,36 +61,21 @@ protected:
         UseZone("UTC");
     }
 
-    static void UseZone(const char* zone)
-    {
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-
     QString Write(const QString& name, const QByteArray& content)
     {
-        const QString path = data_.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
+        return WriteTestFile(data_.path(), name, content);
     }
 
     void WriteDay()
     {
-        Write(QStringLiteral("loopstats.20230225"), LoopText());
-        Write(QStringLiteral("peerstats.20230225"), PeerText());
+        Write(QStringLiteral("loopstats.20230225"), LoopText(60000));
+        Write(QStringLiteral("peerstats.20230225"), PeerText(60000));
     }
 
     // Shows a window on the command line and waits for its start-up load.
     std::unique_ptr<TestForm> Start(const QStringList& arguments, const QStringList& dialogAnswer = {})
     {
-        auto form = std::make_unique<TestForm>(arguments);
-        form->FilesToChoose = dialogAnswer;
-        QSignalSpy loaded(form.get(), &TFormTallimer::StartupLoadFinished);
-        form->show();
-        EXPECT_TRUE(loaded.wait(5000));
-        return form;
+        return StartTestForm(arguments, dialogAnswer);
     }
 
     static void StoreBoolean(const char* name, bool value)
@@ -180,7 +120,7 @@ TEST_F(FormTallimerTest, EmptyDirectoryOffersTheOpenFileDialog)
     cancelled.reset();
 
     // Peer statistics alone do not spare the question.
-    Write(QStringLiteral("peerstats.20230225"), PeerText());
+    Write(QStringLiteral("peerstats.20230225"), PeerText(60000));
     auto peersOnly = Start({});
     EXPECT_EQ(peersOnly->DialogCount, 1);
     peersOnly.reset();
@@ -197,7 +137,7 @@ TEST_F(FormTallimerTest, EmptyDirectoryOffersTheOpenFileDialog)
 
 TEST_F(FormTallimerTest, OneFileGivesTheSingleFileCaption)
 {
-    const QString loop = Write(QStringLiteral("loopstats.20230225"), LoopText());
+    const QString loop = Write(QStringLiteral("loopstats.20230225"), LoopText(60000));
     auto form = Start({ loop });
     EXPECT_EQ(form->DialogCount, 0);
     EXPECT_EQ(form->windowTitle(), "Tallimer:  " + loop + "  up to: 2023-Feb-25 12:00 UTC");
@@ -244,9 +184,9 @@ TEST_P(FirstPageTest, FollowsTheTwoCheckBoxes)
     const FirstPageCase& c = GetParam();
     StoreBoolean("PeerstatsFirst", c.PeerstatsFirst);
     StoreBoolean("JitterFirst", c.JitterFirst);
-    Write(QStringLiteral("loopstats.20230225"), LoopText());
+    Write(QStringLiteral("loopstats.20230225"), LoopText(60000));
     if (c.WithPeers)
-        Write(QStringLiteral("peerstats.20230225"), PeerText());
+        Write(QStringLiteral("peerstats.20230225"), PeerText(60000));
     auto form = Start({ data_.path() });
     EXPECT_EQ(form->PageControlGraph->currentWidget()->objectName(), c.OuterPage);
     const QTabWidget* inner = form->PageControlGraph->currentWidget() == form->TabSheetPeerstatsSummary
@@ -515,7 +455,7 @@ TEST_F(FormTallimerTest, RightClickOnAPeerChartChoosesThePeersShown)
 
 TEST_F(FormTallimerTest, LocalTimeFiveHoursWest)
 {
-    const QString loop = Write(QStringLiteral("loopstats.20230225"), LoopText(43200));
+    const QString loop = Write(QStringLiteral("loopstats.20230225"), LoopText(60000, 43200));
     UseZone("XST5");
     auto form = Start({ loop });
     EXPECT_EQ(form->ZoneLabel(), "UTC");
@@ -529,7 +469,7 @@ TEST_F(FormTallimerTest, LocalTimeFiveHoursWest)
 
 TEST_F(FormTallimerTest, LocalTimeInADaylightSavingZone)
 {
-    const QString loop = Write(QStringLiteral("loopstats.20230225"), LoopText(43200));
+    const QString loop = Write(QStringLiteral("loopstats.20230225"), LoopText(60000, 43200));
     UseZone("America/New_York");
     StoreBoolean("LocalTime", true);
     auto form = Start({ loop });

@@ -1,6 +1,7 @@
 // "Save" on the real main window: which files it writes, how they are named, where they
 // go when the statistics folder cannot take them, and how it leaves the pages.
 #include "TFormTallimer.h"
+#include "WindowTestSupport.h"
 
 #include "TChartView.h"
 #include "TPeerStatsGrid.h"
@@ -27,40 +28,6 @@
 #include <string>
 
 namespace {
-
-class TestForm : public TFormTallimer
-{
-public:
-    using TFormTallimer::TFormTallimer;
-
-    QStringList Messages;
-
-protected:
-    QStringList AskForStatisticsFiles() override { return {}; }
-    void ShowMessage(const QString& text) override { Messages.append(text); }
-};
-
-// Loop records every 64 s on the day `mjd`, the last at `lastSecond` UTC.
-QByteArray LoopText(int mjd, int lastSecond = 43200)
-{
-    QByteArray text;
-    for (int second = lastSecond - 64 * 40; second <= lastSecond; second += 64)
-        text += QByteArray::number(mjd) + ' ' + QByteArray::number(second) + ".000 0.000012 -12.345 0.000050 0.001 6\n";
-    return text;
-}
-
-// Two peers every 1024 s on the day `mjd`, up to `lastSecond` UTC.
-QByteArray PeerText(int mjd, int lastSecond = 43200)
-{
-    QByteArray text;
-    for (int second = 0; second <= lastSecond; second += 1024) {
-        text += QByteArray::number(mjd) + ' ' + QByteArray::number(second)
-            + ".5 192.168.0.5 9614 0.0012 0.0300 0.0020 0.0004\n";
-        text += QByteArray::number(mjd) + ' ' + QByteArray::number(second)
-            + ".7 203.0.113.9 9414 -0.0031 0.0420 0.0051 0.0009\n";
-    }
-    return text;
-}
 
 const char* const LoopSuffixes[] = { "_offset.png",         "_offset-tod.png", "_abs_frequency.png", "_frequency.png",
                                      "_frequency-tod.png", "_jitter.png",     "_poll_int.png" };
@@ -100,12 +67,6 @@ protected:
         UseZone("UTC");
     }
 
-    static void UseZone(const char* zone)
-    {
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-
     static void StoreBoolean(const char* name, bool value)
     {
         TRegistryBoolean setting(QLatin1String(name), !value);
@@ -115,22 +76,10 @@ protected:
 
     QString Write(const QString& directory, const QString& name, const QByteArray& content)
     {
-        QDir().mkpath(directory);
-        const QString path = QDir(directory).filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
+        return WriteTestFile(directory, name, content);
     }
 
-    std::unique_ptr<TestForm> Start(const QStringList& arguments)
-    {
-        auto form = std::make_unique<TestForm>(arguments);
-        QSignalSpy loaded(form.get(), &TFormTallimer::StartupLoadFinished);
-        form->show();
-        EXPECT_TRUE(loaded.wait(5000));
-        return form;
-    }
+    std::unique_ptr<TestForm> Start(const QStringList& arguments) { return StartTestForm(arguments); }
 
     QTemporaryDir config_;
     QTemporaryDir data_;

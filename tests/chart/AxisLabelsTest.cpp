@@ -65,7 +65,7 @@ TEST(ValueFormat, DateTimePatterns)
         {1e300, "hh:nn", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FormatDateTime(c.day, QString::fromLatin1(c.pattern), C), QString::fromLatin1(c.expected)) << c.day;
+        EXPECT_EQ(ChartDateTimeLabel(c.day, QString::fromLatin1(c.pattern), C), QString::fromLatin1(c.expected)) << c.day;
 }
 
 TEST(AxisTicks, LinearTicksAreOneTwoFiveMultiplesInsideTheRange)

@@ -66,7 +66,8 @@ protected:
         QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, to);
     }
 
-    TChartView view;
+    TChart chart;
+    TChartView view{&chart};
 };
 }  // namespace
 
@@ -87,6 +88,26 @@ TEST_F(ChartViewTest, KeepsTheChartSizeAndRepaintsWhenTheModelChanges)
     QApplication::processEvents();
     EXPECT_EQ(paints.count, 1);  // nothing changed since
     view.removeEventFilter(&paints);
+}
+
+TEST_F(ChartViewTest, ShowsAModelItDoesNotOwnAndCanSwitchOrDropIt)
+{
+    AddHourOfPoints();
+    auto other = std::make_unique<TChart>();
+    view.SetChart(other.get());
+    EXPECT_EQ(&view.Chart(), other.get());
+    EXPECT_EQ(other->Width(), 640);  // the new model learns the view's size
+    EXPECT_TRUE(view.PointTextAt(view.rect().center()).isEmpty());
+
+    // A model may go before its view once the view lets go of it; drawing and hovering
+    // then have nothing to show, and nothing is touched.
+    view.SetChart(nullptr);
+    other.reset();
+    EXPECT_FALSE(view.HasChart());
+    view.resize(300, 200);
+    view.repaint();
+    EXPECT_TRUE(view.PointTextAt(QPoint(10, 10)).isEmpty());
+    EXPECT_EQ(chart.SeriesCount(), 1);  // the first model still holds its points
 }
 
 TEST_F(ChartViewTest, ZoomsIntoADraggedRectangleWithoutTouchingTheAxesAndUndoes)

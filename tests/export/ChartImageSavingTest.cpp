@@ -181,6 +181,18 @@ TEST(SaveImageFile, FullDiskLeavesNoTruncatedFileAndKeepsTheOldOne)
     EXPECT_TRUE(SaveImageFile(big, fresh, ChartImageMetadata()));
 }
 
+// 1 to 12: the place of a row among the images, in the order of writing.
+int ImageNumber(const ChartRow& row)
+{
+    int number = 0;
+    for (const ChartRow& r : BuiltInChartRows()) {
+        number += r.SavedAsImage ? 1 : 0;
+        if (r.Id == row.Id)
+            return number;
+    }
+    return 0;
+}
+
 // The main window as SaveChartImages sees it, recording the calls it gets.
 class FakeHost : public ChartImageHost
 {
@@ -193,25 +205,26 @@ public:
     QStringList calls;
 
     void BeginSaving() override { calls << QStringLiteral("begin"); }
-    void ShowImagePage(const ChartImageKind& kind) override { calls << QString::fromLatin1(kind.PageName); }
-    void EndGroup(ChartImageGroup group) override
+    void ShowImagePage(const ChartRow& row) override { calls << QString::fromLatin1(row.PageName); }
+    void EndGroup(ChartGroup group) override
     {
-        calls << (group == ChartImageGroup::Loop ? QStringLiteral("end loop") : QStringLiteral("end peer"));
+        calls << (group == ChartGroup::Loop ? QStringLiteral("end loop") : QStringLiteral("end peer"));
     }
     void EndSaving() override { calls << QStringLiteral("end"); }
     QString LoopDirectory() const override { return loopDirectory; }
     bool HavePeerData() const override { return havePeerData; }
-    double ReferenceHighestX(ChartImageGroup group) const override
+    double ReferenceHighestX(ChartGroup group) const override
     {
-        return group == ChartImageGroup::Loop ? loopX : peerX;
+        return group == ChartGroup::Loop ? loopX : peerX;
     }
-    QImage RenderImage(const ChartImageKind& kind) override
+    QImage RenderImage(const ChartRow& row) override
     {
-        calls << QStringLiteral("render %1").arg(kind.Number);
-        if (failingImages.count(kind.Number))
+        const int number = ImageNumber(row);
+        calls << QStringLiteral("render %1").arg(number);
+        if (failingImages.count(number))
             return {};
         QImage image(8, 5, QImage::Format_RGB888);
-        image.fill(QColor(kind.Number, 0, 0));
+        image.fill(QColor(number, 0, 0));
         return image;
     }
 };
@@ -241,7 +254,7 @@ protected:
 
 TEST_F(SaveChartImagesTest, WritesTheSevenLoopImagesWithoutPeerData)
 {
-    const ChartImageSaveResult result = SaveChartImages(host, false);
+    const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
     const QStringList expected = Names(Dir(), QString(), {LoopSuffixes[0], LoopSuffixes[1], LoopSuffixes[2],
                                                           LoopSuffixes[3], LoopSuffixes[4], LoopSuffixes[5],
                                                           LoopSuffixes[6]});
@@ -273,7 +286,7 @@ TEST_F(SaveChartImagesTest, WithPeerDataWritesTwelveImagesPrefixedByEachGroupsRe
     host.havePeerData = true;
     host.loopX = 44262.75; // 2021-03-07
     host.peerX = 44263.1;  // 2021-03-08
-    const ChartImageSaveResult result = SaveChartImages(host, true);
+    const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), true);
 
     QStringList expected = Names(Dir(), QStringLiteral("2021-03-07"),
                                  {LoopSuffixes[0], LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3],
@@ -297,13 +310,13 @@ TEST_F(SaveChartImagesTest, WithPeerDataWritesTwelveImagesPrefixedByEachGroupsRe
 
 TEST_F(SaveChartImagesTest, PrefixOfAChartWithoutPointsIsDayZero)
 {
-    EXPECT_EQ(SaveChartImages(host, true).SavedFiles.front(), Dir() + QStringLiteral("1899-12-30_offset.png"));
+    EXPECT_EQ(SaveChartImages(host, BuiltInChartRows(), true).SavedFiles.front(), Dir() + QStringLiteral("1899-12-30_offset.png"));
 }
 
 TEST_F(SaveChartImagesTest, AFailedImageIsLeftOutAndTheRestAreWritten)
 {
     host.failingImages = {1, 7};
-    const ChartImageSaveResult result = SaveChartImages(host, false);
+    const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
     EXPECT_EQ(result.SavedFiles, Names(Dir(), QString(), {LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3],
                                                           LoopSuffixes[4], LoopSuffixes[5]}));
     EXPECT_EQ(FilesIn(Dir()).size(), 5);
@@ -314,7 +327,7 @@ TEST_F(SaveChartImagesTest, BeforeAnyLoopFileNothingIsWrittenButPagesAreRestored
     InTemporaryWorkingDirectory cwd;
     host.loopDirectory.clear();
     host.havePeerData = true;
-    const ChartImageSaveResult result = SaveChartImages(host, false);
+    const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
     EXPECT_TRUE(result.SavedFiles.isEmpty());
     EXPECT_TRUE(FilesIn(cwd.Path()).isEmpty());
     EXPECT_FALSE(host.calls.join(' ').contains(QStringLiteral("render")));
@@ -326,7 +339,7 @@ TEST_F(SaveChartImagesTest, UnwritableStatisticsDirectoryFallsBackToTheWorkingDi
 {
     InTemporaryWorkingDirectory cwd;
     host.loopDirectory = QStringLiteral("/proc/");
-    const ChartImageSaveResult result = SaveChartImages(host, false);
+    const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
     EXPECT_EQ(result.Directory, cwd.Path());
     ASSERT_EQ(result.SavedFiles.size(), 7);
     EXPECT_EQ(result.SavedFiles.front(), cwd.Path() + QStringLiteral("_offset.png"));
@@ -340,7 +353,7 @@ TEST_F(SaveChartImagesTest, RedirectedImagesGoToTheOtherDirectoryUnderTheSameRul
     host.havePeerData = true;
     host.loopX = 44262.75;
     RedirectedImageHost redirected(host, target);
-    const ChartImageSaveResult result = SaveChartImages(redirected, true);
+    const ChartImageSaveResult result = SaveChartImages(redirected, BuiltInChartRows(), true);
     ASSERT_EQ(result.SavedFiles.size(), 12);
     EXPECT_EQ(result.SavedFiles.front(), target + QStringLiteral("2021-03-07_offset.png"));
     EXPECT_EQ(result.SavedFiles.back(), target + QStringLiteral("1899-12-30_peer_jitter.png"));
@@ -353,7 +366,7 @@ TEST_F(SaveChartImagesTest, RedirectedImagesGoToTheOtherDirectoryUnderTheSameRul
     QTemporaryDir empty;
     RedirectedImageHost none(host, empty.path() + QLatin1Char('/'));
     InTemporaryWorkingDirectory cwd;
-    EXPECT_TRUE(SaveChartImages(none, false).SavedFiles.isEmpty());
+    EXPECT_TRUE(SaveChartImages(none, BuiltInChartRows(), false).SavedFiles.isEmpty());
     EXPECT_TRUE(FilesIn(empty.path()).isEmpty());
 }
 

@@ -34,8 +34,10 @@ QStringList ActionTexts(const QMenu& menu)
 TEST(FormHistogram, ContextMenuOfTheOffsetChartOpensTheHistogramModally)
 {
     QLocale::setDefault(QLocale::c());
-    TChartView offsetsView;
-    TFormHistogram histogram;
+    TChart offsets;
+    TChartView offsetsView(&offsets);
+    OffsetHistogramModel model;
+    TFormHistogram histogram(model);
     QMenu* menu = CreatePopupMenuShowHisto(histogram, &offsetsView);
     offsetsView.SetContextMenu(menu);
     EXPECT_EQ(menu->parent(), &offsetsView);
@@ -45,7 +47,7 @@ TEST(FormHistogram, ContextMenuOfTheOffsetChartOpensTheHistogramModally)
     EXPECT_FALSE(menu->actions()[2]->isEnabled());
     EXPECT_FALSE(menu->actions()[3]->isEnabled());
 
-    histogram.TakeOffsets(Offsets({-500, -100, 0, 0, 100, 500, 500}), 500);
+    model.TakeOffsets(Offsets({-500, -100, 0, 0, 100, 500, 500}), 500);
 
     bool wasModal = false;
     QString title;
@@ -73,18 +75,19 @@ TEST(FormHistogram, ContextMenuOfTheOffsetChartOpensTheHistogramModally)
 
 TEST(FormHistogram, ShowingBeforeAnyRebuildOrAfterAnEmptyOneShowsNothing)
 {
-    TFormHistogram histogram;
+    OffsetHistogramModel model;
+    TFormHistogram histogram(model);
     histogram.show();
     EXPECT_EQ(histogram.ChartHisto().Title(), "Nothing to show: no offsets plotted");
     EXPECT_EQ(histogram.ChartHisto().Series(0).PointCount(), 0u);
     histogram.hide();
 
-    histogram.TakeOffsets(Offsets({1, 2, 3}), 500);
+    model.TakeOffsets(Offsets({1, 2, 3}), 500);
     histogram.show();
     EXPECT_EQ(histogram.ChartHisto().Series(0).PointCount(), 3u);
     histogram.hide();
 
-    histogram.TakeOffsets(nullptr, 500);
+    model.TakeOffsets(nullptr, 500);
     histogram.show();
     EXPECT_EQ(histogram.ChartHisto().Series(0).PointCount(), 0u);
     histogram.hide();
@@ -92,8 +95,10 @@ TEST(FormHistogram, ShowingBeforeAnyRebuildOrAfterAnEmptyOneShowsNothing)
 
 TEST(FormHistogram, MenuOutlivingTheHistogramDoesNothing)
 {
-    TChartView offsetsView;
-    auto histogram = std::make_unique<TFormHistogram>();
+    TChart offsets;
+    TChartView offsetsView(&offsets);
+    OffsetHistogramModel model;
+    auto histogram = std::make_unique<TFormHistogram>(model);
     QMenu* menu = CreatePopupMenuShowHisto(*histogram, &offsetsView);
     histogram.reset();
     menu->actions()[0]->trigger();  // must neither crash nor block

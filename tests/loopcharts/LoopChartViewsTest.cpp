@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include <array>
 
 namespace {
@@ -28,18 +31,20 @@ int RedPixels(const QImage& image)
 TEST(LoopChartViews, RebuildIsShownOnTheViewsOfTheLoopPage)
 {
     QLocale::setDefault(QLocale::c());
-    std::array<TChartView, 7> views;
+    std::array<TChart, 7> charts;
+    std::vector<std::unique_ptr<TChartView>> views;
     const ChartId ids[] = {ChartId::Offsets,   ChartId::OffsetVsTOD, ChartId::AbsFrequency,
                            ChartId::Frequency, ChartId::FreqVsTOD,   ChartId::Jitter,
                            ChartId::LoopstatsPollInterval};
-    for (std::size_t i = 0; i < views.size(); ++i) {
-        ConfigureChart(views[i].Chart(), ids[i]);
-        views[i].resize(600, 300);
+    for (std::size_t i = 0; i < charts.size(); ++i) {
+        ConfigureChart(charts[i], ids[i]);
+        views.push_back(std::make_unique<TChartView>(&charts[i]));
+        views[i]->resize(600, 300);
     }
-    const LoopChartSet set{&views[0].Chart(), &views[1].Chart(), &views[2].Chart(), &views[3].Chart(),
-                           &views[4].Chart(), &views[5].Chart(), &views[6].Chart()};
+    const LoopChartSet set{&views[0]->Chart(), &views[1]->Chart(), &charts[2], &charts[3],
+                           &charts[4], &charts[5], &charts[6]};
 
-    const QImage before = views[0].grab().toImage();
+    const QImage before = views[0]->grab().toImage();
     EXPECT_EQ(RedPixels(before), 0);
 
     LoopStoreBuilder data;
@@ -53,10 +58,10 @@ TEST(LoopChartViews, RebuildIsShownOnTheViewsOfTheLoopPage)
 
     // The offset and the frequency series take the first automatic colour, red, and the
     // views draw them (nothing else on those charts is red).
-    EXPECT_GT(RedPixels(views[0].grab().toImage()), 300);
-    EXPECT_GT(RedPixels(views[2].grab().toImage()), 300);
-    EXPECT_EQ(views[0].Chart().Series(0).Title(), "loopstats");
-    EXPECT_EQ(views[5].Chart().Series(1).Title(), "loopstats avg.");
+    EXPECT_GT(RedPixels(views[0]->grab().toImage()), 300);
+    EXPECT_GT(RedPixels(views[2]->grab().toImage()), 300);
+    EXPECT_EQ(views[0]->Chart().Series(0).Title(), "loopstats");
+    EXPECT_EQ(views[5]->Chart().Series(1).Title(), "loopstats avg.");
 }
 
 }  // namespace

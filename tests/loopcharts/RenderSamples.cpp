@@ -6,7 +6,7 @@
 #include "LoopChartRebuild.h"
 #include "StatisticsFiles.h"
 #include "TChart.h"
-#include "TFormHistogram.h"
+#include "OffsetHistogramModel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -78,10 +78,10 @@ int main(int argc, char** argv)
         }
         for (Named& n : charts)
             Render(n.Chart, size, outDir + '/' + n.File);
-        TFormHistogram histogram;
+        OffsetHistogramModel histogram;
         histogram.TakeOffsets(std::move(results.OffsetCopy), results.OffsetClipLimit);
         histogram.Recompute();
-        Render(histogram.ChartHisto(), QSize(535, 341), outDir + "/histogram.png");
+        Render(histogram.Chart(), QSize(535, 341), outDir + "/histogram.png");
         std::printf("%d samples plotted, clip limit %g us\n", results.PlottedPointCount,
                     results.OffsetClipLimit);
     }

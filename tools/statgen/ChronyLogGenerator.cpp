@@ -254,8 +254,10 @@ private:
             std::string line = Stamp(params_.startMjd, stamp, false) + " " + Left("0.0.0.0", 15) + " " + Right("0", 2)
                                + " " + Right(Fixed(frequency_, 3), 10) + " " + Right(Fixed(0, 3), 10) + " "
                                + Right(Scientific(0, 3), 10) + " ? " + Right("0", 2);
-            for (int i = 0; i < 5; ++i)
-                line += " " + Right(Scientific(0, 3), 10);
+            for (int i = 0; i < 5; ++i) {
+                line += ' ';
+                line += Right(Scientific(0, 3), 10);
+            }
             tracking_.Add(today().tracking, line);
         }
     }

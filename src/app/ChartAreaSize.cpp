@@ -1,0 +1,65 @@
+#include "ChartAreaSize.h"
+
+#include <QFontMetrics>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+// The window's design client size, and the smallest it can be made.
+constexpr QSize DesignClient(972, 526);
+constexpr QSize SmallestClient(850, 450);
+
+// The page controls: two nested tab controls, each with a frame, and the margins of the
+// page between them.
+constexpr int TabBarTextSpace = 12;
+constexpr int PageInsetWidth = 16;
+constexpr int PageInsetHeight = 12;
+
+// The bottom bar (see BottomBarLayout): the design's height and row pitch, the room a
+// check box takes beside its text, and the room of a spin box around its digits.
+constexpr int DesignBarHeight = 59;
+constexpr int DesignRowPitch = 18;
+constexpr int CheckBoxTextSpace = 6;
+constexpr int CheckBoxIndicator = 14;
+constexpr int SpinBoxTextSpace = 8;
+
+// A caption broken into words, one per line where needed, as the bar's labels are.
+int WrappedLabelHeight(const QFontMetrics& metrics, const QString& text)
+{
+    int widest = 0;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(word));
+    return metrics.boundingRect(QRect(0, 0, widest + 2, 10000), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text)
+        .height();
+}
+
+int BarHeight(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    const int checkBox = std::max(metrics.height(), CheckBoxIndicator) + CheckBoxTextSpace;
+    const int spin = metrics.height() + SpinBoxTextSpace;
+    const int rowPitch = std::max(DesignRowPitch, checkBox);
+    const int plotHours = std::max(spin, WrappedLabelHeight(metrics, QStringLiteral("Data hours")));
+    const int average = std::max(spin, WrappedLabelHeight(metrics, QStringLiteral("Hours to average")));
+    return std::max({ DesignBarHeight, 3 * rowPitch + 5, plotHours + metrics.height() + 10,
+                      checkBox + average + 8 });
+}
+
+} // namespace
+
+QSize StoredClientSize(int storedWidth, int storedHeight)
+{
+    const QSize stored(storedWidth > 0 ? storedWidth : DesignClient.width(),
+                       storedHeight > 0 ? storedHeight : DesignClient.height());
+    return stored.expandedTo(SmallestClient);
+}
+
+QSize ChartAreaSize(QSize clientSize, const QFont& font)
+{
+    const int tabBar = QFontMetrics(font).height() + TabBarTextSpace;
+    return { std::max(1, clientSize.width() - PageInsetWidth),
+             std::max(1, clientSize.height() - BarHeight(font) - 2 * tabBar - PageInsetHeight) };
+}
