@@ -88,18 +88,18 @@ std::vector<png_color> ToPngPalette(const std::vector<QRgb>& palette)
 } // namespace
 
 TPngImage::TPngImage()
-    : m_ticks(SteadyMilliseconds)
+    : ticks_(SteadyMilliseconds)
 {
 }
 
 void TPngImage::SetFilters(int filters)
 {
-    m_filters = filters;
+    filters_ = filters;
 }
 
 void TPngImage::SetCompressionLevel(int level)
 {
-    m_compressionLevel = std::clamp(level, 0, 9);
+    compressionLevel_ = std::clamp(level, 0, 9);
 }
 
 void TPngImage::AssignFromBitmap(const QImage& bitmap)
@@ -153,14 +153,14 @@ void TPngImage::AssignFromBitmap(const QImage& bitmap)
         }
     }
 
-    m_colorType = colorType;
-    m_bytesPerPixel = bytesPerPixel;
-    m_palette = std::move(palette);
-    m_width = width;
-    m_height = height;
-    m_bitDepth = 8;
-    m_rowBytes = static_cast<std::uint32_t>(rowBytes);
-    m_pixelRows = std::move(pixels);
+    colorType_ = colorType;
+    bytesPerPixel_ = bytesPerPixel;
+    palette_ = std::move(palette);
+    width_ = width;
+    height_ = height;
+    bitDepth_ = 8;
+    rowBytes_ = static_cast<std::uint32_t>(rowBytes);
+    pixelRows_ = std::move(pixels);
 }
 
 void TPngImage::SaveToStream(QIODevice& stream)
@@ -169,32 +169,32 @@ void TPngImage::SaveToStream(QIODevice& stream)
     // libpng, so its error longjmp skips nothing that needs destroying.
     const TextChunks texts = PrepareTexts({{"Author", &Author}, {"Description", &Description},
                                            {"Software", &Software}, {"Title", &Title}});
-    std::vector<png_color> palette = ToPngPalette(m_palette);
+    std::vector<png_color> palette = ToPngPalette(palette_);
     std::vector<png_bytep> rows;
-    if (!m_pixelRows.empty()) {
-        rows.resize(m_height);
-        for (std::uint32_t y = 0; y < m_height; ++y)
-            rows[y] = m_pixelRows.data() + static_cast<std::size_t>(y) * m_rowBytes;
+    if (!pixelRows_.empty()) {
+        rows.resize(height_);
+        for (std::uint32_t y = 0; y < height_; ++y)
+            rows[y] = pixelRows_.data() + static_cast<std::size_t>(y) * rowBytes_;
     }
 
     PngWriteJob job;
     job.image = this;
     job.device = &stream;
-    job.width = m_width;
-    job.height = m_height;
-    job.bitDepth = m_bitDepth;
-    job.colorType = m_colorType;
-    job.interlace = m_interlace;
-    job.compression = m_compression;
-    job.filterMethod = m_filterMethod;
-    job.filters = m_filters;
-    job.compressionLevel = m_compressionLevel;
+    job.width = width_;
+    job.height = height_;
+    job.bitDepth = bitDepth_;
+    job.colorType = colorType_;
+    job.interlace = interlace_;
+    job.compression = compression_;
+    job.filterMethod = filterMethod_;
+    job.filters = filters_;
+    job.compressionLevel = compressionLevel_;
     job.palette = palette.data();
     job.paletteCount = static_cast<int>(palette.size());
     job.texts = const_cast<png_text*>(texts.entries.data());
     job.textCount = static_cast<int>(texts.entries.size());
     job.rows = rows.empty() ? nullptr : rows.data();
-    job.reportRows = static_cast<bool>(m_onProgress);
+    job.reportRows = static_cast<bool>(onProgress_);
 
     Notify(ProgressStage::Starting, 0, QStringLiteral("Starting PNG write"));
     if (!WritePngData(job))
@@ -217,18 +217,18 @@ void TPngImage::SaveToFile(const QString& fileName)
 
 void TPngImage::NotifyRowWritten(std::uint32_t rowNumber)
 {
-    if (rowNumber > 2147483647u || m_height == 0 || !m_onProgress)
+    if (rowNumber > 2147483647u || height_ == 0 || !onProgress_)
         return;
-    const std::int64_t now = m_ticks();
-    if (m_lastProgressTick && now - *m_lastProgressTick <= ProgressIntervalMs)
+    const std::int64_t now = ticks_();
+    if (lastProgressTick_ && now - *lastProgressTick_ <= ProgressIntervalMs)
         return;
-    const auto percent = static_cast<int>(static_cast<std::uint64_t>(rowNumber) * 100 / m_height);
+    const auto percent = static_cast<int>(static_cast<std::uint64_t>(rowNumber) * 100 / height_);
     Notify(ProgressStage::Running, percent, QStringLiteral("Running"));
-    m_lastProgressTick = now;
+    lastProgressTick_ = now;
 }
 
 void TPngImage::Notify(ProgressStage stage, int percent, const QString& message)
 {
-    if (m_onProgress)
-        m_onProgress(*this, stage, percent, false, QRect(), message);
+    if (onProgress_)
+        onProgress_(*this, stage, percent, false, QRect(), message);
 }

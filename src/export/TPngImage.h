@@ -33,18 +33,18 @@ public:
 
     TPngImage();
 
-    std::uint32_t Width() const { return m_width; }
-    std::uint32_t Height() const { return m_height; }
-    int BitDepth() const { return m_bitDepth; }
-    std::uint32_t BytesPerPixel() const { return m_bytesPerPixel; }
-    int ColorType() const { return m_colorType; }
-    int Interlace() const { return m_interlace; }
-    int Compression() const { return m_compression; }
-    std::uint32_t RowBytes() const { return m_rowBytes; }
+    std::uint32_t Width() const { return width_; }
+    std::uint32_t Height() const { return height_; }
+    int BitDepth() const { return bitDepth_; }
+    std::uint32_t BytesPerPixel() const { return bytesPerPixel_; }
+    int ColorType() const { return colorType_; }
+    int Interlace() const { return interlace_; }
+    int Compression() const { return compression_; }
+    std::uint32_t RowBytes() const { return rowBytes_; }
 
-    int Filters() const { return m_filters; }
+    int Filters() const { return filters_; }
     void SetFilters(int filters);
-    int CompressionLevel() const { return m_compressionLevel; }
+    int CompressionLevel() const { return compressionLevel_; }
     // Deflate levels run from 0 to 9; anything else is brought into that range.
     void SetCompressionLevel(int level);
 
@@ -53,9 +53,9 @@ public:
     QString Description;
     QString Software;
 
-    void SetOnProgress(ProgressHandler handler) { m_onProgress = std::move(handler); }
+    void SetOnProgress(ProgressHandler handler) { onProgress_ = std::move(handler); }
     // Replaces the clock that limits row notifications to one per 100 ms.
-    void SetTickSource(TickSource ticks) { m_ticks = std::move(ticks); }
+    void SetTickSource(TickSource ticks) { ticks_ = std::move(ticks); }
 
     // Takes size, colour type and pixels from an 8-bit (indexed or grey) or 24-bit
     // (RGB888, BGR888) image; anything else fails with "Unsupported bitmap format" and
@@ -76,21 +76,21 @@ public:
 private:
     void Notify(ProgressStage stage, int percent, const QString& message);
 
-    std::uint32_t m_width = 0;
-    std::uint32_t m_height = 0;
-    int m_bitDepth = 0;
-    std::uint32_t m_bytesPerPixel = 0;
-    int m_colorType = 2;
-    int m_interlace = 0;
-    int m_compression = 0;
-    int m_filterMethod = 0;
-    int m_filters = DefaultFilters;
-    int m_compressionLevel = DefaultCompressionLevel;
-    std::uint32_t m_rowBytes = 0;
-    std::vector<std::uint8_t> m_pixelRows;
-    std::vector<QRgb> m_palette;
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    int bitDepth_ = 0;
+    std::uint32_t bytesPerPixel_ = 0;
+    int colorType_ = 2;
+    int interlace_ = 0;
+    int compression_ = 0;
+    int filterMethod_ = 0;
+    int filters_ = DefaultFilters;
+    int compressionLevel_ = DefaultCompressionLevel;
+    std::uint32_t rowBytes_ = 0;
+    std::vector<std::uint8_t> pixelRows_;
+    std::vector<QRgb> palette_;
 
-    ProgressHandler m_onProgress;
-    TickSource m_ticks;
-    std::optional<std::int64_t> m_lastProgressTick;
+    ProgressHandler onProgress_;
+    TickSource ticks_;
+    std::optional<std::int64_t> lastProgressTick_;
 };

@@ -25,16 +25,16 @@ public:
 
     // Feed one sample of the window, in order, before its points are added.
     void Add(double time, double offsetMs, bool lastOfWindow);
-    const std::vector<HourRms>& Records() const { return records; }
+    const std::vector<HourRms>& Records() const { return records_; }
     // Empty the records and close the open bucket, ready for the next data set.
     void Reset();
 
 private:
     void CloseOpenBucket(double closingTime);
 
-    double start = 0;
-    double end = 0;  // 0 while no bucket is open
-    std::int32_t count = 0;
-    std::array<double, Capacity> offsets{};
-    std::vector<HourRms> records;
+    double start_ = 0;
+    double end_ = 0;  // 0 while no bucket is open
+    std::int32_t count_ = 0;
+    std::array<double, Capacity> offsets_{};
+    std::vector<HourRms> records_;
 };

@@ -244,21 +244,21 @@ bool HaveAvx2()
 }  // namespace
 
 TMovingAverage::TMovingAverage(bool weighted, int hoursToAverage)
-    : windowDays(hoursToAverage / 24.0), weighted(weighted),
-      unitAgeFloor(SmallestAgeWithIndexAtLeast(0, windowDays)),
-      unitAgeEnd(SmallestAgeWithIndexAtLeast(100, windowDays))
+    : windowDays_(hoursToAverage / 24.0), weighted_(weighted),
+      unitAgeFloor_(SmallestAgeWithIndexAtLeast(0, windowDays_)),
+      unitAgeEnd_(SmallestAgeWithIndexAtLeast(100, windowDays_))
 {
     for (int k = 0; k < WeightCount - 1; ++k)
-        weights[static_cast<std::size_t>(k)] =
+        weights_[static_cast<std::size_t>(k)] =
             weighted ? static_cast<float>(1.0 / std::pow(100.0, k / 100.0)) : 1.0f;
-    weights[WeightCount - 1] = 0;
+    weights_[WeightCount - 1] = 0;
 }
 
 double TMovingAverage::At(const double* times, const double* jitters, std::int32_t j) const
 {
     Walk walk;
     walk.i = j;
-    Continue(walk, weights, windowDays, times, jitters, times[j]);
+    Continue(walk, weights_, windowDays_, times, jitters, times[j]);
     return Finish(walk);
 }
 
@@ -266,12 +266,12 @@ void TMovingAverage::FillRange(const double* times, const double* jitters, std::
                                std::int32_t last, double* out) const
 {
     int exponent = 0;
-    const bool powerOfTwoWindow = std::frexp(windowDays, &exponent) == 0.5;
+    const bool powerOfTwoWindow = std::frexp(windowDays_, &exponent) == 0.5;
     std::int32_t j = first;
 #ifdef TALLIMER_HAVE_AVX2_KERNEL
     if (HaveAvx2()) {
         for (; j + LaneCount - 1 <= last; j += LaneCount) {
-            if (!weighted)
+            if (!weighted_)
                 FillLanes<false, false>(*this, times, jitters, j, out + (j - first));
             else if (powerOfTwoWindow)
                 FillLanes<true, true>(*this, times, jitters, j, out + (j - first));

@@ -22,12 +22,12 @@ public:
     // it); otherwise every age below the window's end weighs 1. The last weight is 0.
     TMovingAverage(bool weighted, int hoursToAverage);
 
-    const Weights& AverageWeights() const { return weights; }
-    double WindowDays() const { return windowDays; }
+    const Weights& AverageWeights() const { return weights_; }
+    double WindowDays() const { return windowDays_; }
     // The ages (days) that weigh 1 without weighting: from UnitAgeFloor up to, but not
     // including, UnitAgeEnd. Exactly the ages whose rounded index lies in 0..99.
-    double UnitAgeFloor() const { return unitAgeFloor; }
-    double UnitAgeEnd() const { return unitAgeEnd; }
+    double UnitAgeFloor() const { return unitAgeFloor_; }
+    double UnitAgeEnd() const { return unitAgeEnd_; }
 
     // The average at sample j in microseconds, unclipped; j from 0 to the sample count - 1.
     double At(const double* times, const double* jitters, std::int32_t j) const;
@@ -45,9 +45,9 @@ private:
     void FillRange(const double* times, const double* jitters, std::int32_t first, std::int32_t last,
                    double* out) const;
 
-    Weights weights{};
-    double windowDays;
-    bool weighted;
-    double unitAgeFloor;
-    double unitAgeEnd;
+    Weights weights_{};
+    double windowDays_;
+    bool weighted_;
+    double unitAgeFloor_;
+    double unitAgeEnd_;
 };

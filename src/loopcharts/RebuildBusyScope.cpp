@@ -32,7 +32,7 @@ TRebuildBusyScope::TRebuildBusyScope()
 {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        cursorSet = true;
+        cursorSet_ = true;
     }
     // getpriority may return -1 legitimately; errno tells a failure apart.
     errno = 0;
@@ -40,15 +40,15 @@ TRebuildBusyScope::TRebuildBusyScope()
     if (errno != 0 || nice >= IdleNice || !CanReturnTo(nice))
         return;
     if (setpriority(PRIO_PROCESS, 0, IdleNice) == 0) {
-        previousNice = nice;
-        priorityLowered = true;
+        previousNice_ = nice;
+        priorityLowered_ = true;
     }
 }
 
 TRebuildBusyScope::~TRebuildBusyScope()
 {
-    if (priorityLowered)
-        setpriority(PRIO_PROCESS, 0, previousNice);
-    if (cursorSet)
+    if (priorityLowered_)
+        setpriority(PRIO_PROCESS, 0, previousNice_);
+    if (cursorSet_)
         QGuiApplication::restoreOverrideCursor();
 }

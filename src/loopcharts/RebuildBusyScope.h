@@ -16,7 +16,7 @@ public:
     TRebuildBusyScope& operator=(const TRebuildBusyScope&) = delete;
 
 private:
-    bool cursorSet = false;
-    bool priorityLowered = false;
-    int previousNice = 0;
+    bool cursorSet_ = false;
+    bool priorityLowered_ = false;
+    int previousNice_ = 0;
 };

@@ -50,13 +50,13 @@ QImage Noise(int width, int height)
 class InTemporaryWorkingDirectory
 {
 public:
-    InTemporaryWorkingDirectory() : m_old(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
-    ~InTemporaryWorkingDirectory() { QDir::setCurrent(m_old); }
-    QString Path() const { return m_dir.path() + QLatin1Char('/'); }
+    InTemporaryWorkingDirectory() : old_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+    ~InTemporaryWorkingDirectory() { QDir::setCurrent(old_); }
+    QString Path() const { return dir_.path() + QLatin1Char('/'); }
 
 private:
-    QTemporaryDir m_dir;
-    QString m_old;
+    QTemporaryDir dir_;
+    QString old_;
 };
 
 TEST(DatePrefix, NamesTheWholeDayOfTheLargestTimeValue)
