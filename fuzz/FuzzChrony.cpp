@@ -51,11 +51,11 @@ std::optional<double> Slowly(const std::vector<Entry>& entries, std::string_view
 }
 
 void CheckPeer(const ChronyPeerRecord& peer, std::string_view line, const std::vector<Entry>& jitters,
-               const ChronySourceHistory& history, double utcTime)
+    const ChronySourceHistory& history, double utcTime)
 {
     FuzzCheck(Within(peer.address, line), "the peer address is part of its line");
     FuzzCheck(Finite(peer.time) && Finite(peer.offset) && Finite(peer.delay) && Finite(peer.dispersion),
-              "peer values are finite");
+        "peer values are finite");
     FuzzCheck(!peer.jitter || Finite(*peer.jitter), "a peer jitter is finite");
     FuzzCheck(peer.jitter == history.LatestAtOrBefore(peer.address, utcTime), "the jitter is the history's");
     if (jitters.size() < 2000)
@@ -88,12 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ChronyStatisticsLine s;
         ChronyRefclockLine r;
         const int kinds = ParseChronyTrackingLine(line, t) + ParseChronyMeasurementLine(line, m)
-                          + ParseChronyStatisticsLine(line, s) + ParseChronyRefclockLine(line, r);
+            + ParseChronyStatisticsLine(line, s) + ParseChronyRefclockLine(line, r);
         FuzzCheck(kinds <= 1, "a line is of one log's kind at most");
         if (ParseChronyTrackingLine(line, t)) {
             FuzzCheck(Within(t.reference, line) && PlausibleTime(t.time), "tracking reference and time");
             FuzzCheck(Finite(t.frequency) && Finite(t.offset) && Finite(t.offsetDeviation) && Finite(t.maxError),
-                      "tracking values are finite");
+                "tracking values are finite");
             FuzzCheck(t.leap == 'N' || t.leap == '+' || t.leap == '-' || t.leap == '?', "tracking leap status");
             tracking.push_back(t);
         }
@@ -101,14 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FuzzCheck(Within(m.source, line) && PlausibleTime(m.time), "measurement source and time");
             FuzzCheck(Finite(m.offset) && Finite(m.peerDelay) && Finite(m.peerDispersion), "measurement values");
             AddPollOf(pollHistory, m);
-            polls.push_back({std::string(m.source), m.time, static_cast<double>(m.localPoll)});
+            polls.push_back({ std::string(m.source), m.time, static_cast<double>(m.localPoll) });
             measurements.emplace_back(m, line);
         }
         if (ParseChronyStatisticsLine(line, s)) {
             FuzzCheck(Within(s.source, line) && PlausibleTime(s.time), "statistics source and time");
             FuzzCheck(Finite(s.standardDeviation) && Finite(s.estimatedOffset), "statistics values");
             AddJitterOf(jitterHistory, s);
-            jitters.push_back({std::string(s.source), s.time, s.standardDeviation});
+            jitters.push_back({ std::string(s.source), s.time, s.standardDeviation });
         }
         if (ParseChronyRefclockLine(line, r)) {
             FuzzCheck(Within(r.refId, line) && PlausibleTime(r.time), "refclock id and time");
@@ -131,20 +131,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ChronyLoopRecord loop;
             const bool mapped = ChronyTrackingToLoop(tracking[i], zoneOffset, pollHistory, loop);
             FuzzCheck(mapped || tracking[i].leap == '?' || std::fabs(tracking[i].offset) > 1e300
-                          || std::fabs(tracking[i].offsetDeviation) > 1e300,
-                      "only unsynchronised or overflowing tracking lines give no loop record");
+                    || std::fabs(tracking[i].offsetDeviation) > 1e300,
+                "only unsynchronised or overflowing tracking lines give no loop record");
             if (!mapped)
                 continue;
             FuzzCheck(tracking[i].leap != '?', "an unsynchronised line gives no loop record");
             FuzzCheck(Finite(loop.time) && Finite(loop.offset) && Finite(loop.frequency) && Finite(loop.jitter),
-                      "loop values are finite");
+                "loop values are finite");
             const auto poll = pollHistory.LatestAtOrBefore(tracking[i].reference, tracking[i].time);
             FuzzCheck(loop.pollExponent.has_value() == poll.has_value(), "a poll exactly when there is one");
             if (polls.size() < 2000) {
                 const auto expected = Slowly(polls, tracking[i].reference, tracking[i].time);
                 FuzzCheck(expected == poll, "the poll is the latest at or before");
                 FuzzCheck(!loop.pollExponent || *loop.pollExponent == static_cast<std::int32_t>(*expected),
-                          "the record's poll is the looked-up one");
+                    "the record's poll is the looked-up one");
             }
         }
         for (const auto& [m, line] : measurements)

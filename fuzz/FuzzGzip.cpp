@@ -23,7 +23,7 @@ namespace {
 // exceed maxOutput.
 std::optional<std::string> ReferenceGunzip(std::string_view data, std::size_t maxOutput)
 {
-    z_stream z{};
+    z_stream z {};
     if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK)
         return std::nullopt;
     std::string out(std::min<std::size_t>(maxOutput, 1 << 16), '\0');
@@ -57,15 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     // However small its compressed data, a member may always inflate to 1 MiB before the
     // decoder calls it a bomb; compare with zlib up to that size.
-    constexpr std::size_t AlwaysAllowed = std::size_t{1} << 20;
+    constexpr std::size_t AlwaysAllowed = std::size_t { 1 } << 20;
 
     std::string buffer;
     bool decoded = false;
     try {
         const std::size_t length = DecodeGzipMember(input, buffer);
         FuzzCheck(length == buffer.size(), "gzip result is the buffer's length");
-        FuzzCheck(length <= std::max(AlwaysAllowed, size * 1000),
-                  "gzip output stays within the bomb bound");
+        FuzzCheck(length <= std::max(AlwaysAllowed, size * 1000), "gzip output stays within the bomb bound");
         decoded = true;
     } catch (const EZDecompressionError&) {
         // Refused: the only failure the decoder may raise.

@@ -1,6 +1,9 @@
 #include "FuzzInput.h"
 
-FuzzInput::FuzzInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+FuzzInput::FuzzInput(const std::uint8_t* data, std::size_t size)
+    : data_(data)
+    , size_(size)
+{ }
 
 std::uint8_t FuzzInput::TakeByte()
 {
@@ -16,5 +19,5 @@ std::string_view FuzzInput::Rest() const
 {
     if (size_ == 0)
         return {};
-    return {reinterpret_cast<const char*>(data_), size_};
+    return { reinterpret_cast<const char*>(data_), size_ };
 }

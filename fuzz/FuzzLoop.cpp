@@ -22,8 +22,8 @@ void CheckStore(const LoopStore& store)
     FuzzCheck(store.DataSetCount == 1, "the reader keeps one data set");
     const auto count = static_cast<std::size_t>(store.PointCounts[0]);
     FuzzCheck(store.PointCounts[0] >= 0, "point count is not negative");
-    for (const auto* values : {&store.LoopTimes[0], &store.LoopOffsets[0], &store.LoopFrequencies[0],
-                               &store.LoopJitters[0]}) {
+    for (const auto* values :
+        { &store.LoopTimes[0], &store.LoopOffsets[0], &store.LoopFrequencies[0], &store.LoopJitters[0] }) {
         FuzzCheck(values->size() >= count, "arrays hold every counted record");
         for (std::size_t i = 0; i < count; ++i)
             FuzzCheck(std::isfinite((*values)[i]), "stored values are finite");
@@ -33,9 +33,8 @@ void CheckStore(const LoopStore& store)
 
 void CheckChart(const TChart& chart)
 {
-    for (const TChartAxis* axis : {&chart.LeftAxis(), &chart.RightAxis(), &chart.BottomAxis()}) {
-        FuzzCheck(std::isfinite(axis->Minimum()) && std::isfinite(axis->Maximum()),
-                  "axis ranges are finite");
+    for (const TChartAxis* axis : { &chart.LeftAxis(), &chart.RightAxis(), &chart.BottomAxis() }) {
+        FuzzCheck(std::isfinite(axis->Minimum()) && std::isfinite(axis->Maximum()), "axis ranges are finite");
         FuzzCheck(axis->Minimum() <= axis->Maximum(), "axis minimum is not above its maximum");
     }
     for (std::size_t s = 0; s < chart.SeriesCount(); ++s) {
@@ -44,7 +43,7 @@ void CheckChart(const TChart& chart)
             if (std::isfinite(series.XValueAt(i)) && std::isfinite(series.YValueAt(i)))
                 continue;
             const std::string what = "plotted points are finite (chart \"" + chart.Title().toStdString()
-                                     + "\", series \"" + series.Title().toStdString() + "\")";
+                + "\", series \"" + series.Title().toStdString() + "\")";
             FuzzCheck(false, what.c_str());
         }
     }
@@ -54,8 +53,7 @@ void CheckChart(const TChart& chart)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString name =
-        FuzzScratchDirectory::Instance().Write(QStringLiteral("loopstats.20200419"), data, size);
+    const QString name = FuzzScratchDirectory::Instance().Write(QStringLiteral("loopstats.20200419"), data, size);
 
     // The options follow from the input's length, so they vary without a header that
     // would stop the seeds from being plain statistics files.
@@ -75,8 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::array<TChart, 7> charts;
     for (std::size_t i = 0; i < charts.size(); ++i)
         ConfigureChart(charts[i], static_cast<ChartId>(static_cast<int>(ChartId::Offsets) + static_cast<int>(i)));
-    const LoopChartSet set{&charts[0], &charts[1], &charts[2], &charts[3],
-                           &charts[4], &charts[5], &charts[6]};
+    const LoopChartSet set { &charts[0], &charts[1], &charts[2], &charts[3], &charts[4], &charts[5], &charts[6] };
     LoopRebuildInputs inputs;
     inputs.Store = &files.Loop;
     inputs.LatestTime = files.LatestTime;

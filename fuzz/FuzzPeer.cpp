@@ -17,9 +17,8 @@
 
 namespace {
 
-const std::array<QString, 6> ThresholdChoices{
-    QString(), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("500"),
-    QStringLiteral("-3"), QStringLiteral("99999999999")};
+const std::array<QString, 6> ThresholdChoices { QString(), QStringLiteral("0"), QStringLiteral("1"),
+    QStringLiteral("500"), QStringLiteral("-3"), QStringLiteral("99999999999") };
 
 PeerRebuildInputs InputsFrom(FuzzInput& input, const LineList& lines)
 {
@@ -31,7 +30,7 @@ PeerRebuildInputs InputsFrom(FuzzInput& input, const LineList& lines)
     if ((a & 0x20) != 0 && !lines.empty()) {
         // The peer of the first line, whatever it is, and one that may be absent.
         const QString firstAddress = lines.text(0).section(QLatin1Char(' '), 2, 2);
-        inputs.SelectedPeers = {firstAddress, QStringLiteral("192.168.1.10")};
+        inputs.SelectedPeers = { firstAddress, QStringLiteral("192.168.1.10") };
     }
     inputs.ZoneOffset = (a & 0x40) != 0 ? -1.0 / 24.0 : 0.0;
     inputs.Sort.Column = static_cast<std::int32_t>(b % 12) - 1;
@@ -47,12 +46,12 @@ void CheckChart(const TChart& chart, std::size_t peers)
 {
     FuzzCheck(chart.SeriesCount() == peers, "one series per peer and chart");
     FuzzCheck(std::isfinite(chart.LeftAxis().Minimum()) && std::isfinite(chart.LeftAxis().Maximum()),
-              "value axis range is finite");
+        "value axis range is finite");
     for (std::size_t s = 0; s < chart.SeriesCount(); ++s) {
         const TChartSeries& series = chart.Series(s);
         for (std::size_t i = 0; i < series.PointCount(); ++i) {
-            FuzzCheck(std::isfinite(series.XValueAt(i)) && std::isfinite(series.YValueAt(i)),
-                      "plotted points are finite");
+            FuzzCheck(
+                std::isfinite(series.XValueAt(i)) && std::isfinite(series.YValueAt(i)), "plotted points are finite");
             FuzzCheck(i == 0 || series.XValueAt(i - 1) <= series.XValueAt(i), "series run forward in time");
         }
     }
@@ -73,8 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::array<TChart, PeerChartCount> charts;
     for (std::size_t i = 0; i < charts.size(); ++i)
-        ConfigureChart(charts[i], static_cast<ChartId>(static_cast<int>(ChartId::PeerstatsOffset) + static_cast<int>(i)));
-    const PeerCharts chartPointers{&charts[0], &charts[1], &charts[2], &charts[3]};
+        ConfigureChart(
+            charts[i], static_cast<ChartId>(static_cast<int>(ChartId::PeerstatsOffset) + static_cast<int>(i)));
+    const PeerCharts chartPointers { &charts[0], &charts[1], &charts[2], &charts[3] };
     PeerStore store;
     double latestTime = 0;
     // Twice: the second rebuild must start from nothing, as a reload does.
@@ -84,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FuzzCheck(result.Rebuilt == !lines.empty(), "a rebuild happens exactly when there are lines");
         if (!result.Rebuilt)
             continue;
-        FuzzCheck(latestTime >= latestBefore && std::isfinite(latestTime), "the latest time only grows and stays finite");
+        FuzzCheck(
+            latestTime >= latestBefore && std::isfinite(latestTime), "the latest time only grows and stays finite");
         const std::size_t peers = static_cast<std::size_t>(store.PeerNames.size());
         FuzzCheck(store.PeerLineCounts.size() == peers, "every counted peer is shown");
         FuzzCheck(result.TableRows.size() == peers, "one table row per peer");

@@ -31,8 +31,7 @@ FuzzScratchDirectory::~FuzzScratchDirectory()
     QDir(path_).removeRecursively();
 }
 
-QString FuzzScratchDirectory::Write(const QString& fileName, const std::uint8_t* data,
-                                    std::size_t size) const
+QString FuzzScratchDirectory::Write(const QString& fileName, const std::uint8_t* data, std::size_t size) const
 {
     const QString path = path_ + QLatin1Char('/') + fileName;
     // Plain POSIX calls: this runs for every input, and the parsers under test open the

@@ -18,9 +18,8 @@ namespace {
 const QString Key = QStringLiteral("HKEY_CURRENT_USER\\Software\\Brannock\\Tallimer");
 
 // Names the program uses, in other letter cases too, and the default value.
-const std::array<QString, 5> Names{QStringLiteral("PlotHours"), QStringLiteral("plothours"),
-                                   QStringLiteral("MaxPeerOffset"), QStringLiteral("FormState"),
-                                   QString()};
+const std::array<QString, 5> Names { QStringLiteral("PlotHours"), QStringLiteral("plothours"),
+    QStringLiteral("MaxPeerOffset"), QStringLiteral("FormState"), QString() };
 
 bool SameValue(const std::optional<RegistryValue>& a, const std::optional<RegistryValue>& b)
 {
@@ -83,10 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzCheck(saved.has_value(), "a store the program wrote parses again");
     CheckSameValues(changed, *saved);
     FuzzCheck(SameValue(saved->Find(Key, QStringLiteral("PlotHours")), RegistryValue::Dword(number)),
-              "a number set reads back");
+        "a number set reads back");
     FuzzCheck(SameValue(saved->Find(Key, QStringLiteral("MaxPeerOffset")), RegistryValue::String(text)),
-              "a text set reads back");
-    FuzzCheck(SameValue(saved->Find(Key, QStringLiteral("FormState")), expandValue),
-              "an expandable text set reads back");
+        "a text set reads back");
+    FuzzCheck(
+        SameValue(saved->Find(Key, QStringLiteral("FormState")), expandValue), "an expandable text set reads back");
     return 0;
 }

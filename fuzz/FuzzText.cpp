@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     FuzzCheck(!utf8.hasError(), "decoded text is valid UTF-8");
 
-    const bool marked = input.starts_with("\xFF\xFE") || input.starts_with("\xFE\xFF")
-                        || input.starts_with("\xEF\xBB\xBF");
+    const bool marked
+        = input.starts_with("\xFF\xFE") || input.starts_with("\xFE\xFF") || input.starts_with("\xEF\xBB\xBF");
     if (!marked && IsAscii(input))
         FuzzCheck(text == input.substr(0, input.find('\0')), "ASCII text passes unchanged");
 

@@ -14,8 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString name =
-        FuzzScratchDirectory::Instance().Write(QStringLiteral("loopstats.zip"), data, size);
+    const QString name = FuzzScratchDirectory::Instance().Write(QStringLiteral("loopstats.zip"), data, size);
     LineList lines;
     lines.appendLine("line from before");
     QStringList filesRead;

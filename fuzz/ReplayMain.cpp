@@ -37,7 +37,7 @@ bool Replay(const std::filesystem::path& input)
         std::fprintf(stderr, "cannot read %s\n", input.c_str());
         return false;
     }
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string bytes { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
     // A copy of exactly the input's size, so reading past its end is caught as libFuzzer
     // would catch it.
     const std::vector<std::uint8_t> data(bytes.begin(), bytes.end());

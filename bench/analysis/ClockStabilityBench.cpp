@@ -85,6 +85,6 @@ void BM_PercentileSummary(benchmark::State& state)
 }
 BENCHMARK(BM_PercentileSummary)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

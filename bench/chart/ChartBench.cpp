@@ -13,8 +13,7 @@
 #include <memory>
 #include <vector>
 
-namespace
-{
+namespace {
 constexpr double FirstDay = 46352.0;
 
 // A clock offset at time t (days): a slow wander, a daily swing and a few µs of sample
@@ -39,8 +38,7 @@ void FillChart(TChart& chart, int n)
     auto series = std::make_unique<TLineSeries>();
     series->XValues.DateTime = true;
     series->SetShowInLegend(false);
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
         const double t = i * (7.0 / n);
         series->AddPoint(FirstDay + t, Offset(t, i));
     }
@@ -52,8 +50,7 @@ void DrawSeriesOfPoints(benchmark::State& state)
     TChart chart;
     FillChart(chart, int(state.range(0)));
     QImage image(1000, 500, QImage::Format_RGB32);
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         QPainter painter(&image);
         DrawTo(chart, painter, image.rect());
         painter.end();
@@ -67,8 +64,7 @@ void ThinLine(benchmark::State& state)
     std::vector<QPointF> line;
     for (int i = 0; i < 57601; ++i)
         line.emplace_back(60 + i * (900.0 / 57601), 250 + Offset(i * 7.0 / 57601, i));
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         PolylineDecimator decimator;
         for (const QPointF& p : line)
             decimator.Add(p);
@@ -82,14 +78,12 @@ void AddPointsInXOrder(benchmark::State& state)
     const int n = int(state.range(0));
     std::vector<double> xs(std::size_t(n), 0.0);
     std::vector<double> ys(std::size_t(n), 0.0);
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
         xs[std::size_t(i)] = FirstDay + i / 8640.0;
         ys[std::size_t(i)] = Offset(i / 8640.0, i);
     }
     const bool reserve = state.range(1) != 0;
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         TLineSeries series;
         if (reserve)
             series.ReservePoints(xs.size());
@@ -102,10 +96,8 @@ void AddPointsInXOrder(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * n);
 }
 // Second argument 1: the series reserves room first, as a rebuild that knows its count can.
-BENCHMARK(AddPointsInXOrder)
-    ->ArgsProduct({{3600, 14400, 57601, 230404}, {0, 1}})
-    ->Unit(benchmark::kMicrosecond);
-}  // namespace
+BENCHMARK(AddPointsInXOrder)->ArgsProduct({ { 3600, 14400, 57601, 230404 }, { 0, 1 } })->Unit(benchmark::kMicrosecond);
+} // namespace
 
 int main(int argc, char** argv)
 {

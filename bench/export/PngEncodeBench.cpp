@@ -53,6 +53,6 @@ void EncodeChartImage(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(EncodeChartImage)->Args({800, 500})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(EncodeChartImage)->Args({ 800, 500 })->Args({ 1920, 1080 })->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

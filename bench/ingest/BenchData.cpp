@@ -14,7 +14,7 @@
 const BenchDirectory& YearDensityDirectory(int days, bool gzip)
 {
     static std::map<std::pair<int, bool>, std::pair<std::unique_ptr<QTemporaryDir>, BenchDirectory>> made;
-    auto& entry = made[{days, gzip}];
+    auto& entry = made[{ days, gzip }];
     if (entry.first)
         return entry.second;
 

@@ -31,12 +31,12 @@
 
 namespace {
 
-constexpr std::size_t Chunk = std::size_t{1} << 20;
+constexpr std::size_t Chunk = std::size_t { 1 } << 20;
 
 struct Member
 {
-    std::string gzip;     // the whole file
-    std::string deflate;  // the raw deflate data between header and trailer
+    std::string gzip; // the whole file
+    std::string deflate; // the raw deflate data between header and trailer
     std::size_t size = 0; // uncompressed
     std::uint32_t crc = 0;
 };
@@ -70,8 +70,8 @@ void Check(const Member& m, std::size_t produced, std::uint32_t crc)
 void Label(benchmark::State& state, const Member& m, bool peer)
 {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * m.size));
-    state.SetLabel(std::string(peer ? "peerstats" : "loopstats") + ", " + std::to_string(m.size / 1000) +
-                   " kB -> " + std::to_string(m.deflate.size() / 1000) + " kB");
+    state.SetLabel(std::string(peer ? "peerstats" : "loopstats") + ", " + std::to_string(m.size / 1000) + " kB -> "
+        + std::to_string(m.deflate.size() / 1000) + " kB");
 }
 
 void BM_InflateZlib(benchmark::State& state)
@@ -80,7 +80,7 @@ void BM_InflateZlib(benchmark::State& state)
     const Member& m = Day(peer);
     std::string out(m.size, '\0');
     for (auto _ : state) {
-        z_stream z{};
+        z_stream z {};
         if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
             throw std::runtime_error("inflateInit2");
         z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(m.deflate.data()));
@@ -144,8 +144,9 @@ void BM_InflateLibdeflate(benchmark::State& state)
     for (auto _ : state) {
         std::size_t in = 0;
         std::size_t produced = 0;
-        if (libdeflate_deflate_decompress_ex(d.get(), m.deflate.data(), m.deflate.size(), out.data(), out.size(),
-                                             &in, &produced) != LIBDEFLATE_SUCCESS)
+        if (libdeflate_deflate_decompress_ex(
+                d.get(), m.deflate.data(), m.deflate.size(), out.data(), out.size(), &in, &produced)
+            != LIBDEFLATE_SUCCESS)
             throw std::runtime_error("libdeflate");
         Check(m, produced, libdeflate_crc32(0, out.data(), produced));
     }

@@ -97,7 +97,7 @@ void BM_GzipDecodeZlibReference(benchmark::State& state)
     const auto& [gz, size] = GzipDay();
     for (auto _ : state) {
         std::string buffer(size, '\0');
-        z_stream z{};
+        z_stream z {};
         if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK)
             throw std::runtime_error("inflateInit2");
         z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(gz.data()));

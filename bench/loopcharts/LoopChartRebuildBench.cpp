@@ -41,12 +41,12 @@ const LoopStore& YearStore()
     static const LoopStore store = [] {
         LoopStore s;
         s.DataSetCount = 1;
-        s.DataSetNames = {QStringLiteral("loopstats")};
+        s.DataSetNames = { QStringLiteral("loopstats") };
         const std::int32_t fast = static_cast<std::int32_t>(FastDays * 86400 / FastSeconds);
         const std::int32_t slow = YearSamples - fast;
-        const double start = 45658;  // 2025-01-01
+        const double start = 45658; // 2025-01-01
         const double slowStep = (365 - FastDays) / slow;
-        s.PointCounts = {YearSamples};
+        s.PointCounts = { YearSamples };
         s.LoopTimes.assign(1, {});
         s.LoopOffsets.assign(1, {});
         s.LoopFrequencies.assign(1, {});
@@ -63,8 +63,7 @@ const LoopStore& YearStore()
         double frequency = -15;
         for (std::int32_t i = 0; i < YearSamples; ++i) {
             const bool isFast = i >= slow;
-            times.push_back(isFast ? start + 365 - FastDays + (i - slow) * FastSeconds / 86400
-                                   : start + i * slowStep);
+            times.push_back(isFast ? start + 365 - FastDays + (i - slow) * FastSeconds / 86400 : start + i * slowStep);
             offset = offset * 0.98 + noise.Centred() * (isFast ? 0.004 : 0.04);
             frequency += noise.Centred() * 0.002;
             offsets.push_back(offset);
@@ -81,16 +80,12 @@ struct Charts
 {
     Charts()
     {
-        const ChartId ids[] = {ChartId::Offsets,   ChartId::OffsetVsTOD, ChartId::AbsFrequency,
-                               ChartId::Frequency, ChartId::FreqVsTOD,   ChartId::Jitter,
-                               ChartId::LoopstatsPollInterval};
+        const ChartId ids[] = { ChartId::Offsets, ChartId::OffsetVsTOD, ChartId::AbsFrequency, ChartId::Frequency,
+            ChartId::FreqVsTOD, ChartId::Jitter, ChartId::LoopstatsPollInterval };
         for (int i = 0; i < 7; ++i)
             ConfigureChart(all[i], ids[i]);
     }
-    LoopChartSet Set()
-    {
-        return {&all[0], &all[1], &all[2], &all[3], &all[4], &all[5], &all[6]};
-    }
+    LoopChartSet Set() { return { &all[0], &all[1], &all[2], &all[3], &all[4], &all[5], &all[6] }; }
     TChart all[7];
 };
 
@@ -111,17 +106,17 @@ void BM_FullRebuild(benchmark::State& state)
         benchmark::DoNotOptimize(results.OffsetCopy.get());
     }
     state.counters["plotted"] = plotted;
-    state.SetLabel(std::string(inputs.ExponentialAverage ? "weighted" : "unweighted") + ", " +
-                   std::to_string(inputs.HoursToAverage) + " h average");
+    state.SetLabel(std::string(inputs.ExponentialAverage ? "weighted" : "unweighted") + ", "
+        + std::to_string(inputs.HoursToAverage) + " h average");
 }
 // Six hours is the default; five hours has no exact reciprocal and divides. The CPU
 // column is the whole process's, so work handed to other threads is counted; the time
 // column is the wall clock.
 BENCHMARK(BM_FullRebuild)
-    ->Args({0, 6})
-    ->Args({1, 6})
-    ->Args({0, 5})
-    ->Args({1, 5})
+    ->Args({ 0, 6 })
+    ->Args({ 1, 6 })
+    ->Args({ 0, 5 })
+    ->Args({ 1, 5 })
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime()
@@ -148,19 +143,21 @@ void BM_MovingAverage(benchmark::State& state)
         }
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetLabel(std::string(state.range(0) ? "weighted" : "unweighted") +
-                   (mode == 1 ? ", every core" : mode == 2 ? ", one thread" : ", one by one"));
+    state.SetLabel(std::string(state.range(0) ? "weighted" : "unweighted")
+        + (mode == 1        ? ", every core"
+                : mode == 2 ? ", one thread"
+                            : ", one by one"));
 }
 BENCHMARK(BM_MovingAverage)
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->Args({0, 2})
-    ->Args({1, 2})
-    ->Args({0, 0})
+    ->Args({ 0, 1 })
+    ->Args({ 1, 1 })
+    ->Args({ 0, 2 })
+    ->Args({ 1, 2 })
+    ->Args({ 0, 0 })
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 FifoWatchdog::FifoWatchdog(const QStringList& pipes, std::chrono::seconds deadline)
-    : pipes_(pipes), thread_([this, deadline] { Watch(deadline); })
-{
-}
+    : pipes_(pipes)
+    , thread_([this, deadline] { Watch(deadline); })
+{ }
 
 FifoWatchdog::~FifoWatchdog()
 {

@@ -25,7 +25,7 @@ private:
     void Watch(std::chrono::seconds deadline);
 
     QStringList pipes_;
-    std::atomic<bool> fired_{false};
+    std::atomic<bool> fired_ { false };
     std::mutex mutex_;
     std::condition_variable done_;
     bool finished_ = false;

@@ -40,21 +40,21 @@ TEST(HostileArchives, DecompressionBombsAreRefusedWithBoundedMemory)
     };
     // Deflate cannot pass about 1030:1, so a few KB inflate to a few MB at most; the
     // lengths they claim and the 1000:1 refusal are what protect the reader.
-    const std::string fewKilobytes = ZeroDeflateStream(4, std::size_t{1} << 20);
-    const std::string manyMegabytes = ZeroDeflateStream(96, std::size_t{1} << 20);
-    const std::vector<Case> cases{
-        {"4 KB gzip claiming 4 GiB", GzipAround(fewKilobytes, 0xFFFFFFFFu), "loopstats.20200419.gz"},
-        {"100 KB gzip inflating to 96 MiB", GzipAround(manyMegabytes, 96u << 20), "loopstats.20200420.gz"},
-        {"stream without its final block", GzipAround(manyMegabytes.substr(0, manyMegabytes.size() - 2), 0),
-         "loopstats.20200421.gz"},
+    const std::string fewKilobytes = ZeroDeflateStream(4, std::size_t { 1 } << 20);
+    const std::string manyMegabytes = ZeroDeflateStream(96, std::size_t { 1 } << 20);
+    const std::vector<Case> cases {
+        { "4 KB gzip claiming 4 GiB", GzipAround(fewKilobytes, 0xFFFFFFFFu), "loopstats.20200419.gz" },
+        { "100 KB gzip inflating to 96 MiB", GzipAround(manyMegabytes, 96u << 20), "loopstats.20200420.gz" },
+        { "stream without its final block", GzipAround(manyMegabytes.substr(0, manyMegabytes.size() - 2), 0),
+            "loopstats.20200421.gz" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_LT(c.bytes.size(), std::size_t{200} << 10);
+        ASSERT_LT(c.bytes.size(), std::size_t { 200 } << 10);
         const QString path = dir.Write(QString::fromLatin1(c.name), c.bytes);
         const long peakBefore = PeakResidentMiB();
         StatisticsFiles files;
-        files.OpenFileList({path});
+        files.OpenFileList({ path });
         EXPECT_EQ(Records(files), 0);
         EXPECT_TRUE(files.LoopFilesRead.isEmpty());
         // Well below the size claimed or inflatable: the refusal comes once the output
@@ -64,7 +64,7 @@ TEST(HostileArchives, DecompressionBombsAreRefusedWithBoundedMemory)
 
     // The same bytes inside a ZIP archive: the entry is refused, the archive adds nothing.
     const QString zip = dir.File(QStringLiteral("loopstats.zip"));
-    ASSERT_TRUE(WriteZip(zip, {{"loopstats.20200419", std::string(std::size_t{96} << 20, '\0')}}));
+    ASSERT_TRUE(WriteZip(zip, { { "loopstats.20200419", std::string(std::size_t { 96 } << 20, '\0') } }));
     const long peakBefore = PeakResidentMiB();
     StatisticsFiles files;
     files.OpenPath(zip);
@@ -79,7 +79,7 @@ TEST(HostileArchives, ArchivesOfManyEntriesEncryptedEntriesOrHugeNames)
 
     std::vector<ZipEntrySpec> thousands;
     for (int i = 0; i < 5000; ++i)
-        thousands.push_back({"loopstats." + std::to_string(20200000 + i), lines});
+        thousands.push_back({ "loopstats." + std::to_string(20200000 + i), lines });
     const std::string hugeName(65535, 'n');
     const bool canEncrypt = zip_encryption_method_supported(ZIP_EM_AES_256, 1) != 0;
 
@@ -87,18 +87,17 @@ TEST(HostileArchives, ArchivesOfManyEntriesEncryptedEntriesOrHugeNames)
     {
         const char* what;
         std::vector<ZipEntrySpec> entries;
-        std::int32_t records;  // stored in the loop store
-        int named;             // in LoopFilesRead: 1 yes, 0 no, -1 either
+        std::int32_t records; // stored in the loop store
+        int named; // in LoopFilesRead: 1 yes, 0 no, -1 either
     };
-    std::vector<Case> cases{
-        {"5000 entries: not a statistics archive", thousands, 0, 0},
-        {"entry name of 64 KB: read like any other", {{hugeName, lines}}, 3, 1},
+    std::vector<Case> cases {
+        { "5000 entries: not a statistics archive", thousands, 0, 0 },
+        { "entry name of 64 KB: read like any other", { { hugeName, lines } }, 3, 1 },
     };
     if (canEncrypt) {
         // No password is ever supplied: the archive cannot be read, nothing is stored.
-        cases.push_back({"encrypted entry", {{"loopstats.20200419", lines, true}}, 0, -1});
-        cases.push_back({"plain then encrypted entry",
-                         {{"a", lines}, {"b", lines, true}}, 0, -1});
+        cases.push_back({ "encrypted entry", { { "loopstats.20200419", lines, true } }, 0, -1 });
+        cases.push_back({ "plain then encrypted entry", { { "a", lines }, { "b", lines, true } }, 0, -1 });
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -39,13 +39,12 @@ QByteArray Encoded(const QString& path)
 }
 
 // Writes prefix, then fill bytes up to size, then suffix, a megabyte at a time.
-void WriteLarge(const QString& path, const std::string& prefix, char fill, std::size_t size,
-                const std::string& suffix)
+void WriteLarge(const QString& path, const std::string& prefix, char fill, std::size_t size, const std::string& suffix)
 {
     std::FILE* file = std::fopen(Encoded(path).constData(), "wb");
     ASSERT_NE(file, nullptr);
     std::fwrite(prefix.data(), 1, prefix.size(), file);
-    const std::string chunk(std::size_t{1} << 20, fill);
+    const std::string chunk(std::size_t { 1 } << 20, fill);
     for (std::size_t written = prefix.size() + suffix.size(); written < size; written += chunk.size())
         std::fwrite(chunk.data(), 1, std::min(chunk.size(), size - written), file);
     std::fwrite(suffix.data(), 1, suffix.size(), file);
@@ -57,7 +56,7 @@ void WriteLarge(const QString& path, const std::string& prefix, char fill, std::
 TEST(HostileFiles, OneLineOf200MegabytesWithoutALineEnd)
 {
     HostileDirectory dir;
-    constexpr std::size_t Size = std::size_t{200} << 20;
+    constexpr std::size_t Size = std::size_t { 200 } << 20;
     struct Case
     {
         const char* what;
@@ -66,8 +65,8 @@ TEST(HostileFiles, OneLineOf200MegabytesWithoutALineEnd)
         std::string suffix;
     };
     const Case cases[] = {
-        {"one field of letters", "", 'x', ""},
-        {"a seven-field record with a 200 MB number", "59000 3600.5 ", '7', " 1.0 0.1 0.1 6"},
+        { "one field of letters", "", 'x', "" },
+        { "a seven-field record with a 200 MB number", "59000 3600.5 ", '7', " 1.0 0.1 0.1 6" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -77,7 +76,7 @@ TEST(HostileFiles, OneLineOf200MegabytesWithoutALineEnd)
         files.OpenPath(dir.Path());
         EXPECT_EQ(Records(files), 0);
         EXPECT_EQ(files.LoopFileLines.size(), 1u);
-        EXPECT_EQ(files.LoopFilesRead, QStringList{loop});
+        EXPECT_EQ(files.LoopFilesRead, QStringList { loop });
         ASSERT_TRUE(QFile::remove(loop));
     }
 
@@ -92,7 +91,7 @@ TEST(HostileFiles, OneLineOf200MegabytesWithoutALineEnd)
     PeerStore store;
     double latest = 0;
     const PeerRebuildResult result = RebuildPeerStatistics(
-        files.PeerLines, PeerRebuildInputs{}, store, latest, {&charts[0], &charts[1], &charts[2], &charts[3]});
+        files.PeerLines, PeerRebuildInputs {}, store, latest, { &charts[0], &charts[1], &charts[2], &charts[3] });
     EXPECT_TRUE(result.Rebuilt);
     EXPECT_TRUE(store.PeerNames.isEmpty());
 }
@@ -119,12 +118,12 @@ TEST(HostileFiles, PipesAndDevicesAreSkippedWithoutBlocking)
     const QString real = dir.Write(QStringLiteral("loopstats.20200419"), ThreeLoopLines);
     dir.Write(QStringLiteral("peerstats.20200419"), OnePeerLine);
     QStringList pipes;
-    for (const char* name : {"loopstats.20200101", "peerstats.20200101", "loopstats.20200102.gz"}) {
+    for (const char* name : { "loopstats.20200101", "peerstats.20200101", "loopstats.20200102.gz" }) {
         pipes << dir.File(QString::fromLatin1(name));
         ASSERT_EQ(::mkfifo(Encoded(pipes.back()).constData(), 0600), 0);
     }
     QStringList devices;
-    for (const char* name : {"loopstats.20200103", "peerstats.20200103", "loopstats.20200104.gz"}) {
+    for (const char* name : { "loopstats.20200103", "peerstats.20200103", "loopstats.20200104.gz" }) {
         devices << dir.File(QString::fromLatin1(name));
         ASSERT_EQ(::symlink("/dev/zero", Encoded(devices.back()).constData()), 0);
     }
@@ -144,12 +143,12 @@ TEST(HostileFiles, PipesAndDevicesAreSkippedWithoutBlocking)
     StatisticsFiles files;
     files.OpenPath(dir.Path());
     EXPECT_EQ(Records(files), 3);
-    EXPECT_EQ(files.LoopFilesRead, QStringList{real});
+    EXPECT_EQ(files.LoopFilesRead, QStringList { real });
     EXPECT_EQ(files.PeerLines.size(), 1u);
 
-    files.OpenFileList(pipes + devices + QStringList{real});
+    files.OpenFileList(pipes + devices + QStringList { real });
     EXPECT_EQ(Records(files), 3);
-    EXPECT_EQ(files.LoopFilesRead, QStringList{real});
+    EXPECT_EQ(files.LoopFilesRead, QStringList { real });
     for (const QString& odd : pipes + devices) {
         SCOPED_TRACE(odd.toStdString());
         StatisticsFiles alone;
@@ -179,23 +178,23 @@ TEST(HostileFiles, SymbolicLinkLoopsReadNothingAndEndTheScan)
     EXPECT_EQ(Records(files), 3);
     EXPECT_TRUE(files.PeerLines.empty());
 
-    for (const char* name : {"loopstats.20200101", "peerstats.20200103"}) {
+    for (const char* name : { "loopstats.20200101", "peerstats.20200103" }) {
         StatisticsFiles alone;
         alone.OpenPath(dir.File(QString::fromLatin1(name)));
-        alone.OpenFileList({dir.File(QString::fromLatin1(name))});
+        alone.OpenFileList({ dir.File(QString::fromLatin1(name)) });
         EXPECT_EQ(Records(alone), 0);
         EXPECT_TRUE(alone.PeerLines.empty());
     }
     // A list of just the looping directory reads that directory, once.
     StatisticsFiles nested;
-    nested.OpenFileList({dir.File(QStringLiteral("loopstats.20200104"))});
+    nested.OpenFileList({ dir.File(QStringLiteral("loopstats.20200104")) });
     EXPECT_EQ(Records(nested), 3);
 }
 
 TEST(HostileFiles, FilesThatChangeBetweenListingAndReading)
 {
     HostileDirectory dir;
-    for (const char* day : {"20200101", "20200102", "20200103", "20200104", "20200105"})
+    for (const char* day : { "20200101", "20200102", "20200103", "20200104", "20200105" })
         dir.Write(QStringLiteral("loopstats.") + QLatin1String(day), ThreeLoopLines);
     dir.Write(QStringLiteral("peerstats.20200101"), OnePeerLine);
     QStringList listed;
@@ -203,20 +202,20 @@ TEST(HostileFiles, FilesThatChangeBetweenListingAndReading)
     ASSERT_EQ(listed.size(), 6);
 
     const auto path = [&](const char* name) { return dir.File(QString::fromLatin1(name)); };
-    ASSERT_TRUE(QFile::remove(path("loopstats.20200101")));  // deleted
-    ASSERT_TRUE(QFile::remove(path("loopstats.20200102")));  // replaced by a pipe
+    ASSERT_TRUE(QFile::remove(path("loopstats.20200101"))); // deleted
+    ASSERT_TRUE(QFile::remove(path("loopstats.20200102"))); // replaced by a pipe
     ASSERT_EQ(::mkfifo(Encoded(path("loopstats.20200102")).constData(), 0600), 0);
-    ASSERT_TRUE(QFile::remove(path("loopstats.20200103")));  // replaced by a directory
+    ASSERT_TRUE(QFile::remove(path("loopstats.20200103"))); // replaced by a directory
     ASSERT_TRUE(QDir(dir.Path()).mkdir(QStringLiteral("loopstats.20200103")));
     ASSERT_TRUE(QFile::resize(path("loopstats.20200104"), 0)); // emptied
-    ASSERT_TRUE(QFile::remove(path("peerstats.20200101")));  // deleted
+    ASSERT_TRUE(QFile::remove(path("peerstats.20200101"))); // deleted
 
-    const FifoWatchdog watchdog({path("loopstats.20200102")}, std::chrono::seconds(20));
+    const FifoWatchdog watchdog({ path("loopstats.20200102") }, std::chrono::seconds(20));
     StatisticsFiles files;
     files.OpenFileList(listed);
     files.RereadLastOpened();
     EXPECT_EQ(Records(files), 3);
-    EXPECT_EQ(files.LoopFilesRead, (QStringList{path("loopstats.20200104"), path("loopstats.20200105")}));
+    EXPECT_EQ(files.LoopFilesRead, (QStringList { path("loopstats.20200104"), path("loopstats.20200105") }));
     EXPECT_TRUE(files.PeerLines.empty());
     EXPECT_FALSE(watchdog.Fired()) << "a reader blocked on a named pipe";
 }

@@ -10,7 +10,7 @@
 
 std::string ZeroDeflateStream(std::size_t blocks, std::size_t blockBytes)
 {
-    z_stream z{};
+    z_stream z {};
     if (deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::runtime_error("deflateInit2");
     std::string zeros(blockBytes, '\0');
@@ -54,8 +54,7 @@ bool WriteZip(const QString& path, const std::vector<ZipEntrySpec>& entries)
     for (const ZipEntrySpec& entry : entries) {
         // libzip copies nothing here: the buffers outlive zip_close below.
         zip_source_t* source = zip_source_buffer(archive, entry.content.data(), entry.content.size(), 0);
-        const zip_int64_t index =
-            source ? zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+        const zip_int64_t index = source ? zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
             if (source)
                 zip_source_free(source);
@@ -78,7 +77,7 @@ bool WriteZip(const QString& path, const std::vector<ZipEntrySpec>& entries)
 
 long PeakResidentMiB()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
 }

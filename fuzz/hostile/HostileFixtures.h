@@ -24,7 +24,7 @@ struct ZipEntrySpec
 {
     std::string name;
     std::string content;
-    bool encrypted = false;  // no password is ever supplied when reading
+    bool encrypted = false; // no password is ever supplied when reading
 };
 
 // Writes a ZIP archive of the entries, deflated. Returns false when libzip cannot (for

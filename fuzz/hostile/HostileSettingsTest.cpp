@@ -28,7 +28,8 @@ const QByteArray Store = "Windows Registry Editor Version 5.00\n\n"
 class StoreHome
 {
 public:
-    StoreHome() : outer_(qgetenv("XDG_CONFIG_HOME"))
+    StoreHome()
+        : outer_(qgetenv("XDG_CONFIG_HOME"))
     {
         qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8());
         RegistryLocation::SetExecutableBaseName(Program);
@@ -112,7 +113,7 @@ TEST(HostileSettings, AReadOnlyStoreIsReadButNeverReplaced)
     ASSERT_EQ(::chmod(QFile::encodeName(home.StoreFile()).constData(), 0444), 0);
     if (::geteuid() == 0) {
         // The ordinary user may write the directory, so only the file's mode says no.
-        for (const QString& path : {home.Path(), home.StoreDir(), home.StoreFile()})
+        for (const QString& path : { home.Path(), home.StoreDir(), home.StoreFile() })
             ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
     }
     const int result = AsOrdinaryUser([&] {
@@ -137,7 +138,7 @@ TEST(HostileSettings, TenMegabytesOfGarbageAreKeptAsideNotParsed)
     }
     // Garbage that begins like a real store must not be half-read either.
     const QByteArray plausible = Store + garbage;
-    for (const QByteArray& bad : {garbage, plausible}) {
+    for (const QByteArray& bad : { garbage, plausible }) {
         StoreHome home;
         home.Write(bad);
         EXPECT_EQ(ReadThenSave(50), 12);

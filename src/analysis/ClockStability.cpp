@@ -21,8 +21,8 @@ struct PreparedPhase
     std::size_t Size = 0;
     const double* Values = nullptr;
     const std::uint8_t* Present = nullptr;
-    std::unique_ptr<double[]> Sums;  // Sums[k] = Values[0] + ... + Values[k-1]
-    std::unique_ptr<std::uint32_t[]> Absent;  // Absent[k] = absent points among 0 .. k-1
+    std::unique_ptr<double[]> Sums; // Sums[k] = Values[0] + ... + Values[k-1]
+    std::unique_ptr<std::uint32_t[]> Absent; // Absent[k] = absent points among 0 .. k-1
 };
 
 PreparedPhase Prepare(PhaseGrid& grid, std::size_t size)
@@ -112,7 +112,7 @@ Accumulated AllanTerms(const PreparedPhase& p, std::size_t m)
         sum += counts ? d * d : 0.0;
         terms += counts ? 1 : 0;
     }
-    return {sum, terms};
+    return { sum, terms };
 }
 
 // The inner sum over i = j .. j+m-1 of the second differences telescopes to
@@ -131,7 +131,7 @@ Accumulated ModifiedAllanTerms(const PreparedPhase& p, std::size_t m)
         sum += counts ? inner * inner : 0.0;
         terms += counts ? 1 : 0;
     }
-    return {sum, terms};
+    return { sum, terms };
 }
 
 // A point with its error bars, or nothing when the estimate is not finite (phases so
@@ -141,9 +141,9 @@ std::optional<StabilityPoint> MakePoint(double tau, double deviation, std::int64
     if (terms < MinStabilityTerms)
         return std::nullopt;
     const double spread = deviation / std::sqrt(static_cast<double>(terms));
-    StabilityPoint point{tau, deviation, deviation - spread, deviation + spread, terms};
-    if (!std::isfinite(point.TauSeconds) || !std::isfinite(point.Deviation) ||
-        !std::isfinite(point.Low) || !std::isfinite(point.High))
+    StabilityPoint point { tau, deviation, deviation - spread, deviation + spread, terms };
+    if (!std::isfinite(point.TauSeconds) || !std::isfinite(point.Deviation) || !std::isfinite(point.Low)
+        || !std::isfinite(point.High))
         return std::nullopt;
     return point;
 }
@@ -162,8 +162,7 @@ ClockStability EstimateOnSpentGrid(PhaseGrid& grid)
         return result;
     result.Tau0 = grid.Tau0;
     // The absent-point counts are 32-bit; no grid that fits in memory comes near that.
-    const std::size_t size =
-        std::min<std::size_t>(grid.Phase.size(), std::numeric_limits<std::uint32_t>::max());
+    const std::size_t size = std::min<std::size_t>(grid.Phase.size(), std::numeric_limits<std::uint32_t>::max());
     if (size < 2 + MinStabilityTerms)
         return result;
 
@@ -185,14 +184,13 @@ ClockStability EstimateOnSpentGrid(PhaseGrid& grid)
             const double terms = static_cast<double>(modified.Terms);
             const double rms = std::sqrt(modified.SumOfSquares / (2 * terms)) / factor;
             Append(result.Mdev, MakePoint(tau, std::ldexp(rms / tau, p.Exponent), modified.Terms));
-            Append(result.Tdev,
-                   MakePoint(tau, std::ldexp(rms / rootThree, p.Exponent), modified.Terms));
+            Append(result.Tdev, MakePoint(tau, std::ldexp(rms / rootThree, p.Exponent), modified.Terms));
         }
     }
     return result;
 }
 
-}  // namespace
+} // namespace
 
 ClockStability EstimateClockStability(const PhaseGrid& grid)
 {
@@ -200,8 +198,7 @@ ClockStability EstimateClockStability(const PhaseGrid& grid)
     return EstimateOnSpentGrid(copy);
 }
 
-ClockStability EstimateClockStability(std::span<const double> dayNumbers,
-                                      std::span<const double> phases)
+ClockStability EstimateClockStability(std::span<const double> dayNumbers, std::span<const double> phases)
 {
     PhaseGrid grid = SamplePhaseOnGrid(dayNumbers, phases);
     return EstimateOnSpentGrid(grid);

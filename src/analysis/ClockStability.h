@@ -11,9 +11,9 @@ struct StabilityPoint
 {
     double TauSeconds = 0;
     double Deviation = 0;
-    double Low = 0;  // Deviation * (1 - 1 / sqrt(Terms))
-    double High = 0;  // Deviation * (1 + 1 / sqrt(Terms))
-    std::int64_t Terms = 0;  // the terms that touched no gap, at least MinStabilityTerms
+    double Low = 0; // Deviation * (1 - 1 / sqrt(Terms))
+    double High = 0; // Deviation * (1 + 1 / sqrt(Terms))
+    std::int64_t Terms = 0; // the terms that touched no gap, at least MinStabilityTerms
 };
 
 // The overlapping Allan deviation, the modified Allan deviation and the time deviation of
@@ -21,7 +21,7 @@ struct StabilityPoint
 // in increasing tau and holds only finite values.
 struct ClockStability
 {
-    double Tau0 = 0;  // seconds; 0 when the series had no grid
+    double Tau0 = 0; // seconds; 0 when the series had no grid
     std::vector<StabilityPoint> Adev;
     std::vector<StabilityPoint> Mdev;
     std::vector<StabilityPoint> Tdev;
@@ -43,5 +43,4 @@ ClockStability EstimateClockStability(const PhaseGrid& grid);
 
 // SamplePhaseOnGrid followed by EstimateClockStability: day numbers (days) and phases
 // (seconds), e.g. the loop offsets of the loop statistics.
-ClockStability EstimateClockStability(std::span<const double> dayNumbers,
-                                      std::span<const double> phases);
+ClockStability EstimateClockStability(std::span<const double> dayNumbers, std::span<const double> phases);

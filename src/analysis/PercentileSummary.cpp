@@ -54,7 +54,7 @@ Moments MeanAndStdDev(const std::vector<double>& values, double min, double max)
     return moments;
 }
 
-constexpr std::array<double, 5> Fractions = {0.01, 0.05, 0.50, 0.95, 0.99};
+constexpr std::array<double, 5> Fractions = { 0.01, 0.05, 0.50, 0.95, 0.99 };
 
 // Puts the order statistics every percentile reads (floor(h) and the one above) in their
 // sorted places, each selection working on what lies above the previous one; much
@@ -63,8 +63,7 @@ void PlaceOrderStatistics(std::vector<double>& values)
 {
     std::vector<std::size_t> places;
     for (double p : Fractions) {
-        const auto below =
-            static_cast<std::size_t>(std::floor(static_cast<double>(values.size() - 1) * p));
+        const auto below = static_cast<std::size_t>(std::floor(static_cast<double>(values.size() - 1) * p));
         places.push_back(below);
         if (below + 1 < values.size())
             places.push_back(below + 1);
@@ -79,7 +78,7 @@ void PlaceOrderStatistics(std::vector<double>& values)
     }
 }
 
-}  // namespace
+} // namespace
 
 double InterpolatedPercentile(std::span<const double> sorted, double p)
 {
@@ -128,18 +127,18 @@ std::optional<PercentileSummary> SummarisePercentiles(std::span<const double> va
 
 std::array<PercentileRow, PercentileRowCount> PercentileRows(const PercentileSummary& summary)
 {
-    return {{
-        {"Min", summary.Min},
-        {"1%", summary.P1},
-        {"5%", summary.P5},
-        {"50%", summary.P50},
-        {"95%", summary.P95},
-        {"99%", summary.P99},
-        {"Max", summary.Max},
-        {"90% range", summary.Range90},
-        {"98% range", summary.Range98},
-        {"StdDev", summary.StdDev},
-        {"Mean", summary.Mean},
-        {"Samples", static_cast<double>(summary.Samples)},
-    }};
+    return { {
+        { "Min", summary.Min },
+        { "1%", summary.P1 },
+        { "5%", summary.P5 },
+        { "50%", summary.P50 },
+        { "95%", summary.P95 },
+        { "99%", summary.P99 },
+        { "Max", summary.Max },
+        { "90% range", summary.Range90 },
+        { "98% range", summary.Range98 },
+        { "StdDev", summary.StdDev },
+        { "Mean", summary.Mean },
+        { "Samples", static_cast<double>(summary.Samples) },
+    } };
 }

@@ -20,8 +20,8 @@ struct PercentileSummary
     double P95 = 0;
     double P99 = 0;
     double Max = 0;
-    std::optional<double> Range90;  // P95 - P5; absent only when that overflows
-    std::optional<double> Range98;  // P99 - P1; absent only when that overflows
+    std::optional<double> Range90; // P95 - P5; absent only when that overflows
+    std::optional<double> Range98; // P99 - P1; absent only when that overflows
     // The sample standard deviation (divided by n - 1). Absent for a single value, where it
     // is undefined (a 0 would claim a spread that was never measured), and when it
     // overflows.

@@ -38,8 +38,7 @@ double Median(std::vector<double>& spacings)
 }
 
 // The median spacing in seconds of stamps in time order, read through day(i).
-template <typename DayAt>
-double MedianSpacing(std::size_t count, DayAt day)
+template <typename DayAt> double MedianSpacing(std::size_t count, DayAt day)
 {
     if (count < 2)
         return 0;
@@ -49,11 +48,11 @@ double MedianSpacing(std::size_t count, DayAt day)
     return Median(spacings);
 }
 
-}  // namespace
+} // namespace
 
 std::size_t MaxGridPoints(std::size_t samples)
 {
-    constexpr std::size_t floorPoints = std::size_t{1} << 20;
+    constexpr std::size_t floorPoints = std::size_t { 1 } << 20;
     constexpr std::size_t perSample = 8;
     if (samples > (std::numeric_limits<std::size_t>::max() - floorPoints) / perSample)
         return std::numeric_limits<std::size_t>::max();
@@ -65,7 +64,7 @@ double MedianSpacingSeconds(std::span<const double> dayNumbers)
     std::vector<double> finite;
     finite.reserve(dayNumbers.size());
     std::copy_if(dayNumbers.begin(), dayNumbers.end(), std::back_inserter(finite),
-                 [](double day) { return std::isfinite(day); });
+        [](double day) { return std::isfinite(day); });
     return MedianSpacing(finite.size(), [&finite](std::size_t i) { return finite[i]; });
 }
 
@@ -76,7 +75,7 @@ PhaseGrid SamplePhaseOnGrid(std::span<const double> dayNumbers, std::span<const 
     samples.reserve(pairs);
     for (std::size_t i = 0; i < pairs; ++i) {
         if (std::isfinite(dayNumbers[i]) && std::isfinite(phases[i]))
-            samples.push_back({dayNumbers[i], phases[i]});
+            samples.push_back({ dayNumbers[i], phases[i] });
     }
     const auto earlier = [](const Sample& a, const Sample& b) { return a.Day < b.Day; };
     if (!std::is_sorted(samples.begin(), samples.end(), earlier))
@@ -86,8 +85,7 @@ PhaseGrid SamplePhaseOnGrid(std::span<const double> dayNumbers, std::span<const 
     if (samples.size() < 2)
         return grid;
 
-    double tau0 =
-        MedianSpacing(samples.size(), [&samples](std::size_t i) { return samples[i].Day; });
+    double tau0 = MedianSpacing(samples.size(), [&samples](std::size_t i) { return samples[i].Day; });
     if (tau0 >= 1e-3 && tau0 < 1e15)
         tau0 = std::nearbyint(tau0 * 1e6) / 1e6;
     if (!(tau0 > 0) || !std::isfinite(tau0))
@@ -112,7 +110,7 @@ PhaseGrid SamplePhaseOnGrid(std::span<const double> dayNumbers, std::span<const 
             for (std::size_t j = i; j < end; ++j)
                 mean += samples[j].Phase / count;
         }
-        samples[merged++] = {seconds, mean};
+        samples[merged++] = { seconds, mean };
         i = end;
     }
     const std::size_t originalCount = samples.size();
@@ -122,13 +120,12 @@ PhaseGrid SamplePhaseOnGrid(std::span<const double> dayNumbers, std::span<const 
     const double widestSpacing = GapSpacings * tau0 + tolerance;
     const double lastStep = std::floor(samples.back().Day / tau0 + CoincidenceTolerance);
     const std::size_t limit = MaxGridPoints(originalCount);
-    const std::size_t points =
-        lastStep < static_cast<double>(limit) ? static_cast<std::size_t>(lastStep) + 1 : limit;
+    const std::size_t points = lastStep < static_cast<double>(limit) ? static_cast<std::size_t>(lastStep) + 1 : limit;
 
     grid.Tau0 = tau0;
     grid.Phase.resize(points);
     grid.Present.resize(points);
-    std::size_t left = 0;  // the last sample at or before the grid point
+    std::size_t left = 0; // the last sample at or before the grid point
     for (std::size_t k = 0; k < points; ++k) {
         const double at = static_cast<double>(k) * tau0;
         while (left + 1 < samples.size() && samples[left + 1].Day <= at + tolerance)
@@ -139,8 +136,7 @@ PhaseGrid SamplePhaseOnGrid(std::span<const double> dayNumbers, std::span<const 
         if (std::abs(before.Day - at) <= tolerance) {
             phase = before.Phase;
             present = 1;
-        } else if (left + 1 < samples.size() &&
-                   samples[left + 1].Day - before.Day <= widestSpacing) {
+        } else if (left + 1 < samples.size() && samples[left + 1].Day - before.Day <= widestSpacing) {
             const Sample& after = samples[left + 1];
             const double fraction = (at - before.Day) / (after.Day - before.Day);
             phase = InterpolateBetween(before.Phase, after.Phase, fraction);

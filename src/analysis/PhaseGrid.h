@@ -21,9 +21,9 @@
 // last grid point is the last one at or before the last sample.
 struct PhaseGrid
 {
-    double Tau0 = 0;  // seconds; 0 when the series has no grid
-    std::vector<double> Phase;  // seconds, one per grid point; 0 where Present is 0
-    std::vector<std::uint8_t> Present;  // 1 where the grid point has a phase
+    double Tau0 = 0; // seconds; 0 when the series has no grid
+    std::vector<double> Phase; // seconds, one per grid point; 0 where Present is 0
+    std::vector<std::uint8_t> Present; // 1 where the grid point has a phase
 
     std::size_t Size() const { return Phase.size(); }
     bool Empty() const { return Phase.empty(); }

@@ -72,13 +72,13 @@ void BottomBarLayout::Measure()
     const QSize box = Hint(c_.ColumnB[0]);
 
     rowPitch_ = std::max(DesignRowPitch, box.height());
-    barHeight_ = std::max({ DesignBarHeight, 3 * rowPitch_ + 5,
-                            std::max(spinPlot.height(), plotLabel.height()) + suggest.height() + 10,
-                            weighted.height() + std::max(spinAverage.height(), averageLabel.height()) + 8 });
+    barHeight_ = std::max(
+        { DesignBarHeight, 3 * rowPitch_ + 5, std::max(spinPlot.height(), plotLabel.height()) + suggest.height() + 10,
+            weighted.height() + std::max(spinAverage.height(), averageLabel.height()) + 8 });
 
     columnA_ = DesignColumnA;
-    columnAWidth_ = std::max({ spinPlot.width() + LabelGap + plotLabel.width(), suggest.width(),
-                               weighted.width(), spinAverage.width() + LabelGap + averageLabel.width() });
+    columnAWidth_ = std::max({ spinPlot.width() + LabelGap + plotLabel.width(), suggest.width(), weighted.width(),
+        spinAverage.width() + LabelGap + averageLabel.width() });
     columnB_ = std::max(DesignColumnB, columnA_ + columnAWidth_ + ColumnGap);
     columnBWidth_ = CheckBoxColumnWidth(c_.ColumnB);
     columnC_ = std::max(DesignColumnC, columnB_ + columnBWidth_ + ColumnGap);
@@ -88,8 +88,8 @@ void BottomBarLayout::Measure()
     columnE_ = std::max(DesignColumnE, columnD_ + columnDWidth_ + ColumnGap);
     columnEWidth_ = WrappedLabelSize(c_.LabelFilesHint).width();
 
-    rightGroupWidth_ = Hint(c_.CheckBoxSaveWithDatePrefix).width() + 10
-        + std::max(65, Hint(c_.ButtonSave).width()) + 6 + std::max(60, Hint(c_.ButtonClose).width());
+    rightGroupWidth_ = Hint(c_.CheckBoxSaveWithDatePrefix).width() + 10 + std::max(65, Hint(c_.ButtonSave).width()) + 6
+        + std::max(60, Hint(c_.ButtonClose).width());
     minimumClientWidth_ = columnE_ + columnEWidth_ + 2 * ColumnGap + rightGroupWidth_ + EdgeGap;
 }
 
@@ -105,7 +105,7 @@ void BottomBarLayout::Place(QSize clientSize) const
     const int plotRowHeight = std::max(spinPlot.height(), plotLabel.height());
     SetGeometry(c_.UpDownPlotHours, columnA_, top + 4 + (plotRowHeight - spinPlot.height()) / 2, spinPlot);
     SetGeometry(c_.LabelPlotHours, columnA_ + spinPlot.width() + LabelGap,
-                top + 4 + (plotRowHeight - plotLabel.height()) / 2, plotLabel);
+        top + 4 + (plotRowHeight - plotLabel.height()) / 2, plotLabel);
     const QSize suggest = Hint(c_.LabelSuggestHistogram);
     SetGeometry(c_.LabelSuggestHistogram, columnA_, bottom - 4 - suggest.height(), suggest);
 
@@ -116,10 +116,10 @@ void BottomBarLayout::Place(QSize clientSize) const
     const QSize averageLabel = WrappedLabelSize(c_.LabelHoursToAverage);
     const int averageRowHeight = std::max(spinAverage.height(), averageLabel.height());
     const int averageRowTop = bottom - 4 - averageRowHeight;
-    SetGeometry(c_.UpDownHoursToAverage, columnA_,
-                averageRowTop + (averageRowHeight - spinAverage.height()) / 2, spinAverage);
+    SetGeometry(
+        c_.UpDownHoursToAverage, columnA_, averageRowTop + (averageRowHeight - spinAverage.height()) / 2, spinAverage);
     SetGeometry(c_.LabelHoursToAverage, columnA_ + spinAverage.width() + LabelGap,
-                averageRowTop + (averageRowHeight - averageLabel.height()) / 2, averageLabel);
+        averageRowTop + (averageRowHeight - averageLabel.height()) / 2, averageLabel);
 
     // "Clip offsets" lies over the lower left corner of the offset charts.
     const QSize clip = Hint(c_.CheckBoxClipOffsets);

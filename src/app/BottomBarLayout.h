@@ -23,8 +23,8 @@ public:
         QWidget* UpDownHoursToAverage = nullptr;
         QWidget* LabelHoursToAverage = nullptr;
         QWidget* CheckBoxClipOffsets = nullptr;
-        QWidget* ColumnB[3] = {};  // White background, Local time, Ignore data gaps
-        QWidget* ColumnC[3] = {};  // Jitter first, Peerstats first, LAN peerstats
+        QWidget* ColumnB[3] = {}; // White background, Local time, Ignore data gaps
+        QWidget* ColumnC[3] = {}; // Jitter first, Peerstats first, LAN peerstats
         QWidget* LabelAutoUpdate = nullptr;
         QWidget* ComboBoxAutoUpdate = nullptr;
         QWidget* LabelFilesHint = nullptr;

@@ -44,16 +44,15 @@ int BarHeight(const QFont& font)
     const int rowPitch = std::max(DesignRowPitch, checkBox);
     const int plotHours = std::max(spin, WrappedLabelHeight(metrics, QStringLiteral("Data hours")));
     const int average = std::max(spin, WrappedLabelHeight(metrics, QStringLiteral("Hours to average")));
-    return std::max({ DesignBarHeight, 3 * rowPitch + 5, plotHours + metrics.height() + 10,
-                      checkBox + average + 8 });
+    return std::max({ DesignBarHeight, 3 * rowPitch + 5, plotHours + metrics.height() + 10, checkBox + average + 8 });
 }
 
 } // namespace
 
 QSize StoredClientSize(int storedWidth, int storedHeight)
 {
-    const QSize stored(storedWidth > 0 ? storedWidth : DesignClient.width(),
-                       storedHeight > 0 ? storedHeight : DesignClient.height());
+    const QSize stored(
+        storedWidth > 0 ? storedWidth : DesignClient.width(), storedHeight > 0 ? storedHeight : DesignClient.height());
     return stored.expandedTo(SmallestClient);
 }
 
@@ -61,5 +60,5 @@ QSize ChartAreaSize(QSize clientSize, const QFont& font)
 {
     const int tabBar = QFontMetrics(font).height() + TabBarTextSpace;
     return { std::max(1, clientSize.width() - PageInsetWidth),
-             std::max(1, clientSize.height() - BarHeight(font) - 2 * tabBar - PageInsetHeight) };
+        std::max(1, clientSize.height() - BarHeight(font) - 2 * tabBar - PageInsetHeight) };
 }

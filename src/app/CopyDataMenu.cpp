@@ -23,7 +23,7 @@ QAction* AddCopyDataAction(QMenu& menu, std::function<QString()> csvText)
 
 QMenu* CreateCopyDataMenu(QWidget* parent, std::function<QString()> csvText)
 {
-    auto* menu = new QMenu(parent);  // owned by parent
+    auto* menu = new QMenu(parent); // owned by parent
     menu->setObjectName(QStringLiteral("PopupMenuCopyData"));
     AddCopyDataAction(*menu, std::move(csvText));
     return menu;

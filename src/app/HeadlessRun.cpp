@@ -52,9 +52,9 @@ class HeadlessExport
 {
 public:
     HeadlessExport(const QString& imageDirectory, const QString& csvDirectory)
-        : imageDirectory_(imageDirectory), csvDirectory_(csvDirectory)
-    {
-    }
+        : imageDirectory_(imageDirectory)
+        , csvDirectory_(csvDirectory)
+    { }
 
     int Run(const QStringList& arguments)
     {

@@ -15,7 +15,9 @@ bool IsLongOption(const QString& arg)
 class LongOptionReader
 {
 public:
-    explicit LongOptionReader(const QStringList& args) : args_(args) {}
+    explicit LongOptionReader(const QStringList& args)
+        : args_(args)
+    { }
 
     LongOptions Read()
     {
@@ -50,8 +52,7 @@ private:
             options_.Error = QStringLiteral("unknown option \"%1\"").arg(arg);
     }
 
-    void TakeDirectory(const QString& name, const QString& arg, qsizetype equals,
-                       QString& directory)
+    void TakeDirectory(const QString& name, const QString& arg, qsizetype equals, QString& directory)
     {
         if (!directory.isEmpty()) {
             options_.Error = QStringLiteral("%1 given twice").arg(name);
@@ -99,28 +100,27 @@ LongOptions ParseLongOptions(const QStringList& args)
 
 QString UsageText()
 {
-    return QStringLiteral(
-        "Usage: tallimer [OPTION]... [PATH]...\n"
-        "Show ntpd loop and peer statistics (loopstats, peerstats; plain, gzip or ZIP).\n"
-        "\n"
-        "  (nothing)            read the statistics files in the current directory\n"
-        "  PATH                 one directory, or one statistics file\n"
-        "  [-N] FILE FILE...    a list of files; -N reads the peer statistics of the\n"
-        "                       last N days only (N is one digit)\n"
-        "\n"
-        "  --save-images DIR    read as above, write the chart images that \"Save\" writes\n"
-        "                       into DIR, print their names and exit; needs no display\n"
-        "  --export-csv DIR     the same for the data behind every image, as CSV files\n"
-        "                       (and _histogram.csv with the offset histogram)\n"
-        "  --help               show this text and exit\n"
-        "  --version            show the version and exit\n"
-        "  --                   end of options: every later argument is a path\n"
-        "\n"
-        "Arguments that begin with \"--\" are options; all others are paths as above.\n"
-        "Settings come from the same store as the window's.\n"
-        "\n"
-        "Exit status: 0 done (with --save-images or --export-csv: at least one file\n"
-        "written), 1 nothing written, 2 bad arguments or DIR not writable.\n");
+    return QStringLiteral("Usage: tallimer [OPTION]... [PATH]...\n"
+                          "Show ntpd loop and peer statistics (loopstats, peerstats; plain, gzip or ZIP).\n"
+                          "\n"
+                          "  (nothing)            read the statistics files in the current directory\n"
+                          "  PATH                 one directory, or one statistics file\n"
+                          "  [-N] FILE FILE...    a list of files; -N reads the peer statistics of the\n"
+                          "                       last N days only (N is one digit)\n"
+                          "\n"
+                          "  --save-images DIR    read as above, write the chart images that \"Save\" writes\n"
+                          "                       into DIR, print their names and exit; needs no display\n"
+                          "  --export-csv DIR     the same for the data behind every image, as CSV files\n"
+                          "                       (and _histogram.csv with the offset histogram)\n"
+                          "  --help               show this text and exit\n"
+                          "  --version            show the version and exit\n"
+                          "  --                   end of options: every later argument is a path\n"
+                          "\n"
+                          "Arguments that begin with \"--\" are options; all others are paths as above.\n"
+                          "Settings come from the same store as the window's.\n"
+                          "\n"
+                          "Exit status: 0 done (with --save-images or --export-csv: at least one file\n"
+                          "written), 1 nothing written, 2 bad arguments or DIR not writable.\n");
 }
 
 QString VersionText()

@@ -9,20 +9,19 @@
 // long options: everything after it is left for the start-up load as written.
 struct LongOptions
 {
-    enum class Outcome
-    {
-        Window,       // no long option asks for anything else: show the window
-        Help,         // print UsageText(), exit 0
-        Version,      // print VersionText(), exit 0
-        Headless,     // load, then write images and/or CSV files, no window
+    enum class Outcome {
+        Window, // no long option asks for anything else: show the window
+        Help, // print UsageText(), exit 0
+        Version, // print VersionText(), exit 0
+        Headless, // load, then write images and/or CSV files, no window
         BadArguments, // print Error on standard error, exit 2
     };
 
     Outcome Action = Outcome::Window;
-    QString SaveImagesDirectory;  // --save-images DIR; empty when not given
-    QString ExportCsvDirectory;   // --export-csv DIR; empty when not given
-    QStringList Remaining;        // the arguments for the start-up load
-    QString Error;                // when BadArguments: what was wrong, one line
+    QString SaveImagesDirectory; // --save-images DIR; empty when not given
+    QString ExportCsvDirectory; // --export-csv DIR; empty when not given
+    QStringList Remaining; // the arguments for the start-up load
+    QString Error; // when BadArguments: what was wrong, one line
 };
 
 // args: the arguments after the program name. Accepts "--save-images DIR" and

@@ -19,8 +19,7 @@ class StoreReader
 public:
     StoreReader()
         : key_(QLatin1StringView(RegistryLocation::RegistryRoot) + RegistryLocation::KeyPath())
-    {
-    }
+    { }
 
     std::optional<std::uint32_t> Dword(const char* name) const
     {
@@ -40,7 +39,8 @@ public:
     int Position(const char* name, int fallback, int low, int high) const
     {
         const auto stored = Dword(name);
-        const int position = stored ? static_cast<std::int16_t>(static_cast<std::uint16_t>(*stored & 0xffff)) : fallback;
+        const int position
+            = stored ? static_cast<std::int16_t>(static_cast<std::uint16_t>(*stored & 0xffff)) : fallback;
         return std::clamp(position, low, high);
     }
 

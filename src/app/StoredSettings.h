@@ -10,7 +10,7 @@
 struct StoredSettings
 {
     DocumentSettings Document;
-    QSize ClientSize;  // the stored window's client area, as the window would take it
+    QSize ClientSize; // the stored window's client area, as the window would take it
 };
 
 StoredSettings ReadStoredSettings();

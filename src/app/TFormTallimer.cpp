@@ -4,12 +4,12 @@
 #include "BottomBarLayout.h"
 #include "ChartImageSaving.h"
 #include "PeerContextPopup.h"
+#include "TChartView.h"
 #include "TFormHistogram.h"
 #include "TFormSelectPeers.h"
 #include "TPeerStatsGrid.h"
-#include "TChartView.h"
-#include "TallimerImageHost.h"
 #include "TRegistryFormInfo.h"
+#include "TallimerImageHost.h"
 #include "TkstCheckBox.h"
 #include "TkstComboBox.h"
 #include "TkstLabeledEdit.h"
@@ -92,13 +92,12 @@ void TFormTallimer::ConnectHandlers()
     for (TkstCheckBox* box : { CheckBoxLocalTime, CheckBoxIgnoreDataGaps, CheckBoxClipOffsets })
         connect(box, &QCheckBox::clicked, this, &TFormTallimer::CheckBoxLocalTimeClick);
     connect(CheckBoxPeerstatsLAN, &QCheckBox::clicked, this, &TFormTallimer::CheckBoxPeerstatsLANClick);
-    connect(CheckBoxWhitePlotBackground, &QCheckBox::clicked, this,
-            &TFormTallimer::CheckBoxWhitePlotBackgroundClick);
+    connect(CheckBoxWhitePlotBackground, &QCheckBox::clicked, this, &TFormTallimer::CheckBoxWhitePlotBackgroundClick);
     connect(CheckBoxExponentialAverage, &QCheckBox::clicked, this, &TFormTallimer::PlotChangedClick);
     connect(ComboBoxAutoUpdate, &QComboBox::activated, this, &TFormTallimer::ComboBoxAutoUpdateChange);
 
-    for (QSpinBox* spinner : { static_cast<QSpinBox*>(UpDownPlotHours),
-                               static_cast<QSpinBox*>(UpDownHoursToAverage), UpDownJitterScale })
+    for (QSpinBox* spinner :
+        { static_cast<QSpinBox*>(UpDownPlotHours), static_cast<QSpinBox*>(UpDownHoursToAverage), UpDownJitterScale })
         connect(spinner, &QSpinBox::valueChanged, this, &TFormTallimer::UpDownPlotChangeClick);
     for (QSpinBox* spinner : { UpDownPeerOffsets, UpDownPeerDelay, UpDownPeerDispersion, UpDownPeerJitter })
         connect(spinner, &QSpinBox::valueChanged, this, &TFormTallimer::UpDownPeerClick);
@@ -216,8 +215,8 @@ QStringList TFormTallimer::AskForStatisticsFiles()
 {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilters({ QStringLiteral("Loop and peer statistics (loop*.2* peer*.2*)"),
-                            QStringLiteral("All files (*)") });
+    dialog.setNameFilters(
+        { QStringLiteral("Loop and peer statistics (loop*.2* peer*.2*)"), QStringLiteral("All files (*)") });
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
@@ -261,9 +260,9 @@ DocumentSettings TFormTallimer::Settings() const
     settings.JitterScalePosition = UpDownJitterScale->value();
     settings.PeerstatsLAN = CheckBoxPeerstatsLAN->isChecked();
     settings.PeerThresholds = { LabeledEditMaxPeerOffset->text(), LabeledEditMaxPeerDelay->text(),
-                                LabeledEditMaxPeerDispersion->text(), LabeledEditMaxPeerJitter->text() };
+        LabeledEditMaxPeerDispersion->text(), LabeledEditMaxPeerJitter->text() };
     settings.PeerScaleSteps = { UpDownPeerOffsets->value(), UpDownPeerDelay->value(), UpDownPeerDispersion->value(),
-                                UpDownPeerJitter->value() };
+        UpDownPeerJitter->value() };
     settings.PeerSort = StringGridPeerstats->SortState();
     settings.AbbreviateDirectoryName = CheckBoxAbbreviateDirectoryName->isChecked();
     settings.LocalTime = CheckBoxLocalTime->isChecked();
@@ -429,8 +428,7 @@ void TFormTallimer::ComboBoxAutoUpdateChange()
         // Choosing the interval already running keeps its count going.
         if (!TimerAutoUpdate.isActive() || TimerAutoUpdate.interval() != interval)
             TimerAutoUpdate.start(interval);
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 void TFormTallimer::PlotChangedClick()
@@ -512,8 +510,8 @@ bool TFormTallimer::eventFilter(QObject* watched, QEvent* event)
         }
     }
     if (event->type() == QEvent::Resize) {
-        for (QSpinBox* spinner : { UpDownJitterScale, UpDownPeerOffsets, UpDownPeerDelay,
-                                   UpDownPeerDispersion, UpDownPeerJitter }) {
+        for (QSpinBox* spinner :
+            { UpDownJitterScale, UpDownPeerOffsets, UpDownPeerDelay, UpDownPeerDispersion, UpDownPeerJitter }) {
             if (spinner && spinner->parent() == watched) {
                 const auto* chart = static_cast<QWidget*>(watched);
                 // The lower left corner, below the value axis: with the desktop font
@@ -533,8 +531,8 @@ void TFormTallimer::resizeEvent(QResizeEvent* event)
     bottomBar_->Place(size());
     // Until the start-up load covers the window with it, the panel sits in the middle of
     // the chart area.
-    PanelReadingData->move((width() - PanelReadingData->width()) / 2,
-                           (height() - barHeight - PanelReadingData->height()) / 2);
+    PanelReadingData->move(
+        (width() - PanelReadingData->width()) / 2, (height() - barHeight - PanelReadingData->height()) / 2);
 }
 
 // ---------------------------------------------------------------------------------
@@ -658,8 +656,8 @@ void TFormTallimer::TabSheetSetupHide()
 {
     // All four thresholds are stored as the page is left, so that none of them depends
     // on the program ending normally.
-    for (TkstLabeledEdit* threshold : { LabeledEditMaxPeerOffset, LabeledEditMaxPeerDelay,
-                                        LabeledEditMaxPeerDispersion, LabeledEditMaxPeerJitter })
+    for (TkstLabeledEdit* threshold :
+        { LabeledEditMaxPeerOffset, LabeledEditMaxPeerDelay, LabeledEditMaxPeerDispersion, LabeledEditMaxPeerJitter })
         threshold->Flush();
     ReloadAll();
 }

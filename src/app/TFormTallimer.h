@@ -103,8 +103,7 @@ private:
     void CreateBottomBar();
     void CreateTimers();
     void CreateCompanionWindows();
-    QSpinBox* AddCornerSpinner(TChartView* chart, const char* name, int maximum,
-                               const QString& hint);
+    QSpinBox* AddCornerSpinner(TChartView* chart, const char* name, int maximum, const QString& hint);
     void ConnectHandlers();
 
     // Life of the window.

@@ -91,8 +91,8 @@ void TFormTallimer::CreatePages()
     TabSheetPeerDelay = page("TabSheetPeerDelay");
     TabSheetDispersion = page("TabSheetDispersion");
     TabSheetPeerJitter = page("TabSheetPeerJitter");
-    UpDownJitterScale = AddCornerSpinner(ChartJitter, "UpDownJitterScale", 17,
-                                         QStringLiteral("Change the jitter scale"));
+    UpDownJitterScale
+        = AddCornerSpinner(ChartJitter, "UpDownJitterScale", 17, QStringLiteral("Change the jitter scale"));
 
     auto* peers = PageControlPeerstatsChart;
     const QString scaleHint = QStringLiteral("Change scale");
@@ -162,12 +162,12 @@ void TFormTallimer::CreateSetupPage()
     };
     LabeledEditMaxPeerOffset = addThreshold("LabeledEditMaxPeerOffset", "MaxPeerOffset", "Max peer offset (ms)");
     LabeledEditMaxPeerDelay = addThreshold("LabeledEditMaxPeerDelay", "MaxPeerDelay", "Max peer delay (ms)");
-    LabeledEditMaxPeerDispersion = addThreshold("LabeledEditMaxPeerDispersion", "MaxPeerDispersion",
-                                                "Max peer dispersion (ms)");
+    LabeledEditMaxPeerDispersion
+        = addThreshold("LabeledEditMaxPeerDispersion", "MaxPeerDispersion", "Max peer dispersion (ms)");
     LabeledEditMaxPeerJitter = addThreshold("LabeledEditMaxPeerJitter", "MaxPeerJitter", "Max peer jitter (ms)");
     // The four fields line up behind the widest caption.
-    const TkstLabeledEdit* const thresholdEdits[] = {LabeledEditMaxPeerOffset, LabeledEditMaxPeerDelay,
-                                                     LabeledEditMaxPeerDispersion, LabeledEditMaxPeerJitter};
+    const TkstLabeledEdit* const thresholdEdits[]
+        = { LabeledEditMaxPeerOffset, LabeledEditMaxPeerDelay, LabeledEditMaxPeerDispersion, LabeledEditMaxPeerJitter };
     int widestCaption = 0;
     for (const TkstLabeledEdit* edit : thresholdEdits)
         widestCaption = std::max(widestCaption, edit->EditLabel()->sizeHint().width());
@@ -194,8 +194,7 @@ void TFormTallimer::CreateSetupPage()
 
 void TFormTallimer::CreateBottomBar()
 {
-    auto checkBox = [this](const char* name, const char* namedAs, const char* caption, bool checked,
-                           const char* hint) {
+    auto checkBox = [this](const char* name, const char* namedAs, const char* caption, bool checked, const char* hint) {
         auto* box = new TkstCheckBox(QLatin1String(caption), this);
         box->setObjectName(QLatin1String(name));
         box->SetNamedAs(QLatin1String(namedAs));
@@ -225,21 +224,20 @@ void TFormTallimer::CreateBottomBar()
     LabelPlotHours = label("LabelPlotHours", "Data hours", true);
     LabelSuggestHistogram = label("LabelSuggestHistogram", "Right-click graph for histogram", false);
     CheckBoxExponentialAverage = checkBox("CheckBoxExponentialAverage", "ExponentialAverage", "Weighted", false,
-                                          "Check to use a weighted average for jitter");
+        "Check to use a weighted average for jitter");
     UpDownHoursToAverage = upDown("UpDownHoursToAverage", "HoursToAverage", 1, 12, 6);
     LabelHoursToAverage = label("LabelHoursToAverage", "Hours to average", true);
     CheckBoxClipOffsets = checkBox("CheckBoxClipOffsets", "ClipOffsets", "Clip offsets", true, nullptr);
-    CheckBoxWhitePlotBackground = checkBox("CheckBoxWhitePlotBackground", "WhitePlotBackground",
-                                           "White background", false, nullptr);
+    CheckBoxWhitePlotBackground
+        = checkBox("CheckBoxWhitePlotBackground", "WhitePlotBackground", "White background", false, nullptr);
     CheckBoxLocalTime = checkBox("CheckBoxLocalTime", "LocalTime", "Local time", false, nullptr);
     CheckBoxIgnoreDataGaps = checkBox("CheckBoxIgnoreDataGaps", "IgnoreDataGaps", "Ignore data gaps", false,
-                                      "Plot data continuously, ignoring gaps greater than 60 minutes");
-    CheckBoxJitterFirst = checkBox("CheckBoxJitterFirst", "JitterFirst", "Jitter first", false,
-                                   "Check to show the Jitter tab on startup");
-    CheckBoxPeerstatsFirst = checkBox("CheckBoxPeerstatsFirst", "PeerstatsFirst", "Peerstats first", false,
-                                      nullptr);
-    CheckBoxPeerstatsLAN = checkBox("CheckBoxPeerstatsLAN", "PeerstatsLAN", "LAN peerstats", false,
-                                    "Check to show only LAN peerstats");
+        "Plot data continuously, ignoring gaps greater than 60 minutes");
+    CheckBoxJitterFirst = checkBox(
+        "CheckBoxJitterFirst", "JitterFirst", "Jitter first", false, "Check to show the Jitter tab on startup");
+    CheckBoxPeerstatsFirst = checkBox("CheckBoxPeerstatsFirst", "PeerstatsFirst", "Peerstats first", false, nullptr);
+    CheckBoxPeerstatsLAN
+        = checkBox("CheckBoxPeerstatsLAN", "PeerstatsLAN", "LAN peerstats", false, "Check to show only LAN peerstats");
     LabelAutoUpdate = label("LabelAutoUpdate", "Auto update", false);
     ComboBoxAutoUpdate = new TkstComboBox(this);
     ComboBoxAutoUpdate->setObjectName(QStringLiteral("ComboBoxAutoUpdate"));
@@ -250,8 +248,8 @@ void TFormTallimer::CreateBottomBar()
     LabelFilesHint = label("LabelFilesHint", "Files hint", true);
     // The label is there for its hint; the cursor says so.
     LabelFilesHint->setCursor(Qt::WhatsThisCursor);
-    CheckBoxSaveWithDatePrefix = checkBox("CheckBoxSaveWithDatePrefix", "SaveWithDatePrefix", "Save with prefix",
-                                          false, "Save images with yyyy-mm-dd prefix");
+    CheckBoxSaveWithDatePrefix = checkBox("CheckBoxSaveWithDatePrefix", "SaveWithDatePrefix", "Save with prefix", false,
+        "Save images with yyyy-mm-dd prefix");
     ButtonSave = new QPushButton(QStringLiteral("Save"), this);
     ButtonSave->setObjectName(QStringLiteral("ButtonSave"));
     ButtonClose = new QPushButton(QStringLiteral("Close"), this);

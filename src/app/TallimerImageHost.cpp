@@ -8,8 +8,7 @@
 
 TallimerImageHost::TallimerImageHost(TFormTallimer& form)
     : form_(form)
-{
-}
+{ }
 
 void TallimerImageHost::BeginSaving()
 {

@@ -39,7 +39,8 @@ int main(int argc, char** argv)
         Print(stdout, VersionText());
         return ExitCode::Success;
     case LongOptions::Outcome::BadArguments:
-        Print(stderr, QStringLiteral("tallimer: %1\nTry \"tallimer --help\" for more information.\n").arg(options.Error));
+        Print(
+            stderr, QStringLiteral("tallimer: %1\nTry \"tallimer --help\" for more information.\n").arg(options.Error));
         return ExitCode::BadArguments;
     case LongOptions::Outcome::Headless:
         return RunHeadless(options, argv[0]);

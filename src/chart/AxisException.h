@@ -7,5 +7,7 @@
 class AxisException : public std::runtime_error
 {
 public:
-    explicit AxisException(const std::string& message) : std::runtime_error(message) {}
+    explicit AxisException(const std::string& message)
+        : std::runtime_error(message)
+    { }
 };

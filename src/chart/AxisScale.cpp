@@ -6,18 +6,19 @@
 #include <cmath>
 #include <limits>
 
-namespace
-{
+namespace {
 // Room left above and below the data on an automatic vertical axis, as a share of the span.
 constexpr double VerticalPadding = 0.04;
 
 bool SeriesOnAxis(const TChartSeries& series, const TChartAxis& axis)
 {
-    switch (axis.Position())
-    {
-    case AxisPosition::Bottom: return true;
-    case AxisPosition::Left: return series.VertAxis() == VerticalAxis::Left;
-    case AxisPosition::Right: return series.VertAxis() == VerticalAxis::Right;
+    switch (axis.Position()) {
+    case AxisPosition::Bottom:
+        return true;
+    case AxisPosition::Left:
+        return series.VertAxis() == VerticalAxis::Left;
+    case AxisPosition::Right:
+        return series.VertAxis() == VerticalAxis::Right;
     }
     return false;
 }
@@ -33,20 +34,17 @@ Extent DataExtent(const TChart& chart, const TChartAxis& axis)
 {
     const bool horizontal = axis.Position() == AxisPosition::Bottom;
     Extent extent;
-    for (std::size_t i = 0; i < chart.SeriesCount(); ++i)
-    {
+    for (std::size_t i = 0; i < chart.SeriesCount(); ++i) {
         const TChartSeries& series = chart.Series(i);
         if (!SeriesOnAxis(series, axis))
             continue;
         // X is ascending: its ends are the first and the last finite values. Y on a linear
         // axis comes from the series' kept range; only a logarithmic one reads every value.
-        if (horizontal && !axis.Logarithmic())
-        {
+        if (horizontal && !axis.Logarithmic()) {
             const std::vector<double>& xs = series.XValues.Values();
             const auto first = std::find_if(xs.begin(), xs.end(), [](double v) { return std::isfinite(v); });
             const auto last = std::find_if(xs.rbegin(), xs.rend(), [](double v) { return std::isfinite(v); });
-            if (first != xs.end())
-            {
+            if (first != xs.end()) {
                 extent.low = std::min(extent.low, *first);
                 extent.high = std::max(extent.high, *last);
             }
@@ -54,17 +52,14 @@ Extent DataExtent(const TChart& chart, const TChartAxis& axis)
         }
         double low = 0.0;
         double high = 0.0;
-        if (!horizontal && !axis.Logarithmic())
-        {
-            if (series.FiniteYRange(low, high))
-            {
+        if (!horizontal && !axis.Logarithmic()) {
+            if (series.FiniteYRange(low, high)) {
                 extent.low = std::min(extent.low, low);
                 extent.high = std::max(extent.high, high);
             }
             continue;
         }
-        for (const double v : horizontal ? series.XValues : series.YValues)
-        {
+        for (const double v : horizontal ? series.XValues : series.YValues) {
             if (!std::isfinite(v) || v <= 0)
                 continue;
             extent.low = std::min(extent.low, v);
@@ -73,7 +68,7 @@ Extent DataExtent(const TChart& chart, const TChartAxis& axis)
     }
     return extent;
 }
-}  // namespace
+} // namespace
 
 double AxisScale::ToPixel(double value, double p0, double p1) const
 {
@@ -101,32 +96,25 @@ AxisScale MakeDrawableScale(double minimum, double maximum, bool logarithmic)
 {
     AxisScale scale;
     scale.logarithmic = logarithmic;
-    if (!std::isfinite(minimum) || !std::isfinite(maximum))
-    {
+    if (!std::isfinite(minimum) || !std::isfinite(maximum)) {
         scale.minimum = logarithmic ? 1.0 : 0.0;
         scale.maximum = logarithmic ? 10.0 : 1.0;
         return scale;
     }
     if (minimum > maximum)
         std::swap(minimum, maximum);
-    if (logarithmic)
-    {
-        if (maximum <= 0)
-        {
+    if (logarithmic) {
+        if (maximum <= 0) {
             minimum = 1.0;
             maximum = 10.0;
-        }
-        else if (minimum <= 0)
+        } else if (minimum <= 0)
             minimum = maximum / 1000.0;
         // Equal ends, or ends so close that their ratio rounds to 1.
-        if (!(maximum / minimum > 1.0 + 1e-12))
-        {
+        if (!(maximum / minimum > 1.0 + 1e-12)) {
             minimum /= 2.0;
             maximum *= 2.0;
         }
-    }
-    else if (!(maximum - minimum > std::max(std::fabs(minimum), std::fabs(maximum)) * 1e-12))
-    {
+    } else if (!(maximum - minimum > std::max(std::fabs(minimum), std::fabs(maximum)) * 1e-12)) {
         // A single value, or a span lost in the rounding of large ends: centre the value.
         const double half = minimum == 0 ? 1.0 : std::fabs(minimum) * 0.1;
         minimum -= half;
@@ -142,29 +130,22 @@ AxisScale ResolveAxisScale(const TChart& chart, const TChartAxis& axis)
     const bool log = axis.Logarithmic();
     double low = axis.Minimum();
     double high = axis.Maximum();
-    if (axis.MinimumIsAutomatic() || axis.MaximumIsAutomatic())
-    {
+    if (axis.MinimumIsAutomatic() || axis.MaximumIsAutomatic()) {
         const Extent data = DataExtent(chart, axis);
-        if (data.Empty())
-        {
+        if (data.Empty()) {
             if (axis.MinimumIsAutomatic())
                 low = log ? 1.0 : 0.0;
             if (axis.MaximumIsAutomatic())
                 high = log ? 10.0 : 1.0;
-        }
-        else
-        {
+        } else {
             double padLow = 0.0;
             double padHigh = 0.0;
-            if (axis.Position() != AxisPosition::Bottom && data.high > data.low)
-            {
-                if (log)
-                {
+            if (axis.Position() != AxisPosition::Bottom && data.high > data.low) {
+                if (log) {
                     const double ratio = std::pow(data.high / data.low, VerticalPadding);
                     padLow = data.low - data.low / ratio;
                     padHigh = data.high * ratio - data.high;
-                }
-                else
+                } else
                     padLow = padHigh = (data.high - data.low) * VerticalPadding;
             }
             if (axis.MinimumIsAutomatic())
@@ -178,8 +159,7 @@ AxisScale ResolveAxisScale(const TChart& chart, const TChartAxis& axis)
 
 bool AxisShowsDateTime(const TChart& chart, const TChartAxis& axis)
 {
-    for (std::size_t i = 0; i < chart.SeriesCount(); ++i)
-    {
+    for (std::size_t i = 0; i < chart.SeriesCount(); ++i) {
         const TChartSeries& series = chart.Series(i);
         if (SeriesOnAxis(series, axis))
             return axis.Position() == AxisPosition::Bottom ? series.XValues.DateTime : series.YValues.DateTime;

@@ -4,8 +4,7 @@
 #include <array>
 #include <cmath>
 
-namespace
-{
+namespace {
 constexpr double SecondsPerDay = 86400.0;
 // However the inputs look, no axis gets more ticks than this.
 constexpr int TickLimit = 200;
@@ -27,16 +26,15 @@ std::vector<double> Multiples(double minimum, double maximum, double step, doubl
     const double last = std::floor((maximum - origin + tolerance) / step);
     if (!std::isfinite(first) || !std::isfinite(last) || last - first > TickLimit)
         return ticks;
-    for (double k = first; k <= last; k += 1.0)
-    {
+    for (double k = first; k <= last; k += 1.0) {
         double tick = origin + k * step;
         if (std::fabs(tick) < tolerance)
-            tick = 0.0;  // no "-0.000000001" for the zero tick
+            tick = 0.0; // no "-0.000000001" for the zero tick
         ticks.push_back(tick);
     }
     return ticks;
 }
-}  // namespace
+} // namespace
 
 double NiceLinearStep(double span, int maxTicks, double minimumStep)
 {
@@ -45,7 +43,7 @@ double NiceLinearStep(double span, int maxTicks, double minimumStep)
     if (!(raw > 0) || !std::isfinite(raw))
         return 0.0;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    for (const double factor : {1.0, 2.0, 5.0, 10.0})
+    for (const double factor : { 1.0, 2.0, 5.0, 10.0 })
         if (factor * magnitude >= raw * (1 - 1e-9))
             return factor * magnitude;
     return 10.0 * magnitude;
@@ -68,15 +66,13 @@ DateTimeTicks MakeDateTimeTicks(double minimum, double maximum, int maxTicks)
     if (!UsableRange(minimum, maximum))
         return result;
     maxTicks = std::clamp(maxTicks, 1, TickLimit);
-    static constexpr std::array<double, 19> steps{
-        1, 2, 5, 10, 15, 30,                       // seconds
-        60, 120, 300, 600, 900, 1800,              // minutes
-        3600, 7200, 10800, 21600, 43200,           // hours
-        SecondsPerDay, 2 * SecondsPerDay};         // days
+    static constexpr std::array<double, 19> steps { 1, 2, 5, 10, 15, 30, // seconds
+        60, 120, 300, 600, 900, 1800, // minutes
+        3600, 7200, 10800, 21600, 43200, // hours
+        SecondsPerDay, 2 * SecondsPerDay }; // days
     const double spanSeconds = (maximum - minimum) * SecondsPerDay;
     for (const double step : steps)
-        if (spanSeconds / step <= maxTicks + 1e-6)
-        {
+        if (spanSeconds / step <= maxTicks + 1e-6) {
             result.stepSeconds = step;
             result.ticks = Multiples(minimum, maximum, step / SecondsPerDay);
             return result;
@@ -96,11 +92,9 @@ std::vector<double> LogTicks(double minimum, double maximum, int maxTicks)
     maxTicks = std::clamp(maxTicks, 2, TickLimit);
     const double lowTwo = std::log2(minimum);
     const double highTwo = std::log2(maximum);
-    if (std::fabs(lowTwo - std::round(lowTwo)) < 1e-9)
-    {
+    if (std::fabs(lowTwo - std::round(lowTwo)) < 1e-9) {
         const double count = std::floor(highTwo + 1e-9) - std::round(lowTwo) + 1;
-        if (count <= maxTicks && count >= 2)
-        {
+        if (count <= maxTicks && count >= 2) {
             std::vector<double> ticks;
             for (double e = std::round(lowTwo); e <= highTwo + 1e-9; e += 1.0)
                 ticks.push_back(std::exp2(e));
@@ -115,8 +109,7 @@ std::vector<double> LogTicks(double minimum, double maximum, int maxTicks)
     const bool withIntermediates = every == 1.0 && decades * 3 <= maxTicks;
     std::vector<double> ticks;
     for (double e = lowTen; e <= highTen; e += every)
-        for (const double factor : {1.0, 2.0, 5.0})
-        {
+        for (const double factor : { 1.0, 2.0, 5.0 }) {
             if (factor != 1.0 && !withIntermediates)
                 continue;
             const double tick = factor * std::pow(10.0, e);

@@ -10,11 +10,10 @@
 class ChartColor
 {
 public:
-    constexpr ChartColor() = default;  // black
+    constexpr ChartColor() = default; // black
     constexpr ChartColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
         : rgb_((std::uint32_t(red) << 16) | (std::uint32_t(green) << 8) | blue)
-    {
-    }
+    { }
 
     // 0xRRGGBB; bits above the 24 colour bits are ignored.
     static constexpr ChartColor FromRgb(std::uint32_t rgb)
@@ -29,7 +28,7 @@ public:
     }
 
     constexpr bool IsButtonFace() const { return buttonFace_; }
-    constexpr std::uint32_t Rgb() const { return rgb_; }  // 0 for button face
+    constexpr std::uint32_t Rgb() const { return rgb_; } // 0 for button face
     constexpr int Red() const { return int((rgb_ >> 16) & 0xFF); }
     constexpr int Green() const { return int((rgb_ >> 8) & 0xFF); }
     constexpr int Blue() const { return int(rgb_ & 0xFF); }
@@ -44,10 +43,9 @@ private:
     bool buttonFace_ = false;
 };
 
-namespace ChartColors
-{
-inline constexpr ChartColor Black{0, 0, 0};
-inline constexpr ChartColor White{255, 255, 255};
-inline constexpr ChartColor Red{255, 0, 0};
-inline constexpr ChartColor Silver{192, 192, 192};
-}  // namespace ChartColors
+namespace ChartColors {
+inline constexpr ChartColor Black { 0, 0, 0 };
+inline constexpr ChartColor White { 255, 255, 255 };
+inline constexpr ChartColor Red { 255, 0, 0 };
+inline constexpr ChartColor Silver { 192, 192, 192 };
+} // namespace ChartColors

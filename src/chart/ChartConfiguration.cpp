@@ -9,8 +9,7 @@
 #include <array>
 #include <memory>
 
-namespace
-{
+namespace {
 enum class LeftRange { Automatic, Jitter, Poll };
 enum class Placeholder { None, RightAxisLine, DateTimeLine };
 
@@ -22,42 +21,37 @@ struct MainChartDesign
     const char* bottomTitle;
     const char* leftTitle;
     LeftRange leftRange;
-    bool dotThreeFormat;  // "#.###" labels instead of the default grouped pattern
+    bool dotThreeFormat; // "#.###" labels instead of the default grouped pattern
     LegendStyle legendStyle;
     bool fontSeriesColor;
     Placeholder placeholder;
 };
 
-constexpr std::array<MainChartDesign, 11> MainCharts{{
-    {ChartId::Offsets, "Offset versus date", "Date & Time - UTC", "Offset - µs",
-     LeftRange::Automatic, true, LegendStyle::Automatic, true, Placeholder::None},
-    {ChartId::OffsetVsTOD, "Offset versus time of day", "Time - UTC",
-     "Offset - µs", LeftRange::Automatic, true, LegendStyle::Series, true, Placeholder::None},
-    {ChartId::AbsFrequency, "Frequency offset versus date", "Date & Time - UTC",
-     "Frequency offset - ppm", LeftRange::Automatic, true, LegendStyle::Automatic, true,
-     Placeholder::None},
-    {ChartId::Frequency, "Relative frequency error versus date",
-     "Date & Time - UTC", "Frequency error variation - ppm", LeftRange::Automatic, true,
-     LegendStyle::Automatic, true, Placeholder::None},
-    {ChartId::FreqVsTOD, "Relative frequency error versus time of day", "Time - UTC", "Frequency error variation - ppm",
-     LeftRange::Automatic, true, LegendStyle::Series, true, Placeholder::None},
-    {ChartId::Jitter, "Jitter versus date", "Date & Time - UTC", "Jitter - µs",
-     LeftRange::Jitter, true, LegendStyle::Automatic, false, Placeholder::RightAxisLine},
-    {ChartId::LoopstatsPollInterval, "Poll interval versus date", "Time - UTC",
-     "Poll interval - seconds", LeftRange::Poll, false, LegendStyle::Series, false,
-     Placeholder::None},
-    {ChartId::PeerstatsOffset, "Peer offset versus date", "Time - UTC",
-     "Offset - milliseconds", LeftRange::Automatic, false, LegendStyle::Series, true,
-     Placeholder::DateTimeLine},
-    {ChartId::PeerstatsDelay, "Peer delay versus date", "Time - UTC", "Delay - milliseconds",
-     LeftRange::Automatic, false, LegendStyle::Series, true, Placeholder::DateTimeLine},
-    {ChartId::PeerstatsDispersion, "Peer dispersion versus date", "Time - UTC",
-     "Dispersion - milliseconds", LeftRange::Automatic, false, LegendStyle::Series, true,
-     Placeholder::DateTimeLine},
-    {ChartId::PeerstatsJitter, "Peer jitter versus date", "Time - UTC",
-     "Jitter - milliseconds", LeftRange::Automatic, false, LegendStyle::Series, true,
-     Placeholder::DateTimeLine},
-}};
+constexpr std::array<MainChartDesign, 11> MainCharts { {
+    { ChartId::Offsets, "Offset versus date", "Date & Time - UTC", "Offset - µs", LeftRange::Automatic, true,
+        LegendStyle::Automatic, true, Placeholder::None },
+    { ChartId::OffsetVsTOD, "Offset versus time of day", "Time - UTC", "Offset - µs", LeftRange::Automatic, true,
+        LegendStyle::Series, true, Placeholder::None },
+    { ChartId::AbsFrequency, "Frequency offset versus date", "Date & Time - UTC", "Frequency offset - ppm",
+        LeftRange::Automatic, true, LegendStyle::Automatic, true, Placeholder::None },
+    { ChartId::Frequency, "Relative frequency error versus date", "Date & Time - UTC",
+        "Frequency error variation - ppm", LeftRange::Automatic, true, LegendStyle::Automatic, true,
+        Placeholder::None },
+    { ChartId::FreqVsTOD, "Relative frequency error versus time of day", "Time - UTC",
+        "Frequency error variation - ppm", LeftRange::Automatic, true, LegendStyle::Series, true, Placeholder::None },
+    { ChartId::Jitter, "Jitter versus date", "Date & Time - UTC", "Jitter - µs", LeftRange::Jitter, true,
+        LegendStyle::Automatic, false, Placeholder::RightAxisLine },
+    { ChartId::LoopstatsPollInterval, "Poll interval versus date", "Time - UTC", "Poll interval - seconds",
+        LeftRange::Poll, false, LegendStyle::Series, false, Placeholder::None },
+    { ChartId::PeerstatsOffset, "Peer offset versus date", "Time - UTC", "Offset - milliseconds", LeftRange::Automatic,
+        false, LegendStyle::Series, true, Placeholder::DateTimeLine },
+    { ChartId::PeerstatsDelay, "Peer delay versus date", "Time - UTC", "Delay - milliseconds", LeftRange::Automatic,
+        false, LegendStyle::Series, true, Placeholder::DateTimeLine },
+    { ChartId::PeerstatsDispersion, "Peer dispersion versus date", "Time - UTC", "Dispersion - milliseconds",
+        LeftRange::Automatic, false, LegendStyle::Series, true, Placeholder::DateTimeLine },
+    { ChartId::PeerstatsJitter, "Peer jitter versus date", "Time - UTC", "Jitter - milliseconds", LeftRange::Automatic,
+        false, LegendStyle::Series, true, Placeholder::DateTimeLine },
+} };
 
 const MainChartDesign* FindDesign(ChartId id)
 {
@@ -70,7 +64,9 @@ const MainChartDesign* FindDesign(ChartId id)
 void ResetAxis(TChartAxis& axis)
 {
     axis.Title().SetCaption(QString());
-    axis.Title().SetAngle(axis.Position() == AxisPosition::Right ? 270 : axis.Position() == AxisPosition::Left ? 90 : 0);
+    axis.Title().SetAngle(axis.Position() == AxisPosition::Right ? 270
+            : axis.Position() == AxisPosition::Left              ? 90
+                                                                 : 0);
     axis.Title().SetFontColor(ChartColors::Black);
     axis.SetLabelsFontColor(ChartColors::Black);
     axis.SetLogarithmic(false);
@@ -113,36 +109,35 @@ void ConfigureMainChart(TChart& chart, const MainChartDesign& design)
     left.Title().SetCaption(QString::fromUtf8(design.leftTitle));
     if (design.dotThreeFormat)
         left.SetAxisValuesFormat(QStringLiteral("#.###"));
-    switch (design.leftRange)
-    {
-    case LeftRange::Automatic: break;
-    case LeftRange::Jitter: left.SetRange(0, 100); break;
+    switch (design.leftRange) {
+    case LeftRange::Automatic:
+        break;
+    case LeftRange::Jitter:
+        left.SetRange(0, 100);
+        break;
     case LeftRange::Poll:
         left.SetRange(8, 4096);
         left.SetLogarithmic(true);
         break;
     }
 
-    if (design.id == ChartId::Jitter)
-    {
+    if (design.id == ChartId::Jitter) {
         TChartAxis& right = chart.RightAxis();
         right.SetRange(0.01, 0.99);
         right.Title().SetCaption(QStringLiteral("Moving average - µs"));
         right.Title().SetAngle(90);
     }
 
-    switch (design.placeholder)
-    {
-    case Placeholder::None: break;
-    case Placeholder::RightAxisLine:
-    {
+    switch (design.placeholder) {
+    case Placeholder::None:
+        break;
+    case Placeholder::RightAxisLine: {
         auto series = std::make_unique<TLineSeries>();
         series->SetVertAxis(VerticalAxis::Right);
         AttachSeries(chart, std::move(series));
         break;
     }
-    case Placeholder::DateTimeLine:
-    {
+    case Placeholder::DateTimeLine: {
         auto series = std::make_unique<TLineSeries>();
         series->XValues.DateTime = true;
         AttachSeries(chart, std::move(series));
@@ -160,7 +155,7 @@ void ConfigureHistogramChart(TChart& chart)
     series->SetSeriesColor(ChartColors::Red);
     AttachSeries(chart, std::move(series));
 }
-}  // namespace
+} // namespace
 
 void ConfigureChart(TChart& chart, ChartId id)
 {

@@ -7,8 +7,7 @@ class TChart;
 // The program's twelve charts and the peer table: eleven charts and the table on the main
 // window's pages, one chart in the histogram window. Every id has its row in the chart
 // table (ChartTable.h).
-enum class ChartId
-{
+enum class ChartId {
     Offsets,
     OffsetVsTOD,
     AbsFrequency,
@@ -22,7 +21,7 @@ enum class ChartId
     PeerstatsJitter,
     Histo,
     PeerTable,
-    Count  // not a chart: the number of ids above
+    Count // not a chart: the number of ids above
 };
 
 // Gives the chart its fixed design: title, margins, axes, legend, colours, and the empty

@@ -9,8 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
+namespace {
 using ChartMetrics::Gap;
 using ChartMetrics::LegendPadding;
 using ChartMetrics::LegendSwatch;
@@ -52,19 +51,17 @@ std::vector<AxisTick> AxisTicksFor(const TChartAxis& axis, const AxisLayout& lay
 }
 
 // The bottom axis's ticks, thinned until neighbouring labels keep a clear gap.
-std::vector<AxisTick> BottomTicks(const TChartAxis& axis, const AxisLayout& layout, const QFontMetrics& metrics,
-                                  double left, double right)
+std::vector<AxisTick> BottomTicks(
+    const TChartAxis& axis, const AxisLayout& layout, const QFontMetrics& metrics, double left, double right)
 {
     const double length = std::max(1.0, right - left);
     int maxTicks = std::max(2, int(length / (metrics.horizontalAdvance(QStringLiteral("00:00")) + 28)));
     std::vector<AxisTick> ticks;
-    for (int attempt = 0; attempt < 8; ++attempt)
-    {
+    for (int attempt = 0; attempt < 8; ++attempt) {
         ticks = AxisTicksFor(axis, layout, maxTicks);
         PlaceTicks(ticks, layout.scale, left, right);
         bool crowded = false;
-        for (std::size_t i = 1; i < ticks.size() && !crowded; ++i)
-        {
+        for (std::size_t i = 1; i < ticks.size() && !crowded; ++i) {
             const double needed = (LabelWidth(metrics, ticks[i - 1]) + LabelWidth(metrics, ticks[i])) / 2.0 + 12;
             crowded = ticks[i].pixel - ticks[i - 1].pixel < needed;
         }
@@ -80,12 +77,11 @@ int VerticalMaxTicks(const QFontMetrics& metrics, int plotHeight)
     return std::max(2, int(plotHeight / (metrics.height() * 2.2)));
 }
 
-int AxisBlockWidth(const TChartAxis& axis, const AxisLayout& layout, const QFontMetrics& labels,
-                   const QFontMetrics& titles)
+int AxisBlockWidth(
+    const TChartAxis& axis, const AxisLayout& layout, const QFontMetrics& labels, const QFontMetrics& titles)
 {
     int width = TickLength + Gap;
-    for (const AxisTick& tick : layout.ticks)
-    {
+    for (const AxisTick& tick : layout.ticks) {
         const QString text = tick.secondLine.isEmpty() ? tick.label : tick.label + QLatin1Char(' ') + tick.secondLine;
         width = std::max(width, TickLength + Gap + labels.horizontalAdvance(text));
     }
@@ -93,15 +89,26 @@ int AxisBlockWidth(const TChartAxis& axis, const AxisLayout& layout, const QFont
         width += Gap + titles.height();
     return width;
 }
-}  // namespace
+} // namespace
 
-namespace ChartFonts
+namespace ChartFonts {
+QFont Title()
 {
-QFont Title() { return MakeFont(15, true); }
-QFont AxisTitle() { return MakeFont(12, false); }
-QFont Labels() { return MakeFont(11, false); }
-QFont Legend() { return MakeFont(11, false); }
-}  // namespace ChartFonts
+    return MakeFont(15, true);
+}
+QFont AxisTitle()
+{
+    return MakeFont(12, false);
+}
+QFont Labels()
+{
+    return MakeFont(11, false);
+}
+QFont Legend()
+{
+    return MakeFont(11, false);
+}
+} // namespace ChartFonts
 
 std::vector<AxisTick> MakeValueTicks(const AxisScale& scale, const QString& pattern, int maxTicks)
 {
@@ -113,7 +120,7 @@ std::vector<AxisTick> MakeValueTicks(const AxisScale& scale, const QString& patt
     std::vector<AxisTick> ticks;
     ticks.reserve(values.size());
     for (const double value : values)
-        ticks.push_back({value, 0.0, FormatAxisValue(value, pattern), QString()});
+        ticks.push_back({ value, 0.0, FormatAxisValue(value, pattern), QString() });
     return ticks;
 }
 
@@ -129,14 +136,12 @@ std::vector<AxisTick> MakeDateTimeTicks(const AxisScale& scale, const QString& p
     std::vector<AxisTick> ticks;
     ticks.reserve(made.ticks.size());
     double previousDay = std::nan("");
-    for (const double value : made.ticks)
-    {
-        AxisTick tick{value, 0.0, QString(), QString()};
+    for (const double value : made.ticks) {
+        AxisTick tick { value, 0.0, QString(), QString() };
         const double day = std::floor(value + 0.5 / 86400);
         if (datesOnly)
             tick.label = ChartDateTimeLabel(value, DateLinePattern);
-        else
-        {
+        else {
             tick.label = ChartDateTimeLabel(value, timePattern);
             if (timeOfDay && std::fabs(value - 1.0) < 1e-9)
                 tick.label.replace(QStringLiteral("00:00"), QStringLiteral("24:00"));
@@ -156,9 +161,9 @@ ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle, const std::
 
     const bool pixels = chart.MarginUnits() == MarginUnits::Pixels;
     auto margin = [&](int value, int extent) { return pixels ? value : value * extent / 100; };
-    layout.inner = rectangle.adjusted(margin(chart.MarginLeft(), rectangle.width()), margin(chart.MarginTop(), rectangle.height()),
-                                      -margin(chart.MarginRight(), rectangle.width()),
-                                      -margin(chart.MarginBottom(), rectangle.height()));
+    layout.inner = rectangle.adjusted(margin(chart.MarginLeft(), rectangle.width()),
+        margin(chart.MarginTop(), rectangle.height()), -margin(chart.MarginRight(), rectangle.width()),
+        -margin(chart.MarginBottom(), rectangle.height()));
     const QRect inner = layout.inner;
 
     const QFontMetrics titleMetrics(ChartFonts::Title());
@@ -168,8 +173,7 @@ ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle, const std::
 
     // Title lines on top.
     int top = inner.top();
-    if (!chart.TitleLines().empty())
-    {
+    if (!chart.TitleLines().empty()) {
         const int height = int(chart.TitleLines().size()) * titleMetrics.lineSpacing();
         layout.title = QRect(inner.left(), top, inner.width(), height);
         top += height + Gap;
@@ -186,8 +190,7 @@ ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle, const std::
     layout.bottom.scale = ResolveAxisScale(chart, chart.BottomAxis());
     layout.left.scale = ResolveAxisScale(chart, chart.LeftAxis());
     layout.right.scale = ResolveAxisScale(chart, chart.RightAxis());
-    if (view)
-    {
+    if (view) {
         layout.bottom.scale = MakeDrawableScale(view->xMinimum, view->xMaximum, chart.BottomAxis().Logarithmic());
         layout.left.scale = MakeDrawableScale(view->leftMinimum, view->leftMaximum, chart.LeftAxis().Logarithmic());
         layout.right.scale = MakeDrawableScale(view->rightMinimum, view->rightMaximum, chart.RightAxis().Logarithmic());
@@ -196,8 +199,7 @@ ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle, const std::
     // The legend on the right, as wide as its longest text but never more than a third.
     layout.legendEntries = LegendEntries(chart, LegendEntryLimit);
     int right = inner.right() + 1;
-    if (!layout.legendEntries.empty())
-    {
+    if (!layout.legendEntries.empty()) {
         int textWidth = 0;
         for (const LegendEntry& entry : layout.legendEntries)
             textWidth = std::max(textWidth, legendMetrics.horizontalAdvance(entry.text));
@@ -206,18 +208,15 @@ ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle, const std::
         const int legendTop = top + labelMetrics.height() / 2;
         const int available = std::max(0, inner.bottom() - legendTop - 2 * LegendPadding);
         const std::size_t fitting = std::size_t(std::max(0, available / lineHeight));
-        if (layout.legendEntries.size() > fitting)
-        {
+        if (layout.legendEntries.size() > fitting) {
             layout.legendEntries.resize(fitting);
             layout.legendTruncated = true;
         }
-        if (!layout.legendEntries.empty() && width > 2 * LegendPadding + LegendSwatch)
-        {
+        if (!layout.legendEntries.empty() && width > 2 * LegendPadding + LegendSwatch) {
             const int height = int(layout.legendEntries.size()) * lineHeight + 2 * LegendPadding;
             layout.legend = QRect(right - width, legendTop, width, height);
             right -= width + 2 * Gap;
-        }
-        else
+        } else
             layout.legendEntries.clear();
     }
 
@@ -234,8 +233,7 @@ ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle, const std::
     layout.left.ticks = AxisTicksFor(chart.LeftAxis(), layout.left, VerticalMaxTicks(labelMetrics, roughHeight));
     int leftWidth = AxisBlockWidth(chart.LeftAxis(), layout.left, labelMetrics, axisTitleMetrics);
     int rightWidth = labelMetrics.horizontalAdvance(QStringLiteral("00:00")) / 2 + Gap;
-    if (layout.right.visible)
-    {
+    if (layout.right.visible) {
         layout.right.ticks = AxisTicksFor(chart.RightAxis(), layout.right, VerticalMaxTicks(labelMetrics, roughHeight));
         rightWidth = AxisBlockWidth(chart.RightAxis(), layout.right, labelMetrics, axisTitleMetrics);
     }
@@ -245,13 +243,12 @@ ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle, const std::
 
     // A date-time axis without any date line needs only one line of labels.
     const bool twoLines = std::any_of(layout.bottom.ticks.begin(), layout.bottom.ticks.end(),
-                                      [](const AxisTick& t) { return !t.secondLine.isEmpty(); });
+        [](const AxisTick& t) { return !t.secondLine.isEmpty(); });
     if (bottomLines == 2 && !twoLines)
         plotBottom += labelMetrics.height();
 
     layout.plot = QRect(QPoint(plotLeft, plotTop), QPoint(plotRight, plotBottom));
-    if (!layout.HasPlot())
-    {
+    if (!layout.HasPlot()) {
         layout.plot = QRect();
         layout.bottom.ticks.clear();
         layout.left.ticks.clear();

@@ -18,7 +18,7 @@ struct AxisTick
     double value = 0.0;
     double pixel = 0.0;
     QString label;
-    QString secondLine;  // the date under a time label where the day changes
+    QString secondLine; // the date under a time label where the day changes
 };
 
 struct AxisLayout
@@ -34,9 +34,9 @@ struct AxisLayout
 struct ChartLayout
 {
     QRect outer;
-    QRect inner;  // inside the margins
+    QRect inner; // inside the margins
     QRect title;
-    QRect plot;   // empty when the rectangle is too small for axes
+    QRect plot; // empty when the rectangle is too small for axes
     QRect legend;
     std::vector<LegendEntry> legendEntries;
     bool legendTruncated = false;
@@ -54,21 +54,19 @@ struct ChartLayout
 };
 
 // Sizes in pixels shared by the layout and the drawing.
-namespace ChartMetrics
-{
+namespace ChartMetrics {
 inline constexpr int TickLength = 4;
-inline constexpr int Gap = 4;            // between neighbouring parts of the layout
-inline constexpr int LegendSwatch = 18;  // width of the coloured line in front of a legend text
+inline constexpr int Gap = 4; // between neighbouring parts of the layout
+inline constexpr int LegendSwatch = 18; // width of the coloured line in front of a legend text
 inline constexpr int LegendPadding = 6;
-}  // namespace ChartMetrics
+} // namespace ChartMetrics
 
-namespace ChartFonts
-{
+namespace ChartFonts {
 QFont Title();
 QFont AxisTitle();
 QFont Labels();
 QFont Legend();
-}  // namespace ChartFonts
+} // namespace ChartFonts
 
 // Tick marks with their label texts. Value labels follow the pattern and never have more
 // decimals than it allows; date-time labels follow the date-time pattern (seconds are
@@ -78,5 +76,5 @@ QFont Legend();
 std::vector<AxisTick> MakeValueTicks(const AxisScale& scale, const QString& pattern, int maxTicks);
 std::vector<AxisTick> MakeDateTimeTicks(const AxisScale& scale, const QString& pattern, int maxTicks);
 
-ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle,
-                        const std::optional<ChartViewRange>& view = std::nullopt);
+ChartLayout LayoutChart(
+    const TChart& chart, const QRect& rectangle, const std::optional<ChartViewRange>& view = std::nullopt);

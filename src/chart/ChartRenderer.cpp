@@ -10,8 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
+namespace {
 using ChartMetrics::Gap;
 using ChartMetrics::LegendPadding;
 using ChartMetrics::LegendSwatch;
@@ -21,8 +20,8 @@ const QColor TextColour(0, 0, 0);
 QColor Blend(const QColor& from, const QColor& to, double share)
 {
     return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * share),
-                            float(from.greenF() + (to.greenF() - from.greenF()) * share),
-                            float(from.blueF() + (to.blueF() - from.blueF()) * share));
+        float(from.greenF() + (to.greenF() - from.greenF()) * share),
+        float(from.blueF() + (to.blueF() - from.blueF()) * share));
 }
 
 // Text turned by the given angle (degrees, counter-clockwise) and centred on a point.
@@ -45,11 +44,10 @@ void DrawTitle(QPainter& painter, const TChart& chart, const ChartLayout& layout
     painter.setPen(TextColour);
     const QFontMetrics metrics(painter.font());
     int y = layout.title.top();
-    for (const QString& line : chart.TitleLines())
-    {
+    for (const QString& line : chart.TitleLines()) {
         const QString shown = metrics.elidedText(line, Qt::ElideRight, layout.title.width());
         painter.drawText(QRect(layout.title.left(), y, layout.title.width(), metrics.lineSpacing()),
-                         Qt::AlignHCenter | Qt::AlignVCenter, shown);
+            Qt::AlignHCenter | Qt::AlignVCenter, shown);
         y += metrics.lineSpacing();
     }
 }
@@ -58,22 +56,20 @@ void DrawGrid(QPainter& painter, const ChartLayout& layout, const QColor& gridCo
 {
     painter.setPen(QPen(gridColour, 0));
     const QRect& plot = layout.plot;
-    for (const AxisTick& tick : layout.bottom.ticks)
-    {
+    for (const AxisTick& tick : layout.bottom.ticks) {
         const int x = int(std::lround(tick.pixel));
         if (x > plot.left() && x < plot.right())
             painter.drawLine(x, plot.top() + 1, x, plot.bottom() - 1);
     }
-    for (const AxisTick& tick : layout.left.ticks)
-    {
+    for (const AxisTick& tick : layout.left.ticks) {
         const int y = int(std::lround(tick.pixel));
         if (y > plot.top() && y < plot.bottom())
             painter.drawLine(plot.left() + 1, y, plot.right() - 1, y);
     }
 }
 
-void DrawVerticalAxis(QPainter& painter, const TChartAxis& axis, const AxisLayout& layout, const ChartLayout& chartLayout,
-                      bool onLeft, const QColor& frameColour)
+void DrawVerticalAxis(QPainter& painter, const TChartAxis& axis, const AxisLayout& layout,
+    const ChartLayout& chartLayout, bool onLeft, const QColor& frameColour)
 {
     const QRect& plot = chartLayout.plot;
     const int edge = onLeft ? plot.left() : plot.right();
@@ -81,8 +77,7 @@ void DrawVerticalAxis(QPainter& painter, const TChartAxis& axis, const AxisLayou
     painter.setFont(ChartFonts::Labels());
     const QFontMetrics metrics(painter.font());
     int widest = 0;
-    for (const AxisTick& tick : layout.ticks)
-    {
+    for (const AxisTick& tick : layout.ticks) {
         const int y = int(std::lround(tick.pixel));
         painter.setPen(QPen(frameColour, 0));
         painter.drawLine(edge, y, edge + direction * TickLength, y);
@@ -92,8 +87,7 @@ void DrawVerticalAxis(QPainter& painter, const TChartAxis& axis, const AxisLayou
         const int x = onLeft ? edge - TickLength - Gap - width : edge + TickLength + Gap;
         // Labels near the ends are kept inside the chart rather than cut.
         const double baseline = std::clamp(y + (metrics.ascent() - metrics.descent()) / 2.0,
-                                           double(chartLayout.outer.top() + metrics.ascent()),
-                                           double(chartLayout.outer.bottom() - metrics.descent()));
+            double(chartLayout.outer.top() + metrics.ascent()), double(chartLayout.outer.bottom() - metrics.descent()));
         painter.setPen(axis.LabelsFontColor().ToQColor());
         painter.drawText(QPointF(x, baseline), text);
     }
@@ -114,20 +108,19 @@ void DrawBottomAxis(QPainter& painter, const TChartAxis& axis, const ChartLayout
     painter.setFont(ChartFonts::Labels());
     const QFontMetrics metrics(painter.font());
     int lines = 1;
-    for (const AxisTick& tick : layout.bottom.ticks)
-    {
+    for (const AxisTick& tick : layout.bottom.ticks) {
         const int x = int(std::lround(tick.pixel));
         painter.setPen(QPen(frameColour, 0));
         painter.drawLine(x, plot.bottom(), x, plot.bottom() + TickLength);
         painter.setPen(axis.LabelsFontColor().ToQColor());
         int y = plot.bottom() + TickLength + 2;
-        for (const QString& text : {tick.label, tick.secondLine})
-        {
+        for (const QString& text : { tick.label, tick.secondLine }) {
             if (text.isEmpty())
                 continue;
             const int width = metrics.horizontalAdvance(text);
             // Labels at the ends are pushed inside the chart rather than cut.
-            const int left = std::clamp(x - width / 2, layout.outer.left(), std::max(layout.outer.left(), layout.outer.right() - width));
+            const int left = std::clamp(
+                x - width / 2, layout.outer.left(), std::max(layout.outer.left(), layout.outer.right() - width));
             painter.drawText(QPoint(left, y + metrics.ascent()), text);
             y += metrics.height();
         }
@@ -141,8 +134,8 @@ void DrawBottomAxis(QPainter& painter, const TChartAxis& axis, const ChartLayout
     const QFontMetrics titleMetrics(painter.font());
     const int y = plot.bottom() + TickLength + 2 + lines * metrics.height() + Gap;
     const QString shown = titleMetrics.elidedText(caption, Qt::ElideRight, layout.inner.width());
-    painter.drawText(QRect(layout.inner.left(), y, layout.inner.width(), titleMetrics.height()), Qt::AlignHCenter | Qt::AlignTop,
-                     shown);
+    painter.drawText(QRect(layout.inner.left(), y, layout.inner.width(), titleMetrics.height()),
+        Qt::AlignHCenter | Qt::AlignTop, shown);
 }
 
 // One series: the points in view (and one on each side, so lines run to the frame),
@@ -157,8 +150,7 @@ void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& 
     const AxisScale& horizontal = layout.bottom.scale;
     std::size_t begin = 0;
     std::size_t end = count;
-    if (!horizontal.logarithmic)
-    {
+    if (!horizontal.logarithmic) {
         begin = std::size_t(std::lower_bound(xs.begin(), xs.end(), horizontal.minimum) - xs.begin());
         end = std::size_t(std::upper_bound(xs.begin(), xs.end(), horizontal.maximum) - xs.begin());
         begin = begin > 0 ? begin - 1 : 0;
@@ -178,14 +170,12 @@ void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& 
     PolylineDecimator decimator;
     auto flush = [&] {
         const std::vector<QPointF> line = decimator.Take();
-        if (line.size() == 1)
-        {
+        if (line.size() == 1) {
             // A lone point still shows, as a dot.
             painter.setBrush(colour);
             painter.drawEllipse(line.front(), 1.5, 1.5);
             painter.setBrush(Qt::NoBrush);
-        }
-        else if (line.size() > 1)
+        } else if (line.size() > 1)
             painter.drawPolyline(line.data(), int(line.size()));
     };
     // Linear axes map with one multiply-add per coordinate; the general mapping handles
@@ -195,23 +185,20 @@ void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& 
     const double bx = left - horizontal.minimum * ax;
     const double ay = (top - bottom) / (vertical.maximum - vertical.minimum);
     const double by = bottom - vertical.minimum * ay;
-    constexpr double Far = 1e6;  // pixels; keeps far-off points within what the rasteriser handles
+    constexpr double Far = 1e6; // pixels; keeps far-off points within what the rasteriser handles
     auto pixelOf = [&](std::size_t i) {
         if (linear)
             return QPointF(std::clamp(xs[i] * ax + bx, -Far, Far), std::clamp(ys[i] * ay + by, -Far, Far));
         return QPointF(horizontal.ToPixel(xs[i], left, right), vertical.ToPixel(ys[i], bottom, top));
     };
     std::size_t i = begin;
-    while (i < end)
-    {
-        if (!std::isfinite(xs[i]) || !std::isfinite(ys[i]))
-        {
-            flush();  // a value that cannot be placed breaks the line
+    while (i < end) {
+        if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) {
+            flush(); // a value that cannot be placed breaks the line
             ++i;
             continue;
         }
-        if (!linear)
-        {
+        if (!linear) {
             decimator.Add(pixelOf(i));
             ++i;
             continue;
@@ -223,8 +210,7 @@ void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& 
         std::size_t highest = i;
         std::size_t last = i;
         std::size_t k = i + 1;
-        for (; k < end && xs[k] < edge; ++k)
-        {
+        for (; k < end && xs[k] < edge; ++k) {
             const double y = ys[k];
             if (!std::isfinite(y))
                 break;
@@ -256,12 +242,12 @@ void DrawLegend(QPainter& painter, const ChartLayout& layout, const QColor& back
     const int textLeft = layout.legend.left() + LegendPadding + LegendSwatch + Gap;
     const int textWidth = layout.legend.left() + layout.legend.width() - LegendPadding - textLeft;
     int y = layout.legend.top() + LegendPadding;
-    for (std::size_t i = 0; i < layout.legendEntries.size(); ++i)
-    {
+    for (std::size_t i = 0; i < layout.legendEntries.size(); ++i) {
         const LegendEntry& entry = layout.legendEntries[i];
         const int middle = y + lineHeight / 2;
         painter.setPen(QPen(entry.color.ToQColor(), 2));
-        painter.drawLine(layout.legend.left() + LegendPadding, middle, layout.legend.left() + LegendPadding + LegendSwatch, middle);
+        painter.drawLine(
+            layout.legend.left() + LegendPadding, middle, layout.legend.left() + LegendPadding + LegendSwatch, middle);
         painter.setPen(entry.textColor.ToQColor());
         QString text = metrics.elidedText(entry.text, Qt::ElideRight, textWidth);
         if (layout.legendTruncated && i + 1 == layout.legendEntries.size())
@@ -270,7 +256,7 @@ void DrawLegend(QPainter& painter, const ChartLayout& layout, const QColor& back
         y += lineHeight;
     }
 }
-}  // namespace
+} // namespace
 
 void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle)
 {
@@ -290,8 +276,7 @@ void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle, cons
 
     const ChartLayout layout = LayoutChart(chart, rectangle, view);
     DrawTitle(painter, chart, layout);
-    if (layout.HasPlot())
-    {
+    if (layout.HasPlot()) {
         painter.setRenderHint(QPainter::Antialiasing, false);
         DrawGrid(painter, layout, gridColour);
         // The frame goes under the series: a value clamped to an axis end (the moving
@@ -303,11 +288,10 @@ void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle, cons
         painter.save();
         // One pixel of slack so that a line lying on the frame (a value at an axis end) shows.
         painter.setClipRect(layout.plot.adjusted(0, 0, 1, 1).intersected(rectangle));
-        for (std::size_t i = 0; i < chart.SeriesCount(); ++i)
-        {
+        for (std::size_t i = 0; i < chart.SeriesCount(); ++i) {
             const TChartSeries& series = chart.Series(i);
-            DrawSeries(painter, series, series.VertAxis() == VerticalAxis::Left ? layout.left.scale : layout.right.scale,
-                       layout);
+            DrawSeries(painter, series,
+                series.VertAxis() == VerticalAxis::Left ? layout.left.scale : layout.right.scale, layout);
         }
         painter.restore();
 

@@ -22,5 +22,4 @@ struct ChartViewRange
 // Draws the chart into the rectangle exactly as the screen shows it at that size; the one
 // routine behind both the widget and saved images.
 void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle);
-void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle,
-            const std::optional<ChartViewRange>& view);
+void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle, const std::optional<ChartViewRange>& view);

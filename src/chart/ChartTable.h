@@ -16,12 +16,12 @@ struct ChartRow
 {
     ChartId Id;
     ChartGroup Group;
-    const char* ControlName;  // object name of the view: "ChartOffsets"
-    const char* PageName;     // object name of its tab page: "TabSheetOffset"; "" for none
-    const char* PageCaption;  // the tab's caption: "Offset vs. date"
-    const char* FileSuffix;   // "_offset": the image is "_offset.png", its data "_offset.csv"
-    bool SavedAsImage;        // false: written as data only (the histogram)
-    bool TimeOfDay;           // its data gives times of day (the charts folded onto one day)
+    const char* ControlName; // object name of the view: "ChartOffsets"
+    const char* PageName; // object name of its tab page: "TabSheetOffset"; "" for none
+    const char* PageCaption; // the tab's caption: "Offset vs. date"
+    const char* FileSuffix; // "_offset": the image is "_offset.png", its data "_offset.csv"
+    bool SavedAsImage; // false: written as data only (the histogram)
+    bool TimeOfDay; // its data gives times of day (the charts folded onto one day)
 };
 
 // Every built-in row, in the order the files are written: the seven loop charts, the

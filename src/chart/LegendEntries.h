@@ -12,8 +12,8 @@ class TChart;
 struct LegendEntry
 {
     QString text;
-    ChartColor color;      // the swatch
-    ChartColor textColor;  // the series colour, or the chart's text colour
+    ChartColor color; // the swatch
+    ChartColor textColor; // the series colour, or the chart's text colour
 };
 
 // What the legend lists, in order, at most maxEntries of them. Series style: every

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-std::optional<NearestPoint> FindNearestPoint(const TChart& chart, const ChartLayout& layout, QPointF position,
-                                             double maxDistance)
+std::optional<NearestPoint> FindNearestPoint(
+    const TChart& chart, const ChartLayout& layout, QPointF position, double maxDistance)
 {
     if (!layout.HasPlot())
         return std::nullopt;
@@ -19,20 +19,18 @@ std::optional<NearestPoint> FindNearestPoint(const TChart& chart, const ChartLay
     if (low > high)
         std::swap(low, high);
     std::optional<NearestPoint> best;
-    for (std::size_t s = 0; s < chart.SeriesCount(); ++s)
-    {
+    for (std::size_t s = 0; s < chart.SeriesCount(); ++s) {
         const TChartSeries& series = chart.Series(s);
         const AxisScale& vertical = series.VertAxis() == VerticalAxis::Left ? layout.left.scale : layout.right.scale;
         const std::vector<double>& xs = series.XValues.Values();
         const auto first = std::size_t(std::lower_bound(xs.begin(), xs.end(), low) - xs.begin());
         const auto last = std::size_t(std::upper_bound(xs.begin(), xs.end(), high) - xs.begin());
-        for (std::size_t i = first; i < last; ++i)
-        {
+        for (std::size_t i = first; i < last; ++i) {
             const double dx = layout.XToPixel(xs[i]) - position.x();
             const double dy = layout.YToPixel(vertical, series.YValueAt(i)) - position.y();
             const double distance = std::hypot(dx, dy);
             if (std::isfinite(distance) && distance <= maxDistance && (!best || distance < best->distance))
-                best = NearestPoint{s, i, distance};
+                best = NearestPoint { s, i, distance };
         }
     }
     return best;
@@ -45,7 +43,8 @@ QString PointDescription(const TChart& chart, const NearestPoint& nearest)
     const double y = series.YValueAt(nearest.point);
     QString xText;
     if (series.XValues.DateTime)
-        xText = ChartDateTimeLabel(x, x >= 0 && x < 1 ? QStringLiteral("hh:nn:ss") : QStringLiteral("yyyy-mm-dd hh:nn:ss"));
+        xText = ChartDateTimeLabel(
+            x, x >= 0 && x < 1 ? QStringLiteral("hh:nn:ss") : QStringLiteral("yyyy-mm-dd hh:nn:ss"));
     else
         xText = FormatAxisValue(x, chart.BottomAxis().AxisValuesFormat());
     const TChartAxis& axis = series.VertAxis() == VerticalAxis::Left ? chart.LeftAxis() : chart.RightAxis();

@@ -21,13 +21,10 @@ void PolylineDecimator::FlushColumn()
             output_.push_back(p);
     };
     append(first_);
-    if (lowestIndex_ < highestIndex_)
-    {
+    if (lowestIndex_ < highestIndex_) {
         append(lowest_);
         append(highest_);
-    }
-    else
-    {
+    } else {
         append(highest_);
         append(lowest_);
     }

@@ -16,16 +16,13 @@ public:
     // Inline: it runs once per point of every long series drawn.
     void Add(QPointF point)
     {
-        const double column = std::floor(point.x());  // pixel c holds x from c to c+1
-        if (haveColumn_ && column == column_)
-        {
-            if (point.y() < lowest_.y())
-            {
+        const double column = std::floor(point.x()); // pixel c holds x from c to c+1
+        if (haveColumn_ && column == column_) {
+            if (point.y() < lowest_.y()) {
                 lowest_ = point;
                 lowestIndex_ = count_;
             }
-            if (point.y() > highest_.y())
-            {
+            if (point.y() > highest_.y()) {
                 highest_ = point;
                 highestIndex_ = count_;
             }

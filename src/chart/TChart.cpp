@@ -5,11 +5,12 @@
 #include <algorithm>
 
 TChart::TChart()
-    : leftAxis_(AxisPosition::Left), rightAxis_(AxisPosition::Right), bottomAxis_(AxisPosition::Bottom)
+    : leftAxis_(AxisPosition::Left)
+    , rightAxis_(AxisPosition::Right)
+    , bottomAxis_(AxisPosition::Bottom)
 {
     legend_.chart_ = this;
-    for (TChartAxis* axis : {&leftAxis_, &rightAxis_, &bottomAxis_})
-    {
+    for (TChartAxis* axis : { &leftAxis_, &rightAxis_, &bottomAxis_ }) {
         axis->chart_ = this;
         axis->title_.chart_ = this;
     }
@@ -26,8 +27,7 @@ TChart::~TChart()
 QString TChart::Title() const
 {
     QString text;
-    for (std::size_t i = 0; i < title_.size(); ++i)
-    {
+    for (std::size_t i = 0; i < title_.size(); ++i) {
         if (i > 0)
             text += QLatin1Char('\n');
         text += title_[i];
@@ -84,13 +84,11 @@ void TChart::SetSize(int width, int height)
 
 ChartColor TChart::AutomaticSeriesColor() const
 {
-    for (const ChartColor& candidate : SeriesPalette)
-    {
+    for (const ChartColor& candidate : SeriesPalette) {
         if (candidate == color_ || candidate == BackWallColor())
             continue;
-        const bool taken = std::any_of(series_.begin(), series_.end(), [&](const auto& s) {
-            return s->HasSeriesColor() && s->SeriesColor() == candidate;
-        });
+        const bool taken = std::any_of(series_.begin(), series_.end(),
+            [&](const auto& s) { return s->HasSeriesColor() && s->SeriesColor() == candidate; });
         if (!taken)
             return candidate;
     }
@@ -102,15 +100,13 @@ TChartSeries* TChart::AttachSeries(std::unique_ptr<TChartSeries> series)
     if (!series)
         return nullptr;
     TChartSeries* raw = series.get();
-    if (raw->chart_ == this)
-    {
+    if (raw->chart_ == this) {
         // Already ours: the list keeps its owner; dropping this second owner must not
         // destroy it.
         (void)series.release();
         return raw;
     }
-    if (raw->chart_ != nullptr)
-    {
+    if (raw->chart_ != nullptr) {
         // Owned by another chart: taking it would leave two owners. Refuse.
         (void)series.release();
         return nullptr;
@@ -127,8 +123,7 @@ void TChart::RemoveAllSeries()
 {
     if (series_.empty())
         return;
-    while (!series_.empty())
-    {
+    while (!series_.empty()) {
         series_.back()->chart_ = nullptr;
         series_.pop_back();
     }
@@ -139,12 +134,11 @@ double TChart::HighestXOnAxis(const TChartAxis& axis) const
 {
     double highest = 0.0;
     bool any = false;
-    for (const auto& s : series_)
-    {
+    for (const auto& s : series_) {
         if (s->PointCount() == 0)
             continue;
-        const bool onAxis = axis.Position() == AxisPosition::Bottom ||
-                            (axis.Position() == AxisPosition::Left) == (s->VertAxis() == VerticalAxis::Left);
+        const bool onAxis = axis.Position() == AxisPosition::Bottom
+            || (axis.Position() == AxisPosition::Left) == (s->VertAxis() == VerticalAxis::Left);
         if (!onAxis)
             continue;
         const double x = s->HighestX();
@@ -166,8 +160,7 @@ void TChart::RemoveChangeObserver(int id)
 {
     if (id == 0)
         return;
-    if (notifying_)
-    {
+    if (notifying_) {
         // The observer may be the one running: keep it alive and drop it afterwards.
         for (auto& entry : observers_)
             if (entry.first == id)
@@ -182,7 +175,7 @@ void TChart::NotifyChanged()
     // By index, so that an observer may add another while being told; no copy, since this
     // runs for every point added to an attached series outside a batch.
     if (notifying_)
-        return;  // an observer that changes the chart is already being told
+        return; // an observer that changes the chart is already being told
     notifying_ = true;
     for (std::size_t i = 0; i < observers_.size(); ++i)
         if (observers_[i].first != 0 && observers_[i].second)

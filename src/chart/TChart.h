@@ -48,7 +48,7 @@ public:
     void SetMargins(int left, int top, int right, int bottom);
     void SetMarginUnits(::MarginUnits units);
 
-    bool View3D() const { return view3D_; }  // stored only; drawing is always flat
+    bool View3D() const { return view3D_; } // stored only; drawing is always flat
     void SetView3D(bool view3D);
 
     TChartLegend& Legend() { return legend_; }
@@ -116,8 +116,7 @@ void RemoveAllSeries(TChart& chart);
 double HighestXOnAxis(const TChart& chart, const TChartAxis& axis);
 
 // Attaches a series of a derived kind and hands it back with its own type.
-template <class S>
-S* AttachSeries(TChart& chart, std::unique_ptr<S> series)
+template <class S> S* AttachSeries(TChart& chart, std::unique_ptr<S> series)
 {
     return static_cast<S*>(chart.AttachSeries(std::unique_ptr<TChartSeries>(std::move(series))));
 }

@@ -5,27 +5,28 @@
 
 #include <utility>
 
-namespace
-{
+namespace {
 // The smallest span a manual axis is given, so that a range of one value still maps.
 constexpr double MinimumSpan = 1e-10;
 
 int DefaultTitleAngle(AxisPosition position)
 {
-    switch (position)
-    {
-    case AxisPosition::Left: return 90;
-    case AxisPosition::Right: return 270;
-    case AxisPosition::Bottom: return 0;
+    switch (position) {
+    case AxisPosition::Left:
+        return 90;
+    case AxisPosition::Right:
+        return 270;
+    case AxisPosition::Bottom:
+        return 0;
     }
     return 0;
 }
-}  // namespace
+} // namespace
 
 TChartAxis::TChartAxis(AxisPosition position)
-    : position_(position), title_(DefaultTitleAngle(position))
-{
-}
+    : position_(position)
+    , title_(DefaultTitleAngle(position))
+{ }
 
 void TChartAxis::Changed()
 {

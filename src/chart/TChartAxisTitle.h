@@ -10,7 +10,9 @@ class TChart;
 class TChartAxisTitle
 {
 public:
-    explicit TChartAxisTitle(int angle) : angle_(angle) {}
+    explicit TChartAxisTitle(int angle)
+        : angle_(angle)
+    { }
     TChartAxisTitle(const TChartAxisTitle&) = delete;
     TChartAxisTitle& operator=(const TChartAxisTitle&) = delete;
 
@@ -26,5 +28,5 @@ private:
     QString caption_;
     int angle_ = 0;
     ChartColor fontColor_ = ChartColors::Black;
-    TChart* chart_ = nullptr;  // told about changes so that it repaints
+    TChart* chart_ = nullptr; // told about changes so that it repaints
 };

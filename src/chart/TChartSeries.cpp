@@ -54,21 +54,17 @@ void TChartSeries::AddPoint(double x, double y)
 {
     if (std::isnan(x))
         return;
-    if (yRangeKnown_ && std::isfinite(y))
-    {
+    if (yRangeKnown_ && std::isfinite(y)) {
         finiteLowY_ = anyFiniteY_ ? std::min(finiteLowY_, y) : y;
         finiteHighY_ = anyFiniteY_ ? std::max(finiteHighY_, y) : y;
         anyFiniteY_ = true;
     }
     std::vector<double>& xs = XValues.values_;
     std::vector<double>& ys = YValues.values_;
-    if (xs.empty() || !(x < xs.back()))
-    {
+    if (xs.empty() || !(x < xs.back())) {
         xs.push_back(x);
         ys.push_back(y);
-    }
-    else
-    {
+    } else {
         // Walk back past every point with a greater X; equal X values stay in front of the
         // new point, so their insertion order is kept.
         std::size_t at = xs.size();
@@ -124,12 +120,10 @@ double TChartSeries::HighestX() const
 
 bool TChartSeries::FiniteYRange(double& lowest, double& highest) const
 {
-    if (!yRangeKnown_)
-    {
+    if (!yRangeKnown_) {
         anyFiniteY_ = false;
         for (const double y : YValues.values_)
-            if (std::isfinite(y))
-            {
+            if (std::isfinite(y)) {
                 finiteLowY_ = anyFiniteY_ ? std::min(finiteLowY_, y) : y;
                 finiteHighY_ = anyFiniteY_ ? std::max(finiteHighY_, y) : y;
                 anyFiniteY_ = true;

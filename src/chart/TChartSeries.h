@@ -34,7 +34,7 @@ public:
     VerticalAxis VertAxis() const { return vertAxis_; }
     void SetVertAxis(VerticalAxis axis);
 
-    TChartValueList XValues;  // set XValues.DateTime for date-time X values
+    TChartValueList XValues; // set XValues.DateTime for date-time X values
     TChartValueList YValues;
 
     // Batches: inside one, adding points tells nobody; the last EndUpdate refreshes once.
@@ -60,7 +60,7 @@ public:
     // Largest and smallest Y of all points; both 0 for a series without points.
     double HighestY() const;
     double LowestY() const;
-    double HighestX() const;  // 0 for a series without points
+    double HighestX() const; // 0 for a series without points
     // The smallest and largest finite Y, kept up to date as points come and go so that
     // scaling an axis does not read every point; false when no Y is finite.
     bool FiniteYRange(double& lowest, double& highest) const;

@@ -8,7 +8,7 @@
 class TChartValueList
 {
 public:
-    bool DateTime = false;  // the values are date-time day numbers
+    bool DateTime = false; // the values are date-time day numbers
 
     std::size_t size() const { return values_.size(); }
     bool empty() const { return values_.empty(); }

@@ -12,14 +12,14 @@
 
 #include <cstdlib>
 
-namespace
-{
+namespace {
 // A drag shorter than this (pixels) is a click, not a zoom.
 constexpr int MinimumDrag = 4;
 constexpr double ToolTipDistance = 10.0;
-}  // namespace
+} // namespace
 
-TChartView::TChartView(TChart* chart, QWidget* parent) : QWidget(parent)
+TChartView::TChartView(TChart* chart, QWidget* parent)
+    : QWidget(parent)
 {
     setMouseTracking(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -71,12 +71,12 @@ void TChartView::UndoZoom()
 
 QSize TChartView::sizeHint() const
 {
-    return {640, 400};
+    return { 640, 400 };
 }
 
 QSize TChartView::minimumSizeHint() const
 {
-    return {160, 120};
+    return { 160, 120 };
 }
 
 void TChartView::paintEvent(QPaintEvent*)
@@ -87,8 +87,7 @@ void TChartView::paintEvent(QPaintEvent*)
         return;
     }
     DrawTo(*chart_, painter, rect(), zoom_);
-    if (dragStart_ && dragNow_.x() > dragStart_->x())
-    {
+    if (dragStart_ && dragNow_.x() > dragStart_->x()) {
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(QPen(chart_->ZoomPenColor().ToQColor(), 0));
         painter.setBrush(Qt::NoBrush);
@@ -115,15 +114,13 @@ void TChartView::OpenContextMenu(QPoint position)
 void TChartView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint position = event->position().toPoint();
-    if (event->button() == Qt::RightButton)
-    {
+    if (event->button() == Qt::RightButton) {
         dragStart_.reset();
         OpenContextMenu(position);
         event->accept();
         return;
     }
-    if (event->button() == Qt::LeftButton)
-    {
+    if (event->button() == Qt::LeftButton) {
         dragStart_ = position;
         dragNow_ = position;
         event->accept();
@@ -134,8 +131,7 @@ void TChartView::mousePressEvent(QMouseEvent* event)
 
 void TChartView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (dragStart_ && (event->buttons() & Qt::LeftButton))
-    {
+    if (dragStart_ && (event->buttons() & Qt::LeftButton)) {
         dragNow_ = event->position().toPoint();
         update();
         return;
@@ -145,8 +141,7 @@ void TChartView::mouseMoveEvent(QMouseEvent* event)
 
 void TChartView::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !dragStart_)
-    {
+    if (event->button() != Qt::LeftButton || !dragStart_) {
         QWidget::mouseReleaseEvent(event);
         return;
     }
@@ -162,8 +157,7 @@ void TChartView::mouseReleaseEvent(QMouseEvent* event)
 
 void TChartView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-    {
+    if (event->button() == Qt::LeftButton) {
         dragStart_.reset();
         UndoZoom();
         return;
@@ -206,8 +200,7 @@ void TChartView::ZoomTo(const QRect& area)
 
 bool TChartView::event(QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip)
-    {
+    if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
         ShowPointToolTip(help->pos(), help->globalPos());
         return true;

@@ -4,5 +4,4 @@
 
 // Looks like a line series; the histogram chart uses this kind.
 class TFastLineSeries : public TChartSeries
-{
-};
+{ };

@@ -4,5 +4,4 @@
 
 // Points joined by straight lines in X order; no point markers, no value marks.
 class TLineSeries : public TChartSeries
-{
-};
+{ };

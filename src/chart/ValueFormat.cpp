@@ -4,8 +4,7 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 struct NumberPattern
 {
     bool grouped = false;
@@ -20,15 +19,12 @@ NumberPattern ParsePattern(const QString& pattern)
     const QString integerPart = point < 0 ? pattern : pattern.left(point);
     parsed.grouped = integerPart.contains(QLatin1Char(','));
     if (point >= 0)
-        for (qsizetype i = point + 1; i < pattern.size(); ++i)
-        {
+        for (qsizetype i = point + 1; i < pattern.size(); ++i) {
             const QChar c = pattern[i];
-            if (c == QLatin1Char('0'))
-            {
+            if (c == QLatin1Char('0')) {
                 ++parsed.minimumDecimals;
                 ++parsed.maximumDecimals;
-            }
-            else if (c == QLatin1Char('#'))
+            } else if (c == QLatin1Char('#'))
                 ++parsed.maximumDecimals;
             else
                 break;
@@ -40,15 +36,14 @@ QString GroupDigits(const QString& digits, const QString& separator)
 {
     QString grouped;
     const qsizetype n = digits.size();
-    for (qsizetype i = 0; i < n; ++i)
-    {
+    for (qsizetype i = 0; i < n; ++i) {
         if (i > 0 && (n - i) % 3 == 0)
             grouped += separator;
         grouped += digits[i];
     }
     return grouped;
 }
-}  // namespace
+} // namespace
 
 int MaximumDecimals(const QString& pattern)
 {
@@ -61,8 +56,7 @@ QString FormatAxisValue(double value, const QString& pattern, const QLocale& loc
         return QString();
     // Beyond a thousand million million the digits say nothing to a reader (an axis parked
     // at ±1e20 while it has no data): show the power of ten instead.
-    if (std::fabs(value) >= 1e15)
-    {
+    if (std::fabs(value) >= 1e15) {
         QLocale plain = locale;
         plain.setNumberOptions(QLocale::OmitGroupSeparator);
         return plain.toString(value, 'g', 3);
@@ -71,18 +65,17 @@ QString FormatAxisValue(double value, const QString& pattern, const QLocale& loc
     QString text = QString::number(std::fabs(value), 'f', parsed.maximumDecimals);
     QString integerDigits = text;
     QString decimals;
-    if (const qsizetype point = text.indexOf(QLatin1Char('.')); point >= 0)
-    {
+    if (const qsizetype point = text.indexOf(QLatin1Char('.')); point >= 0) {
         integerDigits = text.left(point);
         decimals = text.mid(point + 1);
     }
     while (decimals.size() > parsed.minimumDecimals && decimals.endsWith(QLatin1Char('0')))
         decimals.chop(1);
-    const bool isZero = integerDigits.count(QLatin1Char('0')) == integerDigits.size() &&
-                        decimals.count(QLatin1Char('0')) == decimals.size();
+    const bool isZero = integerDigits.count(QLatin1Char('0')) == integerDigits.size()
+        && decimals.count(QLatin1Char('0')) == decimals.size();
 
     QString result;
-    if (value < 0 && !isZero)  // no "-0" for values that round to zero
+    if (value < 0 && !isZero) // no "-0" for values that round to zero
         result += locale.negativeSign();
     result += parsed.grouped ? GroupDigits(integerDigits, locale.groupSeparator()) : integerDigits;
     if (!decimals.isEmpty())

@@ -59,8 +59,8 @@ QDateTime DateTimeToQDateTime(double dayNumber)
     const auto rounded = RoundDateTime(dayNumber, TimeRounding::Millisecond);
     if (!rounded)
         return {};
-    return QDateTime(DateOfDay(rounded->day),
-                     QTime::fromMSecsSinceStartOfDay(static_cast<int>(rounded->millisecond)), Qt::UTC);
+    return QDateTime(
+        DateOfDay(rounded->day), QTime::fromMSecsSinceStartOfDay(static_cast<int>(rounded->millisecond)), Qt::UTC);
 }
 
 double DateTimeFromQDateTime(const QDateTime& dateTime)

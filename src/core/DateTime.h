@@ -31,10 +31,9 @@ double DateTimeFromMjd(std::int32_t mjd, double seconds);
 // to the millisecond, 07:05:59.6 reads "07:05" with "hh:nn"; rounded to the second it
 // reads "07:06". Either way a hair before midnight is the next midnight, never 23:59
 // with 60 seconds.
-enum class TimeRounding
-{
+enum class TimeRounding {
     Millisecond, // captions, chart titles, CSV, file names
-    Second,      // the chart's axis labels and tool tips
+    Second, // the chart's axis labels and tool tips
 };
 
 // A day number rounded to whole units: its day and the milliseconds since that day's
@@ -57,13 +56,12 @@ QDateTime DateTimeToQDateTime(double dayNumber);
 // The day number of a QDateTime (its UTC instant); an invalid QDateTime gives 0.
 double DateTimeFromQDateTime(const QDateTime& dateTime);
 
-// The program's one date-time formatter (DateTimeFormat, for a pattern used once). Pattern tokens: "yyyy" four-digit year, "mmm"
-// the locale's abbreviated month name, "mm" two-digit month, "dd" two-digit day, "hh"
-// two-digit hour (24-hour clock), "nn" two-digit minute, "ss" two-digit second, "zzz"
-// three-digit millisecond; every other character is copied. Tokens are matched longest
-// first from left to right, so "mmm" is never read as "mm" followed by "m".
-// The time is rounded to `rounding` first (see TimeRounding). A value outside the years
-// 1 to 9999 (or not finite) writes each token as question marks of its width ("????",
+// The program's one date-time formatter (DateTimeFormat, for a pattern used once). Pattern tokens: "yyyy" four-digit
+// year, "mmm" the locale's abbreviated month name, "mm" two-digit month, "dd" two-digit day, "hh" two-digit hour
+// (24-hour clock), "nn" two-digit minute, "ss" two-digit second, "zzz" three-digit millisecond; every other character
+// is copied. Tokens are matched longest first from left to right, so "mmm" is never read as "mm" followed by "m". The
+// time is rounded to `rounding` first (see TimeRounding). A value outside the years 1 to 9999 (or not finite) writes
+// each token as question marks of its width ("????",
 // "???", "??"), so a caption still reads as a caption.
-QString FormatDateTime(double dayNumber, const QString& pattern,
-                       TimeRounding rounding = TimeRounding::Millisecond, const QLocale& locale = QLocale());
+QString FormatDateTime(double dayNumber, const QString& pattern, TimeRounding rounding = TimeRounding::Millisecond,
+    const QLocale& locale = QLocale());

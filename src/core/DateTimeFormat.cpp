@@ -26,8 +26,7 @@ void AppendText(std::string& out, const QString& text)
     out += text.toStdString();
 }
 
-template <typename Out>
-void AppendDigits(Out& out, int value, int width)
+template <typename Out> void AppendDigits(Out& out, int value, int width)
 {
     char digits[4];
     for (int i = width - 1; i >= 0; --i) {
@@ -40,7 +39,8 @@ void AppendDigits(Out& out, int value, int width)
 } // namespace
 
 DateTimeFormat::DateTimeFormat(const QString& pattern, TimeRounding rounding, const QLocale& locale)
-    : rounding_(rounding), locale_(locale)
+    : rounding_(rounding)
+    , locale_(locale)
 {
     const QChar* const text = pattern.constData();
     const qsizetype size = pattern.size();
@@ -83,7 +83,7 @@ DateTimeFormat::DateTimeFormat(const QString& pattern, TimeRounding rounding, co
                 pieces_.push_back({});
             pieces_.back().text += text[i];
         } else {
-            pieces_.push_back({token, {}, {}});
+            pieces_.push_back({ token, {}, {} });
         }
         i += length;
     }
@@ -91,8 +91,7 @@ DateTimeFormat::DateTimeFormat(const QString& pattern, TimeRounding rounding, co
         piece.utf8 = piece.text.toStdString();
 }
 
-template <typename Out>
-void DateTimeFormat::Write(Out& out, double dayNumber) const
+template <typename Out> void DateTimeFormat::Write(Out& out, double dayNumber) const
 {
     const auto rounded = RoundDateTime(dayNumber, rounding_);
     // The date is worked out only for a pattern that shows it, and then only once.
@@ -102,7 +101,8 @@ void DateTimeFormat::Write(Out& out, double dayNumber) const
         int month = 0;
         int day = 0;
     } parts;
-    const auto dateOf = [&]() -> const auto& {
+    const auto dateOf = [&]() -> const auto&
+    {
         if (parts.month == 0)
             DateOfDay(rounded->day).getDate(&parts.year, &parts.month, &parts.day);
         return parts;

@@ -16,8 +16,8 @@
 class DateTimeFormat
 {
 public:
-    explicit DateTimeFormat(const QString& pattern, TimeRounding rounding = TimeRounding::Millisecond,
-                            const QLocale& locale = QLocale());
+    explicit DateTimeFormat(
+        const QString& pattern, TimeRounding rounding = TimeRounding::Millisecond, const QLocale& locale = QLocale());
 
     QString Format(double dayNumber) const;
     // The same text, appended as UTF-8.
@@ -28,12 +28,11 @@ private:
     struct Piece
     {
         Token token = Token::Literal;
-        QString text;     // a literal run of the pattern
+        QString text; // a literal run of the pattern
         std::string utf8; // the same run as UTF-8
     };
 
-    template <typename Out>
-    void Write(Out& out, double dayNumber) const;
+    template <typename Out> void Write(Out& out, double dayNumber) const;
 
     std::vector<Piece> pieces_;
     TimeRounding rounding_;

@@ -46,9 +46,8 @@ std::function<bool(QIODevice&)> DataWriter(StatisticsDocument& document, const D
 {
     if (chart.Row.Id == ChartId::PeerTable || chart.Row.Id == ChartId::Histo || !chart.Model)
         return TextWriter(ChartDataText(document, chart));
-    return [model = chart.Model, style = TimeStyleOf(chart.Row)](QIODevice& out) {
-        return WriteChartCsv(out, *model, style);
-    };
+    return [model = chart.Model, style = TimeStyleOf(chart.Row)](
+               QIODevice& out) { return WriteChartCsv(out, *model, style); };
 }
 
 } // namespace

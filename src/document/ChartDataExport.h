@@ -8,8 +8,8 @@ class StatisticsDocument;
 
 struct ChartDataExportResult
 {
-    QStringList SavedFiles;   // full names, in the order written
-    QStringList FailedFiles;  // names that could not be written
+    QStringList SavedFiles; // full names, in the order written
+    QStringList FailedFiles; // names that could not be written
 };
 
 // The data behind one chart as the "Copy data" item and --export-csv give it: a chart's

@@ -11,8 +11,8 @@
 struct StartupCommand
 {
     bool IsList = false;
-    QString Path;          // when !IsList
-    QStringList Files;     // when IsList, in command-line order
+    QString Path; // when !IsList
+    QStringList Files; // when IsList, in command-line order
     int PeerDays = 0;
 };
 

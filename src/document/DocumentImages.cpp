@@ -28,8 +28,7 @@ QImage RenderRowImage(const StatisticsDocument& document, const ChartRow& row)
 
 DocumentImageHost::DocumentImageHost(const StatisticsDocument& document)
     : document_(document)
-{
-}
+{ }
 
 QString DocumentImageHost::LoopDirectory() const
 {

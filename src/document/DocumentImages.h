@@ -22,10 +22,10 @@ class DocumentImageHost : public ChartImageHost
 public:
     explicit DocumentImageHost(const StatisticsDocument& document);
 
-    void BeginSaving() override {}
-    void ShowImagePage(const ChartRow&) override {}
-    void EndGroup(ChartGroup) override {}
-    void EndSaving() override {}
+    void BeginSaving() override { }
+    void ShowImagePage(const ChartRow&) override { }
+    void EndGroup(ChartGroup) override { }
+    void EndSaving() override { }
 
     QString LoopDirectory() const override;
     bool HavePeerData() const override;

@@ -12,20 +12,20 @@
 struct DocumentSettings
 {
     // Loop charts.
-    int PlotHours = 12;              // "Data hours", 12..168
-    int HoursToAverage = 6;          // 1..12
+    int PlotHours = 12; // "Data hours", 12..168
+    int HoursToAverage = 6; // 1..12
     bool ExponentialAverage = false; // "Weighted"
     bool IgnoreDataGaps = false;
     bool ClipOffsets = true;
-    int JitterScalePosition = 0;     // the jitter chart's scale spinner, 0..17
+    int JitterScalePosition = 0; // the jitter chart's scale spinner, 0..17
 
     // Peer pages.
     bool PeerstatsLAN = false;
     // Texts of "Max peer offset/delay/dispersion/jitter (ms)", in chart order.
-    std::array<QString, 4> PeerThresholds{ QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-                                           QStringLiteral("0") };
+    std::array<QString, 4> PeerThresholds { QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+        QStringLiteral("0") };
     // Positions of the four "Change scale" spinners, in chart order.
-    std::array<int, 4> PeerScaleSteps{};
+    std::array<int, 4> PeerScaleSteps {};
     PeerSortState PeerSort;
 
     // Files, zone and looks.

@@ -130,8 +130,7 @@ void StatisticsDocument::OpenChosen(const QStringList& names, const DocumentSett
             files_.OpenPath(names.front());
         else
             files_.OpenFileList(names);
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 void StatisticsDocument::OpenDropped(const QStringList& names, const DocumentSettings& settings)
@@ -145,8 +144,7 @@ void StatisticsDocument::OpenDropped(const QStringList& names, const DocumentSet
     ReadZoneIntoFiles(settings);
     try {
         files_.OpenFileList(names);
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 void StatisticsDocument::RereadLastOpened(const DocumentSettings& settings)
@@ -157,12 +155,11 @@ void StatisticsDocument::RereadLastOpened(const DocumentSettings& settings)
     ReadZoneIntoFiles(settings);
     try {
         files_.RereadLastOpened();
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
-LoopRebuildOutcome StatisticsDocument::RebuildLoopCharts(const DocumentSettings& settings, bool reloadInProgress,
-                                                         bool busy)
+LoopRebuildOutcome StatisticsDocument::RebuildLoopCharts(
+    const DocumentSettings& settings, bool reloadInProgress, bool busy)
 {
     LoopRebuildInputs inputs;
     inputs.Store = &files_.Loop;
@@ -180,10 +177,9 @@ LoopRebuildOutcome StatisticsDocument::RebuildLoopCharts(const DocumentSettings&
     inputs.ReloadInProgress = reloadInProgress;
     inputs.ShowBusy = busy;
 
-    const LoopChartSet charts{ &Chart(ChartId::Offsets),   &Chart(ChartId::OffsetVsTOD),
-                               &Chart(ChartId::AbsFrequency), &Chart(ChartId::Frequency),
-                               &Chart(ChartId::FreqVsTOD), &Chart(ChartId::Jitter),
-                               &Chart(ChartId::LoopstatsPollInterval) };
+    const LoopChartSet charts { &Chart(ChartId::Offsets), &Chart(ChartId::OffsetVsTOD), &Chart(ChartId::AbsFrequency),
+        &Chart(ChartId::Frequency), &Chart(ChartId::FreqVsTOD), &Chart(ChartId::Jitter),
+        &Chart(ChartId::LoopstatsPollInterval) };
     LoopRebuildResults results = BuildLoopCharts(inputs, charts);
 
     files_.JitterScaleChosen = results.JitterScaleChosen;
@@ -209,8 +205,8 @@ void StatisticsDocument::RebuildPeerStatistics(const DocumentSettings& settings)
     inputs.Sort = settings.PeerSort;
     inputs.Locale = QLocale();
 
-    const PeerCharts charts{ &Chart(ChartId::PeerstatsOffset), &Chart(ChartId::PeerstatsDelay),
-                             &Chart(ChartId::PeerstatsDispersion), &Chart(ChartId::PeerstatsJitter) };
+    const PeerCharts charts { &Chart(ChartId::PeerstatsOffset), &Chart(ChartId::PeerstatsDelay),
+        &Chart(ChartId::PeerstatsDispersion), &Chart(ChartId::PeerstatsJitter) };
     const PeerRebuildResult result
         = ::RebuildPeerStatistics(files_.PeerLines, inputs, peerStore_, files_.LatestTime, charts);
     if (result.Rebuilt) {

@@ -33,11 +33,10 @@ class CsvTimeWriter
 {
 public:
     explicit CsvTimeWriter(CsvTimeStyle timeStyle)
-        : timeOfDay_(timeStyle == CsvTimeStyle::TimeOfDay),
-          format_(timeOfDay_ ? QStringLiteral("hh:nn:ss.zzz") : QStringLiteral("yyyy-mm-ddThh:nn:ss.zzz"),
-                  TimeRounding::Millisecond, QLocale::c())
-    {
-    }
+        : timeOfDay_(timeStyle == CsvTimeStyle::TimeOfDay)
+        , format_(timeOfDay_ ? QStringLiteral("hh:nn:ss.zzz") : QStringLiteral("yyyy-mm-ddThh:nn:ss.zzz"),
+              TimeRounding::Millisecond, QLocale::c())
+    { }
 
     void Append(std::string& out, double dayNumber) const
     {
@@ -69,7 +68,11 @@ private:
 class ChunkedWriter
 {
 public:
-    explicit ChunkedWriter(QIODevice& out) : out_(out) { text_.reserve(ChunkSize + 256); }
+    explicit ChunkedWriter(QIODevice& out)
+        : out_(out)
+    {
+        text_.reserve(ChunkSize + 256);
+    }
 
     std::string& Text() { return text_; }
 
@@ -107,8 +110,8 @@ QString CsvDateTime(double dayNumber, CsvTimeStyle timeStyle)
 
 QString CsvField(const QString& text)
 {
-    const bool mustQuote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
-                           text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+    const bool mustQuote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
+        || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
     if (!mustQuote)
         return text;
     QString quoted = text;

@@ -12,11 +12,10 @@ class TChartSeries;
 
 // How the X values of a chart's date-time series are written. A series whose X values
 // are not date-times is always written as plain numbers.
-enum class CsvTimeStyle
-{
-    Calendar,   // yyyy-MM-ddTHH:mm:ss.zzz, the day number as plotted (already in the
-                // time base in use, so no zone conversion happens here)
-    TimeOfDay,  // HH:mm:ss.zzz, for the charts folded onto one day
+enum class CsvTimeStyle {
+    Calendar, // yyyy-MM-ddTHH:mm:ss.zzz, the day number as plotted (already in the
+              // time base in use, so no zone conversion happens here)
+    TimeOfDay, // HH:mm:ss.zzz, for the charts folded onto one day
 };
 
 // The data behind a chart: the header "series,x,y", then one row per point of every

@@ -7,14 +7,14 @@
 
 PngTextMetadata ChartImageMetadata()
 {
-    return {QStringLiteral("Brannock"), QStringLiteral("NTP performance data"), QStringLiteral("Ferncastle Software"),
-            QStringLiteral("NTP performance data")};
+    return { QStringLiteral("Brannock"), QStringLiteral("NTP performance data"), QStringLiteral("Ferncastle Software"),
+        QStringLiteral("NTP performance data") };
 }
 
 namespace {
 
 void SaveGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup group, const QString& directory,
-               bool withDatePrefix, QStringList& savedFiles)
+    bool withDatePrefix, QStringList& savedFiles)
 {
     const PngTextMetadata metadata = ChartImageMetadata();
     for (const ChartRow& row : rows) {
@@ -24,7 +24,8 @@ void SaveGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup 
         if (host.LoopDirectory().isEmpty() || directory.isEmpty())
             continue;
         const QString prefix = withDatePrefix ? DatePrefix(host.ReferenceHighestX(group)) : QString();
-        const QString name = ImageFileName(directory, prefix, QString::fromLatin1(row.FileSuffix) + QStringLiteral(".png"));
+        const QString name
+            = ImageFileName(directory, prefix, QString::fromLatin1(row.FileSuffix) + QStringLiteral(".png"));
         if (SaveImageFile(host.RenderImage(row), name, metadata))
             savedFiles.append(name);
     }

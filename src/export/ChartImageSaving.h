@@ -12,10 +12,10 @@ class ChartImageHost;
 
 struct ChartImageSaveResult
 {
-    QString Directory;       // where the images were meant to go
-    QStringList SavedFiles;  // full names of the files written, in the order written
-    QString Message;         // the message text, line ends as composed (CR, CR LF)
-    QString DisplayMessage;  // the same with the line breaks a Qt message box shows
+    QString Directory; // where the images were meant to go
+    QStringList SavedFiles; // full names of the files written, in the order written
+    QString Message; // the message text, line ends as composed (CR, CR LF)
+    QString DisplayMessage; // the same with the line breaks a Qt message box shows
 };
 
 // The text chunks of every saved chart image.

@@ -50,13 +50,11 @@ void OnPngWarning(png_structp png, png_const_charp text)
 bool WriteToDevice(PngWriteJob& job, png_bytep data, png_size_t length) noexcept
 {
     if (length > PngWriteJob::MaxWriteRequest) {
-        std::snprintf(job.message, sizeof job.message, "Buffer override: needed %zu",
-                      static_cast<std::size_t>(length));
+        std::snprintf(job.message, sizeof job.message, "Buffer override: needed %zu", static_cast<std::size_t>(length));
         return false;
     }
     try {
-        const qint64 written = job.device->write(reinterpret_cast<const char*>(data),
-                                                 static_cast<qint64>(length));
+        const qint64 written = job.device->write(reinterpret_cast<const char*>(data), static_cast<qint64>(length));
         if (written == static_cast<qint64>(length))
             return true;
         const QByteArray reason = job.device->errorString().toUtf8();
@@ -76,7 +74,8 @@ void OnPngWrite(png_structp png, png_bytep data, png_size_t length)
 
 // Bytes are handed to the device as they come; the device (or the file that commits
 // it) does its own flushing.
-void OnPngFlush(png_structp) {}
+void OnPngFlush(png_structp)
+{ }
 
 bool ReportRow(PngWriteJob& job, png_uint_32 row) noexcept
 {
@@ -108,9 +107,9 @@ void OnPngRowWritten(png_structp png, png_uint_32 row, int /*pass*/)
 png_time CurrentUtcTime()
 {
     const std::time_t now = std::time(nullptr);
-    std::tm utc{};
+    std::tm utc {};
     gmtime_r(&now, &utc);
-    png_time t{};
+    png_time t {};
     t.year = static_cast<png_uint_16>(utc.tm_year + 1900);
     t.month = static_cast<png_byte>(utc.tm_mon + 1);
     t.day = static_cast<png_byte>(utc.tm_mday);
@@ -130,8 +129,8 @@ bool RunWrite(PngWriteJob& job, png_structp png, png_infop info)
 
     png_set_write_fn(png, &job, OnPngWrite, OnPngFlush);
     png_set_compression_level(png, job.compressionLevel);
-    png_set_IHDR(png, info, job.width, job.height, job.bitDepth, job.colorType, job.interlace,
-                 job.compression, job.filterMethod);
+    png_set_IHDR(png, info, job.width, job.height, job.bitDepth, job.colorType, job.interlace, job.compression,
+        job.filterMethod);
     if (job.colorType == PNG_COLOR_TYPE_PALETTE)
         png_set_PLTE(png, info, job.palette, job.paletteCount);
     if (job.textCount > 0)

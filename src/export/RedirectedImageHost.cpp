@@ -3,8 +3,7 @@
 RedirectedImageHost::RedirectedImageHost(ChartImageHost& host, const QString& directory)
     : host_(host)
     , directory_(directory)
-{
-}
+{ }
 
 void RedirectedImageHost::BeginSaving()
 {

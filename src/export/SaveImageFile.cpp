@@ -11,8 +11,8 @@ bool SaveImageFile(const QImage& image, const QString& path, const PngTextMetada
     if (image.height() <= 0)
         return false;
     try {
-        const QImage rgb = image.format() == QImage::Format_RGB888 ? image
-                                                                    : image.convertToFormat(QImage::Format_RGB888);
+        const QImage rgb
+            = image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
         return WritePngFile(rgb, path, metadata.Author, metadata.Title, metadata.Software, metadata.Description);
     } catch (const std::exception&) {
         // The saver's contract is a left-out file, not an error: the caller lists what

@@ -66,7 +66,7 @@ TextChunks PrepareTexts(std::initializer_list<std::pair<const char*, const QStri
         if (IsBlankText(*text))
             continue;
         QByteArray& bytes = chunks.texts.emplace_back(text->toLatin1());
-        png_text entry{};
+        png_text entry {};
         entry.compression = PNG_TEXT_COMPRESSION_NONE;
         entry.key = const_cast<char*>(keyword);
         entry.text = bytes.data();
@@ -80,8 +80,8 @@ std::vector<png_color> ToPngPalette(const std::vector<QRgb>& palette)
 {
     std::vector<png_color> colours;
     for (QRgb entry : palette)
-        colours.push_back({static_cast<png_byte>(qRed(entry)), static_cast<png_byte>(qGreen(entry)),
-                           static_cast<png_byte>(qBlue(entry))});
+        colours.push_back({ static_cast<png_byte>(qRed(entry)), static_cast<png_byte>(qGreen(entry)),
+            static_cast<png_byte>(qBlue(entry)) });
     return colours;
 }
 
@@ -89,8 +89,7 @@ std::vector<png_color> ToPngPalette(const std::vector<QRgb>& palette)
 
 TPngImage::TPngImage()
     : ticks_(SteadyMilliseconds)
-{
-}
+{ }
 
 void TPngImage::SetFilters(int filters)
 {
@@ -167,8 +166,8 @@ void TPngImage::SaveToStream(QIODevice& stream)
 {
     // The texts, palette and row table are owned here, outside the frame that runs
     // libpng, so its error longjmp skips nothing that needs destroying.
-    const TextChunks texts = PrepareTexts({{"Author", &Author}, {"Description", &Description},
-                                           {"Software", &Software}, {"Title", &Title}});
+    const TextChunks texts = PrepareTexts(
+        { { "Author", &Author }, { "Description", &Description }, { "Software", &Software }, { "Title", &Title } });
     std::vector<png_color> palette = ToPngPalette(palette_);
     std::vector<png_bytep> rows;
     if (!pixelRows_.empty()) {

@@ -26,8 +26,8 @@ public:
     enum class ProgressStage { Starting = 0, Running = 1, Ending = 2 };
     // sender, stage, percent done (0..100), redraw (always false), rectangle (always
     // empty), message.
-    using ProgressHandler = std::function<void(TPngImage& sender, ProgressStage stage, int percent,
-                                               bool redraw, const QRect& rect, const QString& message)>;
+    using ProgressHandler = std::function<void(
+        TPngImage& sender, ProgressStage stage, int percent, bool redraw, const QRect& rect, const QString& message)>;
     // A millisecond tick count; only differences between two readings matter.
     using TickSource = std::function<std::int64_t()>;
 

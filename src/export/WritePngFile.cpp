@@ -6,7 +6,7 @@ constexpr int ChartFilters = 0x98; // PNG_FILTER_NONE | PNG_FILTER_SUB | PNG_FIL
 } // namespace
 
 bool WritePngFile(const QImage& bitmap, const QString& fileName, const QString& author, const QString& title,
-                  const QString& software, const QString& description, TPngImage::ProgressHandler onProgress)
+    const QString& software, const QString& description, TPngImage::ProgressHandler onProgress)
 {
     TPngImage png;
     png.AssignFromBitmap(bitmap);

@@ -11,5 +11,4 @@ class QImage;
 // (unsupported bitmap, file not creatable, libpng error, write error) is thrown as
 // TPngError and leaves no file under fileName.
 bool WritePngFile(const QImage& bitmap, const QString& fileName, const QString& author, const QString& title,
-                  const QString& software, const QString& description,
-                  TPngImage::ProgressHandler onProgress = {});
+    const QString& software, const QString& description, TPngImage::ProgressHandler onProgress = {});

@@ -6,14 +6,12 @@ namespace {
 
 QString UpTo(double latestTime, const QString& zoneLabel)
 {
-    return QStringLiteral("  up to: ") + FormatDateTime(latestTime, QStringLiteral("yyyy-mmm-dd hh:nn "))
-           + zoneLabel;
+    return QStringLiteral("  up to: ") + FormatDateTime(latestTime, QStringLiteral("yyyy-mmm-dd hh:nn ")) + zoneLabel;
 }
 
 } // namespace
 
-QString ListCaption(const QString& version, const QString& folder, double latestTime,
-                    const QString& zoneLabel)
+QString ListCaption(const QString& version, const QString& folder, double latestTime, const QString& zoneLabel)
 {
     return QStringLiteral("Tallimer V") + version + QStringLiteral(" - ") + folder + UpTo(latestTime, zoneLabel);
 }

@@ -80,18 +80,18 @@ std::int32_t DaysFromEpoch(int year, int month, int day)
 bool ParseDateTime(std::string_view date, std::string_view time, double& dayNumber)
 {
     int year = 0, month = 0, day = 0;
-    if (date.size() != 10 || date[4] != '-' || date[7] != '-' || !Digits(date, 0, 4, year)
-        || !Digits(date, 5, 2, month) || !Digits(date, 8, 2, day))
+    if (date.size() != 10 || date[4] != '-' || date[7] != '-' || !Digits(date, 0, 4, year) || !Digits(date, 5, 2, month)
+        || !Digits(date, 8, 2, day))
         return false;
-    static constexpr int MonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static constexpr int MonthDays[12] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
     if (month < 1 || month > 12 || day < 1)
         return false;
     if (day > MonthDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0))
         return false;
 
     int hour = 0, minute = 0, second = 0;
-    if (time.size() < 8 || time[2] != ':' || time[5] != ':' || !Digits(time, 0, 2, hour)
-        || !Digits(time, 3, 2, minute) || !Digits(time, 6, 2, second))
+    if (time.size() < 8 || time[2] != ':' || time[5] != ':' || !Digits(time, 0, 2, hour) || !Digits(time, 3, 2, minute)
+        || !Digits(time, 6, 2, second))
         return false;
     // 60 lets a leap second through; the clock never shows more.
     if (hour > 23 || minute > 59 || second > 60)
@@ -139,10 +139,9 @@ bool ParseChronyTrackingLine(std::string_view line, ChronyTrackingLine& out)
     ChronyTrackingLine r;
     r.reference = f[2];
     const bool ok = ParseDateTime(f[0], f[1], r.time) && Integer(f[3], r.stratum) && Number(f[4], r.frequency)
-                    && Number(f[5], r.frequencyError) && Number(f[6], r.offset) && ParseLeap(f[7], r.leap)
-                    && Integer(f[8], r.combinedSources) && Number(f[9], r.offsetDeviation)
-                    && Number(f[10], r.remainingCorrection) && Number(f[11], r.rootDelay)
-                    && Number(f[12], r.rootDispersion) && Number(f[13], r.maxError);
+        && Number(f[5], r.frequencyError) && Number(f[6], r.offset) && ParseLeap(f[7], r.leap)
+        && Integer(f[8], r.combinedSources) && Number(f[9], r.offsetDeviation) && Number(f[10], r.remainingCorrection)
+        && Number(f[11], r.rootDelay) && Number(f[12], r.rootDispersion) && Number(f[13], r.maxError);
     if (!ok)
         return false;
     out = r;
@@ -160,10 +159,9 @@ bool ParseChronyMeasurementLine(std::string_view line, ChronyMeasurementLine& ou
     // sources (17 to 20) are not used: they only have to be there, as their layout has
     // changed between versions of chronyd.
     const bool ok = ParseDateTime(f[0], f[1], r.time) && ParseLeap(f[3], r.leap) && Integer(f[4], r.stratum)
-                    && Integer(f[8], r.localPoll)
-                    && Integer(f[9], r.remotePoll) && Number(f[10], r.score) && Number(f[11], r.offset)
-                    && Number(f[12], r.peerDelay) && Number(f[13], r.peerDispersion) && Number(f[14], r.rootDelay)
-                    && Number(f[15], r.rootDispersion);
+        && Integer(f[8], r.localPoll) && Integer(f[9], r.remotePoll) && Number(f[10], r.score)
+        && Number(f[11], r.offset) && Number(f[12], r.peerDelay) && Number(f[13], r.peerDispersion)
+        && Number(f[14], r.rootDelay) && Number(f[15], r.rootDispersion);
     if (!ok)
         return false;
     out = r;
@@ -178,9 +176,9 @@ bool ParseChronyStatisticsLine(std::string_view line, ChronyStatisticsLine& out)
     ChronyStatisticsLine r;
     r.source = f[2];
     const bool ok = ParseDateTime(f[0], f[1], r.time) && Number(f[3], r.standardDeviation)
-                    && Number(f[4], r.estimatedOffset) && Number(f[5], r.offsetDeviation) && Number(f[6], r.rate)
-                    && Number(f[7], r.rateError) && Number(f[8], r.ratio) && Integer(f[9], r.samples)
-                    && Integer(f[10], r.startIndex) && Integer(f[11], r.runs) && Number(f[12], r.asymmetry);
+        && Number(f[4], r.estimatedOffset) && Number(f[5], r.offsetDeviation) && Number(f[6], r.rate)
+        && Number(f[7], r.rateError) && Number(f[8], r.ratio) && Integer(f[9], r.samples)
+        && Integer(f[10], r.startIndex) && Integer(f[11], r.runs) && Number(f[12], r.asymmetry);
     if (!ok)
         return false;
     out = r;
@@ -218,7 +216,7 @@ void ChronySourceHistory::Add(std::string_view source, double time, double value
 {
     auto found = series_.find(source);
     if (found == series_.end())
-        found = series_.emplace(std::string(source), Series{}).first;
+        found = series_.emplace(std::string(source), Series {}).first;
     Series& series = found->second;
     if (!series.points.empty() && time < series.points.back().first)
         series.sorted = false;
@@ -231,8 +229,8 @@ void ChronySourceHistory::Sort()
         if (series.sorted)
             continue;
         // Stable, so that of equal times the value added last stays last and wins.
-        std::stable_sort(series.points.begin(), series.points.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(
+            series.points.begin(), series.points.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         series.sorted = true;
     }
 }
@@ -251,8 +249,8 @@ std::optional<double> ChronySourceHistory::LatestAtOrBefore(std::string_view sou
                 best = &point;
         return best ? std::optional<double>(best->second) : std::nullopt;
     }
-    const auto after = std::upper_bound(points.begin(), points.end(), time,
-                                        [](double t, const auto& point) { return t < point.first; });
+    const auto after = std::upper_bound(
+        points.begin(), points.end(), time, [](double t, const auto& point) { return t < point.first; });
     if (after == points.begin())
         return std::nullopt;
     return std::prev(after)->second;
@@ -268,8 +266,8 @@ void AddJitterOf(ChronySourceHistory& jitters, const ChronyStatisticsLine& line)
     jitters.Add(line.source, line.time, line.standardDeviation);
 }
 
-bool ChronyTrackingToLoop(const ChronyTrackingLine& line, double zoneOffset, const ChronySourceHistory& polls,
-                          ChronyLoopRecord& out)
+bool ChronyTrackingToLoop(
+    const ChronyTrackingLine& line, double zoneOffset, const ChronySourceHistory& polls, ChronyLoopRecord& out)
 {
     // Written while there was nothing to synchronise to: no clock update to show.
     if (line.leap == '?')
@@ -292,8 +290,8 @@ bool ChronyTrackingToLoop(const ChronyTrackingLine& line, double zoneOffset, con
     return true;
 }
 
-ChronyPeerRecord ChronyMeasurementToPeer(const ChronyMeasurementLine& line, double zoneOffset,
-                                         const ChronySourceHistory& jitters)
+ChronyPeerRecord ChronyMeasurementToPeer(
+    const ChronyMeasurementLine& line, double zoneOffset, const ChronySourceHistory& jitters)
 {
     // θ already has ntpd's sign: positive when the local clock is behind the source.
     ChronyPeerRecord r;
@@ -306,8 +304,8 @@ ChronyPeerRecord ChronyMeasurementToPeer(const ChronyMeasurementLine& line, doub
     return r;
 }
 
-bool ChronyRefclockToPeer(const ChronyRefclockLine& line, double zoneOffset, const ChronySourceHistory& jitters,
-                          ChronyPeerRecord& out)
+bool ChronyRefclockToPeer(
+    const ChronyRefclockLine& line, double zoneOffset, const ChronySourceHistory& jitters, ChronyPeerRecord& out)
 {
     if (!line.filtered)
         return false;

@@ -24,48 +24,48 @@
 // tracking.log, 14 fields: one line per update of the system clock.
 struct ChronyTrackingLine
 {
-    double time = 0;                 // day number, UTC
-    std::string_view reference;      // address or reference id of the source synchronised to
+    double time = 0; // day number, UTC
+    std::string_view reference; // address or reference id of the source synchronised to
     std::int32_t stratum = 0;
-    double frequency = 0;            // ppm, positive: the local clock runs fast of UTC
-    double frequencyError = 0;       // ppm
-    double offset = 0;               // seconds, positive: the local clock is fast of UTC
-    char leap = 'N';                 // 'N', '+', '-', or '?' when not synchronised
+    double frequency = 0; // ppm, positive: the local clock runs fast of UTC
+    double frequencyError = 0; // ppm
+    double offset = 0; // seconds, positive: the local clock is fast of UTC
+    char leap = 'N'; // 'N', '+', '-', or '?' when not synchronised
     std::int32_t combinedSources = 0;
-    double offsetDeviation = 0;      // seconds, standard deviation of the combined offset
-    double remainingCorrection = 0;  // seconds
-    double rootDelay = 0;            // seconds
-    double rootDispersion = 0;       // seconds
-    double maxError = 0;             // seconds
+    double offsetDeviation = 0; // seconds, standard deviation of the combined offset
+    double remainingCorrection = 0; // seconds
+    double rootDelay = 0; // seconds
+    double rootDispersion = 0; // seconds
+    double maxError = 0; // seconds
 };
 
 // measurements.log, 20 fields: one line per valid NTP sample of a source.
 struct ChronyMeasurementLine
 {
-    double time = 0;                 // day number, UTC
-    std::string_view source;         // address of the server or peer
-    char leap = 'N';                 // 'N', '+', '-', '?'
+    double time = 0; // day number, UTC
+    std::string_view source; // address of the server or peer
+    char leap = 'N'; // 'N', '+', '-', '?'
     std::int32_t stratum = 0;
-    std::int32_t localPoll = 0;      // log2 seconds; chronyd allows negative values
+    std::int32_t localPoll = 0; // log2 seconds; chronyd allows negative values
     std::int32_t remotePoll = 0;
     double score = 0;
-    double offset = 0;               // seconds, positive: the local clock is slow of the source
-    double peerDelay = 0;            // seconds
-    double peerDispersion = 0;       // seconds
-    double rootDelay = 0;            // seconds
-    double rootDispersion = 0;       // seconds
+    double offset = 0; // seconds, positive: the local clock is slow of the source
+    double peerDelay = 0; // seconds
+    double peerDispersion = 0; // seconds
+    double rootDelay = 0; // seconds
+    double rootDispersion = 0; // seconds
 };
 
 // statistics.log, 13 fields: one line per regression over a source's samples.
 struct ChronyStatisticsLine
 {
-    double time = 0;                 // day number, UTC
-    std::string_view source;         // address or reference id
-    double standardDeviation = 0;    // seconds, of the source's samples
-    double estimatedOffset = 0;      // seconds
-    double offsetDeviation = 0;      // seconds
-    double rate = 0;                 // seconds per second
-    double rateError = 0;            // seconds per second
+    double time = 0; // day number, UTC
+    std::string_view source; // address or reference id
+    double standardDeviation = 0; // seconds, of the source's samples
+    double estimatedOffset = 0; // seconds
+    double offsetDeviation = 0; // seconds
+    double rate = 0; // seconds per second
+    double rateError = 0; // seconds per second
     double ratio = 0;
     std::int32_t samples = 0;
     std::int32_t startIndex = 0;
@@ -78,15 +78,15 @@ struct ChronyStatisticsLine
 // the PPS flag and the raw error.
 struct ChronyRefclockLine
 {
-    double time = 0;                 // day number, UTC, with the fraction of a second
-    std::string_view refId;          // "PPS", "GPS", "NMEA", ...
+    double time = 0; // day number, UTC, with the fraction of a second
+    std::string_view refId; // "PPS", "GPS", "NMEA", ...
     bool filtered = false;
-    std::int32_t sequence = -1;      // raw samples only
-    char leap = 'N';                 // 'N', '+', '-', '?'
-    std::int32_t ppsFlag = -1;       // raw samples only: 1 from a PPS source, 0 otherwise
-    std::optional<double> rawError;  // seconds; raw samples only
-    double cookedError = 0;          // seconds, positive: the local clock is slow
-    double dispersion = 0;           // seconds
+    std::int32_t sequence = -1; // raw samples only
+    char leap = 'N'; // 'N', '+', '-', '?'
+    std::int32_t ppsFlag = -1; // raw samples only: 1 from a PPS source, 0 otherwise
+    std::optional<double> rawError; // seconds; raw samples only
+    double cookedError = 0; // seconds, positive: the local clock is slow
+    double dispersion = 0; // seconds
 };
 
 bool ParseChronyTrackingLine(std::string_view line, ChronyTrackingLine& out);
@@ -133,34 +133,34 @@ void AddJitterOf(ChronySourceHistory& jitters, const ChronyStatisticsLine& line)
 // measurements, and then the record has no poll.
 struct ChronyLoopRecord
 {
-    double time = 0;                 // day number, shifted by the zone offset
-    double offset = 0;               // milliseconds
-    double frequency = 0;            // ppm
-    double jitter = 0;               // milliseconds
+    double time = 0; // day number, shifted by the zone offset
+    double offset = 0; // milliseconds
+    double frequency = 0; // ppm
+    double jitter = 0; // milliseconds
     std::optional<std::int32_t> pollExponent;
 };
 
 // False for a line written while the clock was not synchronised (leap status '?'), and
 // for values that overflow in milliseconds. zoneOffset (days) is subtracted from the time.
-bool ChronyTrackingToLoop(const ChronyTrackingLine& line, double zoneOffset, const ChronySourceHistory& polls,
-                          ChronyLoopRecord& out);
+bool ChronyTrackingToLoop(
+    const ChronyTrackingLine& line, double zoneOffset, const ChronySourceHistory& polls, ChronyLoopRecord& out);
 
 // A measurement or a filtered refclock sample as a peer record, in seconds as in
 // peerstats. The jitter is the standard deviation of the source's latest statistics line
 // at or before the record's time, and there is none when statistics.log has no such line.
 struct ChronyPeerRecord
 {
-    double time = 0;                 // day number, shifted by the zone offset
-    std::string_view address;        // the source's address or reference id, a view into the line
-    double offset = 0;               // seconds, positive: the local clock is slow
-    double delay = 0;                // seconds
-    double dispersion = 0;           // seconds
-    std::optional<double> jitter;    // seconds
+    double time = 0; // day number, shifted by the zone offset
+    std::string_view address; // the source's address or reference id, a view into the line
+    double offset = 0; // seconds, positive: the local clock is slow
+    double delay = 0; // seconds
+    double dispersion = 0; // seconds
+    std::optional<double> jitter; // seconds
 };
 
-ChronyPeerRecord ChronyMeasurementToPeer(const ChronyMeasurementLine& line, double zoneOffset,
-                                         const ChronySourceHistory& jitters);
+ChronyPeerRecord ChronyMeasurementToPeer(
+    const ChronyMeasurementLine& line, double zoneOffset, const ChronySourceHistory& jitters);
 // False for a raw sample: a refclock's peer record is its filtered sample, once per poll,
 // as a peerstats line is one per sample the daemon used. The delay of a refclock is 0.
-bool ChronyRefclockToPeer(const ChronyRefclockLine& line, double zoneOffset, const ChronySourceHistory& jitters,
-                          ChronyPeerRecord& out);
+bool ChronyRefclockToPeer(
+    const ChronyRefclockLine& line, double zoneOffset, const ChronySourceHistory& jitters, ChronyPeerRecord& out);

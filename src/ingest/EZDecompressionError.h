@@ -10,9 +10,9 @@ class EZDecompressionError : public std::runtime_error
 {
 public:
     EZDecompressionError(int code, const std::string& message)
-        : std::runtime_error(message), code_(code)
-    {
-    }
+        : std::runtime_error(message)
+        , code_(code)
+    { }
     int code() const { return code_; }
 
 private:

@@ -43,7 +43,8 @@ int DigitsValue(QStringView digits)
 // The first day of a week, month or year period text; rank tells which it was.
 std::optional<QDate> PeriodStart(QStringView period, int& rank)
 {
-    if ((period.size() == 6 || period.size() == 7) && (period[4] == QLatin1Char('W') || period[4] == QLatin1Char('w'))) {
+    if ((period.size() == 6 || period.size() == 7)
+        && (period[4] == QLatin1Char('W') || period[4] == QLatin1Char('w'))) {
         const int year = DigitsValue(period.left(4));
         const int week = DigitsValue(period.mid(5));
         rank = WeekRank;
@@ -129,7 +130,7 @@ bool IsAcceptedListName(const QString& name)
 std::optional<FileOrder> NtpFileOrder(const QString& path)
 {
     if (IsAcceptedListName(path))
-        return FileOrder{path, 0, DayRank};
+        return FileOrder { path, 0, DayRank };
     const QString name = FileNamePart(path);
     qsizetype end = name.size();
     if (FileExtension(name).compare(QLatin1String(".GZ"), Qt::CaseInsensitive) == 0)
@@ -143,23 +144,25 @@ std::optional<FileOrder> NtpFileOrder(const QString& path)
     const std::optional<QDate> start = PeriodStart(QStringView(name).mid(dot + 1, end - dot - 1), rank);
     if (!start)
         return std::nullopt;
-    return FileOrder{FolderPart(path) + name.left(dot + 1) + QString::asprintf("%04d%02d%02d", start->year(), start->month(), start->day()), 0, rank};
+    return FileOrder { FolderPart(path) + name.left(dot + 1)
+            + QString::asprintf("%04d%02d%02d", start->year(), start->month(), start->day()),
+        0, rank };
 }
 
 NameClaim NtpNameClaim(const QString& path, bool hasKindPrefix)
 {
     if (std::optional<FileOrder> order = NtpFileOrder(path)) {
         if (hasKindPrefix)
-            return NameClaim{NameClaim::Verdict::Claimed, std::move(*order)};
-        return NameClaim{NameClaim::Verdict::Foreign, {}};
+            return NameClaim { NameClaim::Verdict::Claimed, std::move(*order) };
+        return NameClaim { NameClaim::Verdict::Foreign, {} };
     }
-    return NameClaim{hasKindPrefix ? NameClaim::Verdict::Family : NameClaim::Verdict::Unknown, {}};
+    return NameClaim { hasKindPrefix ? NameClaim::Verdict::Family : NameClaim::Verdict::Unknown, {} };
 }
 
 bool HasStatisticsMarker(const QString& path)
 {
     const QString name = FileNamePart(path).toLower();
-    for (const char* marker : {"loops.2", "loopstats", "peers.2", "peerstats"})
+    for (const char* marker : { "loops.2", "loopstats", "peers.2", "peerstats" })
         if (name.contains(QLatin1String(marker)))
             return true;
     return false;
@@ -208,8 +211,8 @@ void ListMatchingFiles(const QString& pattern, QStringList& names)
     const QString folder = FolderPart(pattern);
     const QString filePattern = FileNamePart(pattern);
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    const QStringList entries
+        = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QString& entry : entries)
         if (MatchesWildcard(entry, filePattern))
             names.append(folder + entry);

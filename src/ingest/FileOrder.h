@@ -15,7 +15,7 @@ struct FileOrder
 {
     QString text;
     double time = 0; // a day number, as the loop store's time stamps
-    int rank = 0;    // among files that start together: the longer period first
+    int rank = 0; // among files that start together: the longer period first
 
     // Whether a is read before b.
     static bool Before(const FileOrder& a, const FileOrder& b);

@@ -15,7 +15,9 @@ namespace {
 class FileDescriptor
 {
 public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
+    explicit FileDescriptor(int fd)
+        : fd_(fd)
+    { }
     ~FileDescriptor()
     {
         if (fd_ >= 0)
@@ -35,7 +37,8 @@ bool IsRegularFile(const QString& name)
 {
     if (name.isEmpty())
         return false;
-    struct stat st {};
+    struct stat st
+    { };
     return ::stat(QFile::encodeName(name).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -49,7 +52,8 @@ std::string ReadRegularFile(const QString& name, std::size_t maxBytes)
     const FileDescriptor file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0)
         throw StatisticsReadError("cannot open " + path.toStdString());
-    struct stat st {};
+    struct stat st
+    { };
     if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw StatisticsReadError("not a regular file: " + path.toStdString());
     if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxBytes)

@@ -9,7 +9,7 @@
 // (a plain file, a gzip member, a ZIP entry). A busy server's peerstats come to a few MB
 // a day, so a month in one file still fits; anything larger is damaged or hostile and is
 // refused as unreadable before its memory is spent.
-inline constexpr std::size_t MaxStatisticsBytes = std::size_t{256} << 20; // 256 MiB
+inline constexpr std::size_t MaxStatisticsBytes = std::size_t { 256 } << 20; // 256 MiB
 
 // Whether name is an existing regular file (or a link to one). FIFOs, devices and
 // directories are never statistics files: reading them could block or never end.

@@ -22,9 +22,9 @@ constexpr unsigned char FlagsReserved = 0xE0;
 // Deflate cannot expand data much more than about 1000:1; a member claiming more is a
 // decompression bomb, not a statistics file. Small members get some slack.
 constexpr std::size_t MaxExpansion = 1000;
-constexpr std::size_t MinOutputBound = std::size_t{1} << 20;
+constexpr std::size_t MinOutputBound = std::size_t { 1 } << 20;
 // The trailer's length only sizes the first buffer, and never beyond this.
-constexpr std::size_t MaxFirstGuess = std::size_t{64} << 20;
+constexpr std::size_t MaxFirstGuess = std::size_t { 64 } << 20;
 
 [[noreturn]] void Fail(int code, const char* message)
 {
@@ -55,13 +55,13 @@ std::size_t SkipHeader(std::string_view data)
     if (flags & FlagExtra) {
         if (data.size() - pos < 2)
             Fail(Z_BUF_ERROR, "gzip extra field truncated");
-        const std::size_t length = byte(pos) | (std::size_t{byte(pos + 1)} << 8);
+        const std::size_t length = byte(pos) | (std::size_t { byte(pos + 1) } << 8);
         pos += 2;
         if (data.size() - pos < length)
             Fail(Z_BUF_ERROR, "gzip extra field truncated");
         pos += length;
     }
-    for (const unsigned char flag : {FlagName, FlagComment}) {
+    for (const unsigned char flag : { FlagName, FlagComment }) {
         if (flags & flag) {
             // Ends at its zero byte or at the end of the data.
             const std::size_t zero = data.find('\0', pos);
@@ -83,7 +83,8 @@ std::size_t SkipHeader(std::string_view data)
 class Inflater
 {
 public:
-    Inflater() : state_(std::make_unique<inflate_state>())
+    Inflater()
+        : state_(std::make_unique<inflate_state>())
     {
         isal_inflate_init(state_.get());
         // Raw deflate (the gzip wrapper is ours to check), and the CRC-32 of the output
@@ -110,9 +111,9 @@ std::size_t DecodeGzipMember(std::string_view data, std::string& buffer, std::si
     // trusted only as a hint and never beyond the bound.
     std::size_t guess = deflated.size() * 4;
     if (data.size() >= 4)
-        guess = std::max<std::size_t>(guess, ReadLe32(data, data.size() - 4) + std::size_t{1});
+        guess = std::max<std::size_t>(guess, ReadLe32(data, data.size() - 4) + std::size_t { 1 });
     buffer.clear();
-    GrowBuffer(buffer, 0, std::min({guess, bound, MaxFirstGuess}));
+    GrowBuffer(buffer, 0, std::min({ guess, bound, MaxFirstGuess }));
 
     Inflater inflater;
     inflate_state& s = inflater.state();
@@ -126,7 +127,7 @@ std::size_t DecodeGzipMember(std::string_view data, std::string& buffer, std::si
             // we hold never gets the memory.
             if (buffer.size() >= bound)
                 Fail(Z_MEM_ERROR, "gzip member inflates beyond the sane bound");
-            GrowBuffer(buffer, produced, std::min(bound, std::max(buffer.size() * 2, std::size_t{1} << 16)));
+            GrowBuffer(buffer, produced, std::min(bound, std::max(buffer.size() * 2, std::size_t { 1 } << 16)));
         }
         s.next_in = const_cast<std::uint8_t*>(in + taken);
         s.avail_in = static_cast<std::uint32_t>(std::min(deflated.size() - taken, MaxChunk));

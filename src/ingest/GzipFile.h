@@ -21,5 +21,4 @@ std::size_t LoadGzipFile(const QString& name, std::string& buffer);
 
 // The decoding step of LoadGzipFile, on bytes already in memory, with maxBytes in place
 // of MaxStatisticsBytes.
-std::size_t DecodeGzipMember(std::string_view data, std::string& buffer,
-                             std::size_t maxBytes = MaxStatisticsBytes);
+std::size_t DecodeGzipMember(std::string_view data, std::string& buffer, std::size_t maxBytes = MaxStatisticsBytes);

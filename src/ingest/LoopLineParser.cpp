@@ -29,8 +29,7 @@ bool EndsField(const char* p, const char* end)
 
 // The usual line: fields separated by blanks only. Numbers are read in place, in one
 // pass, without splitting the line first.
-bool ParseBlankSeparated(const char* p, const char* end, std::int32_t& day, double (&numbers)[4],
-                         std::int32_t& poll)
+bool ParseBlankSeparated(const char* p, const char* end, std::int32_t& day, double (&numbers)[4], std::int32_t& poll)
 {
     p = ParseIntegerPrefix(SkipBlanks(p, end), end, day);
     if (!EndsField(p, end))

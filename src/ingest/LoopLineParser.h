@@ -6,10 +6,10 @@
 // One loop statistics record, in the units of the loop store.
 struct LoopRecord
 {
-    double time = 0;        // day number, shifted by the zone offset
-    double offset = 0;      // milliseconds
-    double frequency = 0;   // ppm
-    double jitter = 0;      // milliseconds
+    double time = 0; // day number, shifted by the zone offset
+    double offset = 0; // milliseconds
+    double frequency = 0; // ppm
+    double jitter = 0; // milliseconds
     std::int32_t pollExponent = 0;
 };
 

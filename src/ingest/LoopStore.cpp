@@ -4,8 +4,7 @@ namespace {
 
 // Keeps the first array's memory: a reload reads about as many records as the reading
 // before, and reusing the arrays spares growing them again.
-template <typename T>
-void KeepOneEmpty(std::vector<std::vector<T>>& arrays)
+template <typename T> void KeepOneEmpty(std::vector<std::vector<T>>& arrays)
 {
     arrays.resize(1);
     arrays[0].clear();

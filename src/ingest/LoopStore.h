@@ -14,10 +14,10 @@ struct LoopStore
     std::int32_t DataSetCount = 0;
     std::vector<QString> DataSetNames;
     std::vector<std::int32_t> PointCounts;
-    std::vector<std::vector<double>> LoopTimes;        // date-time day numbers, zone-shifted
-    std::vector<std::vector<double>> LoopOffsets;      // milliseconds
-    std::vector<std::vector<double>> LoopFrequencies;  // ppm
-    std::vector<std::vector<double>> LoopJitters;      // milliseconds
+    std::vector<std::vector<double>> LoopTimes; // date-time day numbers, zone-shifted
+    std::vector<std::vector<double>> LoopOffsets; // milliseconds
+    std::vector<std::vector<double>> LoopFrequencies; // ppm
+    std::vector<std::vector<double>> LoopJitters; // milliseconds
     std::vector<std::vector<std::int32_t>> LoopPollExponents;
 
     static constexpr std::int32_t FillPollExponent = 6;

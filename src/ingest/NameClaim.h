@@ -5,8 +5,7 @@
 // What a file name says to one reader.
 struct NameClaim
 {
-    enum class Verdict
-    {
+    enum class Verdict {
         // The name says nothing to this reader.
         Unknown,
         // The reader reads the file by its name alone, in its place in the order.

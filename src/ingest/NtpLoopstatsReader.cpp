@@ -10,7 +10,7 @@ QString NtpLoopstatsReader::FormatName() const
 
 QStringList NtpLoopstatsReader::DirectoryPatterns() const
 {
-    return {QStringLiteral("loop*.2*")};
+    return { QStringLiteral("loop*.2*") };
 }
 
 NameClaim NtpLoopstatsReader::ExamineName(const QString& path) const

@@ -33,7 +33,7 @@ QString NtpPeerstatsReader::FormatName() const
 
 QStringList NtpPeerstatsReader::DirectoryPatterns() const
 {
-    return {QStringLiteral("peer*.2*")};
+    return { QStringLiteral("peer*.2*") };
 }
 
 NameClaim NtpPeerstatsReader::ExamineName(const QString& path) const

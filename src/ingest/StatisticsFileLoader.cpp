@@ -66,7 +66,8 @@ std::string ReadFileStart(const QString& name, std::size_t maxBytes)
     if (fd < 0)
         return {};
     std::string bytes;
-    struct stat st {};
+    struct stat st
+    { };
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         bytes.resize(maxBytes);
         std::size_t done = 0;

@@ -22,7 +22,7 @@ void LoadStatisticsFile(const QString& name, LineList& lines, QStringList& files
 struct LoadedStatisticsFile
 {
     LineList lines;
-    bool named = false;  // LoadStatisticsFile appended the name to its files read
+    bool named = false; // LoadStatisticsFile appended the name to its files read
     bool failed = false; // it threw: lines holds what was appended before the failure
 };
 

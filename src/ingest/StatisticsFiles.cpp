@@ -32,13 +32,11 @@ bool IsZipName(const QString& path)
 
 StatisticsFiles::StatisticsFiles()
     : readers_(StandardStatisticsReaders())
-{
-}
+{ }
 
 StatisticsFiles::StatisticsFiles(std::vector<const StatisticsReader*> readers)
     : readers_(std::move(readers))
-{
-}
+{ }
 
 void StatisticsFiles::OpenPath(const QString& path)
 {
@@ -49,7 +47,7 @@ void StatisticsFiles::OpenPath(const QString& path)
         return;
     }
     const bool marked = std::any_of(readers_.begin(), readers_.end(),
-                                    [&](const StatisticsReader* reader) { return reader->MarksSinglePath(path); });
+        [&](const StatisticsReader* reader) { return reader->MarksSinglePath(path); });
     if (IsDirectory(WithTrailingSeparator(path)) || marked) {
         ScanPath(path);
         return;
@@ -92,7 +90,7 @@ void StatisticsFiles::ReadSinglePath(const QString& path, const PendingFile& fil
 
 StatisticsFiles::PendingFile StatisticsFiles::SinglePathFile(const QString& path, bool marked) const
 {
-    PendingFile file{path, nullptr, FileOrder{path}, std::nullopt};
+    PendingFile file { path, nullptr, FileOrder { path }, std::nullopt };
     const StatisticsReader* named = nullptr;
     switch (ExamineName(path, named).verdict) {
     case NameClaim::Verdict::Claimed:
@@ -137,7 +135,7 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::AcceptListNames(const
         NameClaim claim = ExamineName(name, named);
         switch (claim.verdict) {
         case NameClaim::Verdict::Claimed:
-            accepted.push_back(PendingFile{name, named, std::move(claim.order), std::nullopt});
+            accepted.push_back(PendingFile { name, named, std::move(claim.order), std::nullopt });
             break;
         case NameClaim::Verdict::Family:
             break; // "loopstats" or "loopstats.txt" in a list is not a statistics file
@@ -145,7 +143,7 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::AcceptListNames(const
         case NameClaim::Verdict::Unknown: {
             // A name that says nothing is read when a reader recognises its text. A day
             // file of another kind (clockstats.20200419) stays in the list unread.
-            PendingFile file{name, nullptr, FileOrder{name}, std::nullopt};
+            PendingFile file { name, nullptr, FileOrder { name }, std::nullopt };
             if (claim.verdict == NameClaim::Verdict::Unknown && IsRegularFile(name) && !IsZipName(name))
                 file.reader = RecognisingReader(LoadStatisticsTextStart(name));
             if (file.reader || IsAcceptedListName(name))
@@ -159,8 +157,8 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::AcceptListNames(const
     return accepted;
 }
 
-std::vector<StatisticsFiles::PendingFile> StatisticsFiles::ListDirectory(const QString& directory,
-                                                                         StatisticsKind kind) const
+std::vector<StatisticsFiles::PendingFile> StatisticsFiles::ListDirectory(
+    const QString& directory, StatisticsKind kind) const
 {
     QStringList names;
     for (const StatisticsReader* reader : readers_)
@@ -175,7 +173,7 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::ListDirectory(const Q
                 continue;
             NameClaim claim = reader->ExamineName(name);
             if (claim.verdict == NameClaim::Verdict::Claimed) {
-                files.push_back(PendingFile{name, reader, std::move(claim.order), std::nullopt});
+                files.push_back(PendingFile { name, reader, std::move(claim.order), std::nullopt });
                 break;
             }
         }
@@ -188,7 +186,7 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::ListDirectory(const Q
 void StatisticsFiles::ReadPendingFiles(std::vector<PendingFile> files, bool fromScan)
 {
     std::stable_sort(files.begin(), files.end(),
-                     [](const PendingFile& a, const PendingFile& b) { return FileOrder::Before(a.order, b.order); });
+        [](const PendingFile& a, const PendingFile& b) { return FileOrder::Before(a.order, b.order); });
 
     if (files.empty()) {
         if (!fromScan) {
@@ -247,8 +245,8 @@ void StatisticsFiles::ReadFile(const StatisticsReader& reader, const QString& na
     ReadWith(reader, name, first, nullptr);
 }
 
-void StatisticsFiles::ReadWith(const StatisticsReader& reader, const QString& name, bool first,
-                               const LoadedStatisticsFile* text)
+void StatisticsFiles::ReadWith(
+    const StatisticsReader& reader, const QString& name, bool first, const LoadedStatisticsFile* text)
 {
     // The file's text as LoadStatisticsFile gives it: read now, or earlier to recognise
     // it. Throws as LoadStatisticsFile does.
@@ -276,7 +274,7 @@ void StatisticsFiles::ReadWith(const StatisticsReader& reader, const QString& na
         try {
             load(LoopFileLines, LoopFilesRead);
             LoopDirectory = FolderPart(name);
-            StatisticsSink sink{Loop, LatestTime, PeerLines, ZoneOffset};
+            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset };
             reader.Read(LoopFileLines, sink);
         } catch (const std::exception&) {
             // An unreadable file adds nothing; what was stored before stays.
@@ -292,7 +290,7 @@ void StatisticsFiles::ReadWith(const StatisticsReader& reader, const QString& na
         try {
             LineList lines;
             load(lines, PeerFilesRead);
-            StatisticsSink sink{Loop, LatestTime, PeerLines, ZoneOffset};
+            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset };
             reader.Read(lines, sink);
         } catch (const std::exception&) {
             // The file adds no line.
@@ -326,7 +324,7 @@ NameClaim StatisticsFiles::ExamineName(const QString& path, const StatisticsRead
             break;
         }
     }
-    return NameClaim{best, {}};
+    return NameClaim { best, {} };
 }
 
 const StatisticsReader* StatisticsFiles::RecognisingReader(const LineList& lines) const

@@ -31,7 +31,7 @@ public:
     explicit StatisticsFiles(std::vector<const StatisticsReader*> readers);
 
     // Inputs set by the caller.
-    double ZoneOffset = 0;            // days subtracted from every UTC time stamp
+    double ZoneOffset = 0; // days subtracted from every UTC time stamp
     QString ZoneLabel = QStringLiteral("UTC");
     bool AbbreviateDirectoryName = true;
 

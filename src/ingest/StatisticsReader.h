@@ -11,8 +11,7 @@
 #include <optional>
 
 // The store a reader's files feed.
-enum class StatisticsKind
-{
+enum class StatisticsKind {
     Loop, // the loop store: offset, frequency, jitter and poll interval of the local clock
     Peer, // the peer records
 };

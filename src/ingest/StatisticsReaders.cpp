@@ -17,6 +17,6 @@ const StatisticsReader& NtpPeerstats()
 
 const std::vector<const StatisticsReader*>& StandardStatisticsReaders()
 {
-    static const std::vector<const StatisticsReader*> readers{&NtpLoopstats(), &NtpPeerstats()};
+    static const std::vector<const StatisticsReader*> readers { &NtpLoopstats(), &NtpPeerstats() };
     return readers;
 }

@@ -9,17 +9,17 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <memory>
 
 namespace {
 
 constexpr std::uint64_t MaxExpansion = 1000;
-constexpr std::uint64_t MinOutputBound = std::uint64_t{1} << 20;
-constexpr std::size_t ReadChunk = std::size_t{1} << 16;
+constexpr std::uint64_t MinOutputBound = std::uint64_t { 1 } << 20;
+constexpr std::size_t ReadChunk = std::size_t { 1 } << 16;
 // Claimed sizes only size the first buffer, and never beyond this; real data grows it.
-constexpr std::uint64_t MaxFirstGuess = std::uint64_t{64} << 20;
+constexpr std::uint64_t MaxFirstGuess = std::uint64_t { 64 } << 20;
 
 struct ZipFileCloser
 {
@@ -35,7 +35,8 @@ ZipArchive::ZipArchive(const QString& fileName)
     const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         throw StatisticsReadError("cannot open ZIP archive");
-    struct stat st {};
+    struct stat st
+    { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         throw StatisticsReadError("not a regular file");
@@ -96,7 +97,7 @@ std::string ZipArchive::extract(std::int64_t index) const
     }
     std::size_t guess = ReadChunk;
     if (stat.valid & ZIP_STAT_SIZE)
-        guess = static_cast<std::size_t>(std::min({stat.size + 1, bound + 1, MaxFirstGuess}));
+        guess = static_cast<std::size_t>(std::min({ stat.size + 1, bound + 1, MaxFirstGuess }));
 
     const std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive_, entry, 0));
     if (!file)

@@ -27,7 +27,7 @@ void THourBuckets::CloseOpenBucket(double closingTime)
         const double d = offsets_[static_cast<std::size_t>(i)] - mean;
         squares += d * d;
     }
-    records_.push_back({start_, closingTime - start_, std::sqrt(squares / count_)});
+    records_.push_back({ start_, closingTime - start_, std::sqrt(squares / count_) });
 }
 
 void THourBuckets::Reset()

@@ -7,9 +7,9 @@
 // One closed hour bucket of the RMS line.
 struct HourRms
 {
-    double Start = 0;     // date-time of the bucket's first sample
-    double Duration = 0;  // days from Start to the sample that closed the bucket
-    double Rms = 0;       // population standard deviation of its offsets, milliseconds
+    double Start = 0; // date-time of the bucket's first sample
+    double Duration = 0; // days from Start to the sample that closed the bucket
+    double Rms = 0; // population standard deviation of its offsets, milliseconds
 };
 
 // Groups the offsets of a plot window by clock hour and records the RMS of each hour.
@@ -33,8 +33,8 @@ private:
     void CloseOpenBucket(double closingTime);
 
     double start_ = 0;
-    double end_ = 0;  // 0 while no bucket is open
+    double end_ = 0; // 0 while no bucket is open
     std::int32_t count_ = 0;
-    std::array<double, Capacity> offsets_{};
+    std::array<double, Capacity> offsets_ {};
     std::vector<HourRms> records_;
 };

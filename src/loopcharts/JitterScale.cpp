@@ -10,8 +10,24 @@
 double JitterFullScaleAt(int position)
 {
     static constexpr std::array<double, 18> fullScales = {
-        500000, 200000, 100000, 50000, 20000, 10000, 5000, 2000, 1000,
-        500,    200,    100,    50,    20,    10,    5,    2,    1,
+        500000,
+        200000,
+        100000,
+        50000,
+        20000,
+        10000,
+        5000,
+        2000,
+        1000,
+        500,
+        200,
+        100,
+        50,
+        20,
+        10,
+        5,
+        2,
+        1,
     };
     const int p = std::clamp(position, JitterScaleMinPosition, JitterScaleMaxPosition);
     return fullScales[static_cast<std::size_t>(p)];
@@ -52,9 +68,16 @@ int JitterScaleForMedian(double medianMs)
         double UpTo;
         int Position;
     };
-    static constexpr std::array<Step, 8> steps = {{
-        {0.05, 11}, {0.1, 7}, {0.2, 6}, {0.7, 5}, {1.5, 4}, {3, 3}, {6, 2}, {15, 1},
-    }};
+    static constexpr std::array<Step, 8> steps = { {
+        { 0.05, 11 },
+        { 0.1, 7 },
+        { 0.2, 6 },
+        { 0.7, 5 },
+        { 1.5, 4 },
+        { 3, 3 },
+        { 6, 2 },
+        { 15, 1 },
+    } };
     for (const Step& step : steps) {
         if (medianMs <= step.UpTo)
             return step.Position;

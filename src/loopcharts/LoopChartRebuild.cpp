@@ -21,7 +21,7 @@ namespace {
 
 constexpr double OneSecond = 1.0 / 86400;
 constexpr std::int32_t MinimumSamples = 16;
-constexpr double PollAxisBottom = 4;  // seconds; gap markers drop the poll line to it
+constexpr double PollAxisBottom = 4; // seconds; gap markers drop the poll line to it
 const QString DateTimePattern = QStringLiteral("yyyy-mmm-dd hh:nn");
 
 // One data set's arrays, limited to the samples every array really holds.
@@ -38,10 +38,9 @@ struct DataSet
 
 std::int32_t UsableDataSetCount(const LoopStore& store)
 {
-    const std::size_t n = std::min({store.DataSetNames.size(), store.PointCounts.size(),
-                                    store.LoopTimes.size(), store.LoopOffsets.size(),
-                                    store.LoopFrequencies.size(), store.LoopJitters.size(),
-                                    store.LoopPollExponents.size()});
+    const std::size_t n = std::min(
+        { store.DataSetNames.size(), store.PointCounts.size(), store.LoopTimes.size(), store.LoopOffsets.size(),
+            store.LoopFrequencies.size(), store.LoopJitters.size(), store.LoopPollExponents.size() });
     return std::clamp<std::int32_t>(store.DataSetCount, 0, static_cast<std::int32_t>(n));
 }
 
@@ -50,9 +49,8 @@ DataSet DataSetAt(const LoopStore& store, std::int32_t s)
     const auto i = static_cast<std::size_t>(s);
     DataSet set;
     set.Name = store.DataSetNames[i];
-    const std::size_t held = std::min({store.LoopTimes[i].size(), store.LoopOffsets[i].size(),
-                                       store.LoopFrequencies[i].size(), store.LoopJitters[i].size(),
-                                       store.LoopPollExponents[i].size()});
+    const std::size_t held = std::min({ store.LoopTimes[i].size(), store.LoopOffsets[i].size(),
+        store.LoopFrequencies[i].size(), store.LoopJitters[i].size(), store.LoopPollExponents[i].size() });
     set.Count = std::clamp<std::int32_t>(store.PointCounts[i], 0, static_cast<std::int32_t>(held));
     set.Times = store.LoopTimes[i].data();
     set.Offsets = store.LoopOffsets[i].data();
@@ -100,13 +98,13 @@ struct DataSetSeries
 class LoopChartBuilder
 {
 public:
-    LoopChartBuilder(const LoopRebuildInputs& inputs, const LoopChartSet& chartSet,
-                     LoopRebuildResults& results)
-        : in(inputs), charts(chartSet), out(results),
-          plotHours(std::clamp(inputs.PlotHours, 12, 168)),
-          average(inputs.ExponentialAverage, std::clamp(inputs.HoursToAverage, 1, 12))
-    {
-    }
+    LoopChartBuilder(const LoopRebuildInputs& inputs, const LoopChartSet& chartSet, LoopRebuildResults& results)
+        : in(inputs)
+        , charts(chartSet)
+        , out(results)
+        , plotHours(std::clamp(inputs.PlotHours, 12, 168))
+        , average(inputs.ExponentialAverage, std::clamp(inputs.HoursToAverage, 1, 12))
+    { }
 
     void Run();
 
@@ -146,23 +144,20 @@ private:
 
 void LoopChartBuilder::Run()
 {
-    TChart* all[] = {charts.Offsets, charts.OffsetVsTOD,  charts.AbsFrequency,
-                     charts.Frequency, charts.FreqVsTOD, charts.Jitter,
-                     charts.LoopstatsPollInterval};
+    TChart* all[] = { charts.Offsets, charts.OffsetVsTOD, charts.AbsFrequency, charts.Frequency, charts.FreqVsTOD,
+        charts.Jitter, charts.LoopstatsPollInterval };
     for (TChart* chart : all)
         RemoveAllSeries(*chart);
     charts.LoopstatsPollInterval->LeftAxis().SetMinimum(PollAxisBottom);
 
-    out.JitterScalePosition = std::clamp(in.JitterScalePosition, JitterScaleMinPosition,
-                                         JitterScaleMaxPosition);
+    out.JitterScalePosition = std::clamp(in.JitterScalePosition, JitterScaleMinPosition, JitterScaleMaxPosition);
     out.JitterScaleChosen = in.JitterScaleChosen;
     dataSetCount = in.Store ? UsableDataSetCount(*in.Store) : 0;
     if (dataSetCount == 0)
         return;
     const DataSet first = DataSetAt(*in.Store, 0);
     if (first.Count < MinimumSamples) {
-        out.Messages << QStringLiteral("Too few data points (%1), at least 16 are required.")
-                            .arg(first.Count);
+        out.Messages << QStringLiteral("Too few data points (%1), at least 16 are required.").arg(first.Count);
         return;
     }
 
@@ -196,9 +191,8 @@ void LoopChartBuilder::Process(const DataSet& set)
 {
     const PlotWindow window = FindPlotWindow(set.Times, set.Count, plotHours, true);
     if (window.Cut) {
-        out.Messages << QStringLiteral("Warning: too many points to plot!  Earliest will now be:") +
-                            QLatin1Char('\n') +
-                            FormatDateTime(set.Times[window.First], DateTimePattern);
+        out.Messages << QStringLiteral("Warning: too many points to plot!  Earliest will now be:") + QLatin1Char('\n')
+                + FormatDateTime(set.Times[window.First], DateTimePattern);
     }
 
     double frequencySum = 0;
@@ -233,7 +227,7 @@ void LoopChartBuilder::Process(const DataSet& set)
 
 void LoopChartBuilder::CreateSeries(const QString& name)
 {
-    series = DataSetSeries{};
+    series = DataSetSeries {};
     series.Offset = NewSeries(name);
     series.Rms = NewSeries(QStringLiteral("RMS"));
     series.Rms->SetSeriesColor(ChartColors::Black);
@@ -305,8 +299,7 @@ void LoopChartBuilder::Pass(const DataSet& set, const PlotWindow& window)
         const double frequency = set.Frequencies[i];
         const double delta = frequency - meanFrequency;
         const double jitter = DrawnJitter(set.Jitters[i], jitterFullScale);
-        const double movingAverage = ClipTo(averages[static_cast<std::size_t>(i - window.First)],
-                                            averageFullScale);
+        const double movingAverage = ClipTo(averages[static_cast<std::size_t>(i - window.First)], averageFullScale);
         const std::optional<double> poll = PollIntervalSeconds(set.PollExponents[i]);
 
         if (t - previousTime > gapThreshold)
@@ -382,20 +375,18 @@ void LoopChartBuilder::AttachAll()
     AttachSeries(*charts.Jitter, std::move(series.Average));
     charts.Jitter->LeftAxis().SetMinimum(0);
     AttachSeries(*charts.LoopstatsPollInterval, std::move(series.PollInterval));
-    series = DataSetSeries{};
+    series = DataSetSeries {};
 }
 
 void LoopChartBuilder::SetBottomTitles()
 {
-    const QString prefix =
-        in.DirectoryLabel.isEmpty() ? QString() : in.DirectoryLabel + QStringLiteral("  -  ");
+    const QString prefix = in.DirectoryLabel.isEmpty() ? QString() : in.DirectoryLabel + QStringLiteral("  -  ");
     const bool sameDay = std::trunc(in.LatestTime) == std::trunc(firstPlottedTime);
-    const QString dated = prefix + FormatDateTime(firstPlottedTime, DateTimePattern) +
-                          QStringLiteral(" to ") +
-                          FormatDateTime(in.LatestTime, sameDay ? QStringLiteral("hh:nn") : DateTimePattern) +
-                          QLatin1Char(' ') + in.ZoneLabel;
-    for (TChart* chart : {charts.Offsets, charts.Jitter, charts.Frequency, charts.AbsFrequency,
-                          charts.LoopstatsPollInterval})
+    const QString dated = prefix + FormatDateTime(firstPlottedTime, DateTimePattern) + QStringLiteral(" to ")
+        + FormatDateTime(in.LatestTime, sameDay ? QStringLiteral("hh:nn") : DateTimePattern) + QLatin1Char(' ')
+        + in.ZoneLabel;
+    for (TChart* chart :
+        { charts.Offsets, charts.Jitter, charts.Frequency, charts.AbsFrequency, charts.LoopstatsPollInterval })
         chart->BottomAxis().Title().SetCaption(dated);
     const QString timeOfDay = prefix + QStringLiteral("Time (") + in.ZoneLabel + QLatin1Char(')');
     charts.OffsetVsTOD->BottomAxis().Title().SetCaption(timeOfDay);
@@ -422,7 +413,7 @@ void LoopChartBuilder::SetJitterAxes()
     }
 }
 
-}  // namespace
+} // namespace
 
 LoopRebuildResults BuildLoopCharts(const LoopRebuildInputs& inputs, const LoopChartSet& charts)
 {

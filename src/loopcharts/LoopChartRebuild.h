@@ -14,31 +14,31 @@ struct LoopStore;
 // The seven charts of the "Loopstats" page, filled by BuildLoopCharts. All must be set.
 struct LoopChartSet
 {
-    TChart* Offsets = nullptr;                // "Offset vs. date"
-    TChart* OffsetVsTOD = nullptr;            // "Offset vs. time of day"
-    TChart* AbsFrequency = nullptr;           // "Frequency vs. date"
-    TChart* Frequency = nullptr;              // "Frequency delta vs. date"
-    TChart* FreqVsTOD = nullptr;              // "Frequency delta vs. time of day"
-    TChart* Jitter = nullptr;                 // "Jitter"
-    TChart* LoopstatsPollInterval = nullptr;  // "Poll Interval"
+    TChart* Offsets = nullptr; // "Offset vs. date"
+    TChart* OffsetVsTOD = nullptr; // "Offset vs. time of day"
+    TChart* AbsFrequency = nullptr; // "Frequency vs. date"
+    TChart* Frequency = nullptr; // "Frequency delta vs. date"
+    TChart* FreqVsTOD = nullptr; // "Frequency delta vs. time of day"
+    TChart* Jitter = nullptr; // "Jitter"
+    TChart* LoopstatsPollInterval = nullptr; // "Poll Interval"
 };
 
 // What a loop chart rebuild reads: the loop statistics and the window's control values.
 struct LoopRebuildInputs
 {
-    const LoopStore* Store = nullptr;  // null reads as a store without data sets
-    double LatestTime = 0;             // the "up to" time shown at the end of the titles
+    const LoopStore* Store = nullptr; // null reads as a store without data sets
+    double LatestTime = 0; // the "up to" time shown at the end of the titles
     QString ZoneLabel = QStringLiteral("UTC");
-    QString DirectoryLabel;            // may be empty
-    QStringList LoopFilesRead;         // listed in the files hint
+    QString DirectoryLabel; // may be empty
+    QStringList LoopFilesRead; // listed in the files hint
 
-    int PlotHours = 12;           // 12..168; values outside are taken as the nearest end
-    int HoursToAverage = 6;       // 1..12; likewise
-    bool ExponentialAverage = false;  // "Weighted"
+    int PlotHours = 12; // 12..168; values outside are taken as the nearest end
+    int HoursToAverage = 6; // 1..12; likewise
+    bool ExponentialAverage = false; // "Weighted"
     bool IgnoreDataGaps = false;
     bool ClipOffsets = true;
 
-    int JitterScalePosition = 0;  // UpDownJitterScale, 0..17
+    int JitterScalePosition = 0; // UpDownJitterScale, 0..17
     bool JitterScaleChosen = false;
     bool ReloadInProgress = false;
 

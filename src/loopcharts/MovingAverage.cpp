@@ -46,11 +46,10 @@ double SmallestAgeWithIndexAtLeast(int m, double windowDays)
         const auto bits = std::bit_cast<std::int64_t>(a);
         return bits >= 0 ? bits : -(bits & INT64_MAX);
     };
-    const auto fromKey = [](std::int64_t k) {
-        return k >= 0 ? std::bit_cast<double>(k) : std::bit_cast<double>((-k) | INT64_MIN);
-    };
-    std::int64_t below = key(-windowDays);  // index -100
-    std::int64_t atOrAbove = key(2 * windowDays);  // index 200
+    const auto fromKey
+        = [](std::int64_t k) { return k >= 0 ? std::bit_cast<double>(k) : std::bit_cast<double>((-k) | INT64_MIN); };
+    std::int64_t below = key(-windowDays); // index -100
+    std::int64_t atOrAbove = key(2 * windowDays); // index 200
     while (atOrAbove - below > 1) {
         const std::int64_t mid = below + (atOrAbove - below) / 2;
         if (index(fromKey(mid)) >= m)
@@ -61,8 +60,8 @@ double SmallestAgeWithIndexAtLeast(int m, double windowDays)
     return fromKey(atOrAbove);
 }
 
-inline void Continue(Walk& walk, const TMovingAverage::Weights& weights, double windowDays,
-                     const double* times, const double* jitters, double t)
+inline void Continue(Walk& walk, const TMovingAverage::Weights& weights, double windowDays, const double* times,
+    const double* jitters, double t)
 {
     while (walk.i > 0 && walk.w > 0) {
         walk.w = WeightForAge(weights, t - times[walk.i - 1], windowDays);
@@ -83,15 +82,14 @@ inline double Finish(const Walk& walk)
 #ifdef TALLIMER_HAVE_AVX2_KERNEL
 // Consecutive samples are averaged side by side, one per lane, in groups of eight lanes
 // (LaneGroups groups at once): at step d, the lane of sample j + l stands at
-// i = j + l - d, so each step reads neighbouring times and jitters. Each lane does exactly the scalar arithmetic (double age and
-// division, rounding half to even, double product, sum rounded to single precision).
-// Several groups are in flight because one lane's sum is a chain of dependent roundings;
-// interleaving independent chains keeps the processor busy. The lanes run while the
-// first lane has i > 0, which keeps every read in bounds; lanes still walking after that
-// finish one by one.
+// i = j + l - d, so each step reads neighbouring times and jitters. Each lane does exactly the scalar arithmetic
+// (double age and division, rounding half to even, double product, sum rounded to single precision). Several groups are
+// in flight because one lane's sum is a chain of dependent roundings; interleaving independent chains keeps the
+// processor busy. The lanes run while the first lane has i > 0, which keeps every read in bounds; lanes still walking
+// after that finish one by one.
 struct Lanes
 {
-    __m256d t0, t1;  // the lanes' own times
+    __m256d t0, t1; // the lanes' own times
     __m256 sum, weightSum, w;
 };
 
@@ -113,17 +111,19 @@ __attribute__((target("avx2"))) inline __m256d InWindows(__m256d age, __m256d wi
 // The weights by the definition: age in hundredths of the window, rounded half to even,
 // looked up in the table.
 template <bool PowerOfTwoWindow>
-__attribute__((target("avx2"))) inline StepWeights TableWeights(const Lanes& lanes, const float* weights,
-                                                                __m256d window, __m256d reciprocal,
-                                                                const double* before)
+__attribute__((target("avx2"))) inline StepWeights TableWeights(
+    const Lanes& lanes, const float* weights, __m256d window, __m256d reciprocal, const double* before)
 {
     const __m256d hundred = _mm256_set1_pd(100.0);
     const __m256d zero = _mm256_setzero_pd();
     const __m256d k0 = _mm256_round_pd(
-        _mm256_mul_pd(InWindows<PowerOfTwoWindow>(_mm256_sub_pd(lanes.t0, _mm256_loadu_pd(before)), window, reciprocal), hundred),
+        _mm256_mul_pd(
+            InWindows<PowerOfTwoWindow>(_mm256_sub_pd(lanes.t0, _mm256_loadu_pd(before)), window, reciprocal), hundred),
         _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
     const __m256d k1 = _mm256_round_pd(
-        _mm256_mul_pd(InWindows<PowerOfTwoWindow>(_mm256_sub_pd(lanes.t1, _mm256_loadu_pd(before + 4)), window, reciprocal), hundred),
+        _mm256_mul_pd(
+            InWindows<PowerOfTwoWindow>(_mm256_sub_pd(lanes.t1, _mm256_loadu_pd(before + 4)), window, reciprocal),
+            hundred),
         _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
     const __m256d in0 = _mm256_and_pd(_mm256_cmp_pd(k0, zero, _CMP_GE_OQ), _mm256_cmp_pd(k0, hundred, _CMP_LE_OQ));
     const __m256d in1 = _mm256_and_pd(_mm256_cmp_pd(k1, zero, _CMP_GE_OQ), _mm256_cmp_pd(k1, hundred, _CMP_LE_OQ));
@@ -140,8 +140,8 @@ __attribute__((target("avx2"))) inline StepWeights TableWeights(const Lanes& lan
     } else {
         alignas(32) std::int32_t k[8];
         _mm256_store_si256(reinterpret_cast<__m256i*>(k), idx);
-        w.all = _mm256_setr_ps(weights[k[0]], weights[k[1]], weights[k[2]], weights[k[3]],
-                               weights[k[4]], weights[k[5]], weights[k[6]], weights[k[7]]);
+        w.all = _mm256_setr_ps(weights[k[0]], weights[k[1]], weights[k[2]], weights[k[3]], weights[k[4]], weights[k[5]],
+            weights[k[6]], weights[k[7]]);
     }
     w.lo = _mm256_cvtps_pd(_mm256_castps256_ps128(w.all));
     w.hi = _mm256_cvtps_pd(_mm256_extractf128_ps(w.all, 1));
@@ -151,30 +151,30 @@ __attribute__((target("avx2"))) inline StepWeights TableWeights(const Lanes& lan
 // Without weighting every age in [ageFloor, ageEnd) weighs 1 and every other age 0; the
 // two ends are the exact ages at which the rounded index reaches 0 and 100, so comparing
 // with them gives the table's weight without dividing or rounding.
-__attribute__((target("avx2"))) inline StepWeights UnitWeights(const Lanes& lanes, __m256d ageFloor,
-                                                               __m256d ageEnd, const double* before)
+__attribute__((target("avx2"))) inline StepWeights UnitWeights(
+    const Lanes& lanes, __m256d ageFloor, __m256d ageEnd, const double* before)
 {
     const __m256d one = _mm256_set1_pd(1.0);
     const __m256d age0 = _mm256_sub_pd(lanes.t0, _mm256_loadu_pd(before));
     const __m256d age1 = _mm256_sub_pd(lanes.t1, _mm256_loadu_pd(before + 4));
     StepWeights w;
-    w.lo = _mm256_and_pd(one, _mm256_and_pd(_mm256_cmp_pd(age0, ageFloor, _CMP_GE_OQ),
-                                            _mm256_cmp_pd(age0, ageEnd, _CMP_LT_OQ)));
-    w.hi = _mm256_and_pd(one, _mm256_and_pd(_mm256_cmp_pd(age1, ageFloor, _CMP_GE_OQ),
-                                            _mm256_cmp_pd(age1, ageEnd, _CMP_LT_OQ)));
+    w.lo = _mm256_and_pd(
+        one, _mm256_and_pd(_mm256_cmp_pd(age0, ageFloor, _CMP_GE_OQ), _mm256_cmp_pd(age0, ageEnd, _CMP_LT_OQ)));
+    w.hi = _mm256_and_pd(
+        one, _mm256_and_pd(_mm256_cmp_pd(age1, ageFloor, _CMP_GE_OQ), _mm256_cmp_pd(age1, ageEnd, _CMP_LT_OQ)));
     w.all = _mm256_set_m128(_mm256_cvtpd_ps(w.hi), _mm256_cvtpd_ps(w.lo));
     return w;
 }
 
 // One step of every lane of a group that is still walking: add the newer jitter with the
 // weight of its predecessor's age.
-__attribute__((target("avx2"))) inline void Accumulate(Lanes& lanes, __m256 active,
-                                                       const StepWeights& w, const double* jit)
+__attribute__((target("avx2"))) inline void Accumulate(
+    Lanes& lanes, __m256 active, const StepWeights& w, const double* jit)
 {
-    const __m256d sLo = _mm256_add_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(lanes.sum)),
-                                      _mm256_mul_pd(w.lo, _mm256_loadu_pd(jit)));
-    const __m256d sHi = _mm256_add_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(lanes.sum, 1)),
-                                      _mm256_mul_pd(w.hi, _mm256_loadu_pd(jit + 4)));
+    const __m256d sLo
+        = _mm256_add_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(lanes.sum)), _mm256_mul_pd(w.lo, _mm256_loadu_pd(jit)));
+    const __m256d sHi = _mm256_add_pd(
+        _mm256_cvtps_pd(_mm256_extractf128_ps(lanes.sum, 1)), _mm256_mul_pd(w.hi, _mm256_loadu_pd(jit + 4)));
     const __m256 sumNew = _mm256_set_m128(_mm256_cvtpd_ps(sHi), _mm256_cvtpd_ps(sLo));
     lanes.sum = _mm256_blendv_ps(lanes.sum, sumNew, active);
     lanes.weightSum = _mm256_blendv_ps(lanes.weightSum, _mm256_add_ps(lanes.weightSum, w.all), active);
@@ -185,8 +185,8 @@ constexpr std::int32_t LaneGroups = 4;
 constexpr std::int32_t LaneCount = 8 * LaneGroups;
 
 template <bool Weighted, bool PowerOfTwoWindow>
-__attribute__((target("avx2"))) void FillLanes(const TMovingAverage& average, const double* times,
-                                               const double* jitters, std::int32_t j, double* out)
+__attribute__((target("avx2"))) void FillLanes(
+    const TMovingAverage& average, const double* times, const double* jitters, std::int32_t j, double* out)
 {
     const __m256d window = _mm256_set1_pd(average.WindowDays());
     const __m256d reciprocal = _mm256_set1_pd(1.0 / average.WindowDays());
@@ -211,8 +211,9 @@ __attribute__((target("avx2"))) void FillLanes(const TMovingAverage& average, co
             if (_mm256_movemask_ps(active) == 0)
                 continue;
             any = true;
-            const StepWeights w = Weighted ? TableWeights<PowerOfTwoWindow>(lanes[g], weights, window, reciprocal, before + 8 * g)
-                                           : UnitWeights(lanes[g], ageFloor, ageEnd, before + 8 * g);
+            const StepWeights w = Weighted
+                ? TableWeights<PowerOfTwoWindow>(lanes[g], weights, window, reciprocal, before + 8 * g)
+                : UnitWeights(lanes[g], ageFloor, ageEnd, before + 8 * g);
             Accumulate(lanes[g], active, w, jit + 8 * g);
         }
         if (!any)
@@ -227,7 +228,7 @@ __attribute__((target("avx2"))) void FillLanes(const TMovingAverage& average, co
         _mm256_store_ps(ws, lanes[g].w);
         for (std::int32_t lane = 0; lane < 8; ++lane) {
             const std::int32_t sample = j + 8 * g + lane;
-            Walk walk{sums[lane], weightSums[lane], ws[lane], sample - d};
+            Walk walk { sums[lane], weightSums[lane], ws[lane], sample - d };
             Continue(walk, average.AverageWeights(), average.WindowDays(), times, jitters, times[sample]);
             out[8 * g + lane] = Finish(walk);
         }
@@ -241,16 +242,16 @@ bool HaveAvx2()
 }
 #endif
 
-}  // namespace
+} // namespace
 
 TMovingAverage::TMovingAverage(bool weighted, int hoursToAverage)
-    : windowDays_(hoursToAverage / 24.0), weighted_(weighted),
-      unitAgeFloor_(SmallestAgeWithIndexAtLeast(0, windowDays_)),
-      unitAgeEnd_(SmallestAgeWithIndexAtLeast(100, windowDays_))
+    : windowDays_(hoursToAverage / 24.0)
+    , weighted_(weighted)
+    , unitAgeFloor_(SmallestAgeWithIndexAtLeast(0, windowDays_))
+    , unitAgeEnd_(SmallestAgeWithIndexAtLeast(100, windowDays_))
 {
     for (int k = 0; k < WeightCount - 1; ++k)
-        weights_[static_cast<std::size_t>(k)] =
-            weighted ? static_cast<float>(1.0 / std::pow(100.0, k / 100.0)) : 1.0f;
+        weights_[static_cast<std::size_t>(k)] = weighted ? static_cast<float>(1.0 / std::pow(100.0, k / 100.0)) : 1.0f;
     weights_[WeightCount - 1] = 0;
 }
 
@@ -262,8 +263,8 @@ double TMovingAverage::At(const double* times, const double* jitters, std::int32
     return Finish(walk);
 }
 
-void TMovingAverage::FillRange(const double* times, const double* jitters, std::int32_t first,
-                               std::int32_t last, double* out) const
+void TMovingAverage::FillRange(
+    const double* times, const double* jitters, std::int32_t first, std::int32_t last, double* out) const
 {
     int exponent = 0;
     const bool powerOfTwoWindow = std::frexp(windowDays_, &exponent) == 0.5;
@@ -304,15 +305,14 @@ struct FillJob
     double* out;
     std::int32_t stretch;
     std::int32_t stretchCount;
-    std::atomic<std::int32_t> next{0};
-    std::atomic<std::int32_t> done{0};
+    std::atomic<std::int32_t> next { 0 };
+    std::atomic<std::int32_t> done { 0 };
 
-    template <typename FillFunction>
-    void Work(FillFunction fill)
+    template <typename FillFunction> void Work(FillFunction fill)
     {
         for (std::int32_t k = next.fetch_add(1); k < stretchCount; k = next.fetch_add(1)) {
             const std::int32_t a = first + k * stretch;
-            const auto b = static_cast<std::int32_t>(std::min<std::int64_t>(last, std::int64_t{a} + stretch - 1));
+            const auto b = static_cast<std::int32_t>(std::min<std::int64_t>(last, std::int64_t { a } + stretch - 1));
             fill(a, b, out + (a - first));
             if (done.fetch_add(1) + 1 == stretchCount)
                 done.notify_all();
@@ -320,21 +320,21 @@ struct FillJob
     }
 };
 
-}  // namespace
+} // namespace
 
-void TMovingAverage::Fill(const double* times, const double* jitters, std::int32_t first,
-                          std::int32_t last, double* out, int threads) const
+void TMovingAverage::Fill(
+    const double* times, const double* jitters, std::int32_t first, std::int32_t last, double* out, int threads) const
 {
     if (last < first)
         return;
     QThreadPool* pool = QThreadPool::globalInstance();
     if (threads <= 0)
         threads = std::max(1, pool->maxThreadCount());
-    const std::int64_t count = std::int64_t{last} - first + 1;
+    const std::int64_t count = std::int64_t { last } - first + 1;
     // Stretches start on a multiple of the lane count from `first`, so each is filled a
     // group of lanes at a time as the whole would be.
-    std::int64_t stretch = (count + std::int64_t{threads} * StretchesPerThread - 1) /
-                           (std::int64_t{threads} * StretchesPerThread);
+    std::int64_t stretch
+        = (count + std::int64_t { threads } * StretchesPerThread - 1) / (std::int64_t { threads } * StretchesPerThread);
 #ifdef TALLIMER_HAVE_AVX2_KERNEL
     stretch = (stretch + LaneCount - 1) / LaneCount * LaneCount;
 #endif
@@ -351,9 +351,8 @@ void TMovingAverage::Fill(const double* times, const double* jitters, std::int32
     job->out = out;
     job->stretch = static_cast<std::int32_t>(stretch);
     job->stretchCount = static_cast<std::int32_t>(stretchCount);
-    const auto fill = [this, times, jitters](std::int32_t a, std::int32_t b, double* o) {
-        FillRange(times, jitters, a, b, o);
-    };
+    const auto fill
+        = [this, times, jitters](std::int32_t a, std::int32_t b, double* o) { FillRange(times, jitters, a, b, o); };
     const std::int64_t helpers = std::min<std::int64_t>(threads - 1, stretchCount - 1);
     for (std::int64_t h = 0; h < helpers; ++h)
         pool->start([job, fill] { job->Work(fill); });

@@ -37,15 +37,15 @@ public:
     // split across `threads` threads (0: one per core, from the global thread pool). Each
     // sample's value depends only on the stored samples and lands in its own slot, so the
     // result is the same bit for bit however the work is split.
-    void Fill(const double* times, const double* jitters, std::int32_t first, std::int32_t last,
-              double* out, int threads = 0) const;
+    void Fill(const double* times, const double* jitters, std::int32_t first, std::int32_t last, double* out,
+        int threads = 0) const;
 
 private:
     // Fill's work for one stretch of samples, on the calling thread.
-    void FillRange(const double* times, const double* jitters, std::int32_t first, std::int32_t last,
-                   double* out) const;
+    void FillRange(
+        const double* times, const double* jitters, std::int32_t first, std::int32_t last, double* out) const;
 
-    Weights weights_{};
+    Weights weights_ {};
     double windowDays_;
     bool weighted_;
     double unitAgeFloor_;

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr int BinReach = 100;  // bins -100 .. 100
-constexpr double DataReach = 35;  // the half span s lands on bin 35
+constexpr int BinReach = 100; // bins -100 .. 100
+constexpr double DataReach = 35; // the half span s lands on bin 35
 
 QString OneDecimal(double value)
 {
@@ -18,7 +18,7 @@ QString OneDecimal(double value)
     return locale.toString(value, 'f', 1);
 }
 
-}  // namespace
+} // namespace
 
 OffsetHistogram BinOffsets(std::span<const double> offsets, double clipLimitUs)
 {
@@ -57,7 +57,7 @@ OffsetHistogram BinOffsets(std::span<const double> offsets, double clipLimitUs)
     }
     histogram.Scale = DataReach / halfSpan;
 
-    std::array<int, 2 * BinReach + 1> counts{};
+    std::array<int, 2 * BinReach + 1> counts {};
     for (double y : offsets) {
         const double b = std::nearbyint(y * histogram.Scale);
         if (b >= -BinReach && b <= BinReach)
@@ -66,7 +66,7 @@ OffsetHistogram BinOffsets(std::span<const double> offsets, double clipLimitUs)
     for (int b = -BinReach; b <= BinReach; ++b) {
         const int count = counts[static_cast<std::size_t>(b + BinReach)];
         if (count > 0)
-            histogram.Bins.push_back({b, b / histogram.Scale, count});
+            histogram.Bins.push_back({ b, b / histogram.Scale, count });
     }
     histogram.HasBins = true;
     return histogram;

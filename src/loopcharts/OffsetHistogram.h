@@ -8,8 +8,8 @@
 // One non-empty bin of the offset histogram.
 struct HistogramBin
 {
-    int Index = 0;       // -100 .. 100
-    double Offset = 0;   // the bin's centre, in the offsets' unit
+    int Index = 0; // -100 .. 100
+    double Offset = 0; // the bin's centre, in the offsets' unit
     int Count = 0;
 };
 
@@ -19,12 +19,12 @@ struct OffsetHistogram
     // False when there is nothing to bin: no offsets, or all of them 0 (the bins would
     // have no width). The bins are then empty and the title says so.
     bool HasBins = false;
-    double Scale = 0;  // bins per unit of offset; bin i is centred on i / Scale
-    std::vector<HistogramBin> Bins;  // non-empty bins in increasing order
+    double Scale = 0; // bins per unit of offset; bin i is centred on i / Scale
+    std::vector<HistogramBin> Bins; // non-empty bins in increasing order
     double Mean = 0;
     double StandardDeviation = 0;
     QString ChartTitle;
-    QString BottomTitle;  // mean and standard deviation; empty without offsets
+    QString BottomTitle; // mean and standard deviation; empty without offsets
 };
 
 // Bins offsets into 201 bins, -100 to 100, of width s/35 where s is half the sum of the

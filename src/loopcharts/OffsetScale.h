@@ -3,7 +3,7 @@
 // How the offset charts scale one data set: the clip limit and the unit it implies.
 struct OffsetScale
 {
-    double ClipLimitUs = 500;  // largest offset magnitude drawn, microseconds
+    double ClipLimitUs = 500; // largest offset magnitude drawn, microseconds
 
     // Offsets are drawn in milliseconds above a limit of 1000 µs, else in microseconds.
     bool InMilliseconds() const { return ClipLimitUs > 1000; }

@@ -17,7 +17,7 @@ bool CanReturnTo(int nice)
 {
     if (geteuid() == 0)
         return true;
-    rlimit limit{};
+    rlimit limit {};
     if (getrlimit(RLIMIT_NICE, &limit) != 0)
         return false;
     if (limit.rlim_cur == RLIM_INFINITY)
@@ -26,7 +26,7 @@ bool CanReturnTo(int nice)
     return static_cast<long long>(nice) >= 20 - static_cast<long long>(limit.rlim_cur);
 }
 
-}  // namespace
+} // namespace
 
 TRebuildBusyScope::TRebuildBusyScope()
 {

@@ -4,7 +4,9 @@
 
 #include <QVBoxLayout>
 
-TFormHistogram::TFormHistogram(OffsetHistogramModel& model, QWidget* parent) : QDialog(parent), model_(model)
+TFormHistogram::TFormHistogram(OffsetHistogramModel& model, QWidget* parent)
+    : QDialog(parent)
+    , model_(model)
 {
     setWindowTitle(QStringLiteral("Tallimer - Histogram of offsets"));
     auto* layout = new QVBoxLayout(this);

@@ -22,9 +22,6 @@ void PeerAccumulator::Add(double offset, double delay, double dispersion, double
 PeerStatistics ComputePeerStatistics(const PeerAccumulator& a)
 {
     const double n = a.Count;
-    return {a.OffsetSum / n,        std::sqrt(a.OffsetSquareSum / n),
-            a.OffsetMin,            a.OffsetMax,
-            a.DelaySum / n,         a.DelayMin,
-            a.DelayMax,             a.DispersionSum / n,
-            a.JitterSum / n};
+    return { a.OffsetSum / n, std::sqrt(a.OffsetSquareSum / n), a.OffsetMin, a.OffsetMax, a.DelaySum / n, a.DelayMin,
+        a.DelayMax, a.DispersionSum / n, a.JitterSum / n };
 }

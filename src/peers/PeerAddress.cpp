@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 unsigned char Fold(char c)
 {
     const auto u = static_cast<unsigned char>(c);
     return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
 }
-}  // namespace
+} // namespace
 
 int ComparePeerAddresses(std::string_view a, std::string_view b)
 {

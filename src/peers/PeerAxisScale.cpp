@@ -4,8 +4,7 @@
 #include <cmath>
 #include <limits>
 
-PeerAxisScale ComputePeerAxisScale(bool haveSeries, double highestY, double lowestY,
-                                   bool floorAtZero, int position)
+PeerAxisScale ComputePeerAxisScale(bool haveSeries, double highestY, double lowestY, bool floorAtZero, int position)
 {
     double hi = haveSeries ? highestY : -1e20;
     double lo = haveSeries ? lowestY : 1e20;

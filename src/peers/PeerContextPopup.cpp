@@ -2,9 +2,8 @@
 
 #include "TFormSelectPeers.h"
 
-bool ChartPeerstatsContextPopup(const std::vector<PeerLineCount>& peerLineCounts,
-                                TFormSelectPeers& dialog, QStringList& selectedPeers,
-                                const std::function<void()>& rereadAndRebuild)
+bool ChartPeerstatsContextPopup(const std::vector<PeerLineCount>& peerLineCounts, TFormSelectPeers& dialog,
+    QStringList& selectedPeers, const std::function<void()>& rereadAndRebuild)
 {
     if (peerLineCounts.empty())
         return false;

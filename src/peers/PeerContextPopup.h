@@ -17,6 +17,5 @@ class TFormSelectPeers;
 //
 // The window connects each peer chart's right click (TChartView::SetRightClickHandler)
 // to a call of this with its PeerStore's PeerLineCounts and its SelectedPeers.
-bool ChartPeerstatsContextPopup(const std::vector<PeerLineCount>& peerLineCounts,
-                                TFormSelectPeers& dialog, QStringList& selectedPeers,
-                                const std::function<void()>& rereadAndRebuild);
+bool ChartPeerstatsContextPopup(const std::vector<PeerLineCount>& peerLineCounts, TFormSelectPeers& dialog,
+    QStringList& selectedPeers, const std::function<void()>& rereadAndRebuild);

@@ -8,8 +8,7 @@
 #include <optional>
 #include <unordered_map>
 
-namespace
-{
+namespace {
 // The selection, as UTF-8 addresses sorted for bisection.
 class PeerSelection
 {
@@ -26,9 +25,7 @@ public:
         if (addresses_.empty())
             return true;
         const auto it = std::lower_bound(addresses_.begin(), addresses_.end(), address,
-                                         [](const std::string& s, std::string_view a) {
-                                             return PeerAddressLess(s, a);
-                                         });
+            [](const std::string& s, std::string_view a) { return PeerAddressLess(s, a); });
         return it != addresses_.end() && SamePeerAddress(*it, address);
     }
 
@@ -70,14 +67,13 @@ public:
     {
         lastHit_ = entries_.size();
         byFoldedAddress_.emplace(Fold(address), entries_.size());
-        entries_.push_back({std::string(address), 1});
+        entries_.push_back({ std::string(address), 1 });
     }
 
     std::vector<PeerCount> TakeSortedByAddress()
     {
-        std::sort(entries_.begin(), entries_.end(), [](const PeerCount& a, const PeerCount& b) {
-            return PeerAddressLess(a.Address, b.Address);
-        });
+        std::sort(entries_.begin(), entries_.end(),
+            [](const PeerCount& a, const PeerCount& b) { return PeerAddressLess(a.Address, b.Address); });
         return std::move(entries_);
     }
 
@@ -94,9 +90,9 @@ private:
         return folded_;
     }
 
-    std::vector<PeerCount> entries_;  // in the order first seen
+    std::vector<PeerCount> entries_; // in the order first seen
     std::unordered_map<std::string, std::size_t> byFoldedAddress_;
-    std::string folded_;  // reused, so a lookup does not allocate
+    std::string folded_; // reused, so a lookup does not allocate
     std::size_t lastHit_ = 0;
 };
 
@@ -106,10 +102,10 @@ bool DisplayedBefore(const PeerCount& a, const PeerCount& b)
         return a.Count > b.Count;
     return ComparePeerAddresses(a.Address, b.Address) > 0;
 }
-}  // namespace
+} // namespace
 
-std::vector<PeerCount> CountPeerLines(std::span<const std::string_view> lines, bool lanOnly,
-                                      const QStringList& selectedPeers)
+std::vector<PeerCount> CountPeerLines(
+    std::span<const std::string_view> lines, bool lanOnly, const QStringList& selectedPeers)
 {
     const PeerSelection selection(selectedPeers);
     PeerTally tally;
@@ -132,12 +128,10 @@ void KeepBusiestPeers(std::vector<PeerCount>& counts, std::size_t maximum)
 {
     if (counts.size() <= maximum)
         return;
-    std::nth_element(counts.begin(), counts.begin() + std::ptrdiff_t(maximum), counts.end(),
-                     DisplayedBefore);
+    std::nth_element(counts.begin(), counts.begin() + std::ptrdiff_t(maximum), counts.end(), DisplayedBefore);
     counts.resize(maximum);
-    std::sort(counts.begin(), counts.end(), [](const PeerCount& a, const PeerCount& b) {
-        return PeerAddressLess(a.Address, b.Address);
-    });
+    std::sort(counts.begin(), counts.end(),
+        [](const PeerCount& a, const PeerCount& b) { return PeerAddressLess(a.Address, b.Address); });
 }
 
 std::vector<std::string> PeerDisplayOrder(const std::vector<PeerCount>& counts)
@@ -146,9 +140,8 @@ std::vector<std::string> PeerDisplayOrder(const std::vector<PeerCount>& counts)
     order.reserve(counts.size());
     for (const PeerCount& c : counts)
         order.push_back(&c);
-    std::stable_sort(order.begin(), order.end(), [](const PeerCount* a, const PeerCount* b) {
-        return DisplayedBefore(*a, *b);
-    });
+    std::stable_sort(
+        order.begin(), order.end(), [](const PeerCount* a, const PeerCount* b) { return DisplayedBefore(*a, *b); });
     std::vector<std::string> names;
     names.reserve(order.size());
     for (const PeerCount* c : order)
@@ -156,8 +149,7 @@ std::vector<std::string> PeerDisplayOrder(const std::vector<PeerCount>& counts)
     return names;
 }
 
-double PeerWindowStart(std::span<const std::string_view> lines, int peerDays,
-                       double zoneOffset)
+double PeerWindowStart(std::span<const std::string_view> lines, int peerDays, double zoneOffset)
 {
     if (peerDays <= 0)
         return 0;

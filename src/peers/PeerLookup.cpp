@@ -8,15 +8,12 @@ PeerLookup::PeerLookup(const std::vector<std::string>& addresses)
 {
     entries_.reserve(addresses.size());
     for (std::size_t i = 0; i < addresses.size(); ++i)
-        entries_.push_back({addresses[i], static_cast<int>(i)});
-    std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-        return PeerAddressLess(a.address, b.address);
-    });
+        entries_.push_back({ addresses[i], static_cast<int>(i) });
+    std::stable_sort(entries_.begin(), entries_.end(),
+        [](const Entry& a, const Entry& b) { return PeerAddressLess(a.address, b.address); });
     entries_.erase(std::unique(entries_.begin(), entries_.end(),
-                               [](const Entry& a, const Entry& b) {
-                                   return SamePeerAddress(a.address, b.address);
-                               }),
-                   entries_.end());
+                       [](const Entry& a, const Entry& b) { return SamePeerAddress(a.address, b.address); }),
+        entries_.end());
 }
 
 int PeerLookup::Find(std::string_view address) const
@@ -36,9 +33,7 @@ int PeerLookup::Find(std::string_view address) const
         }
     }
     const auto it = std::lower_bound(entries_.begin(), entries_.end(), address,
-                                     [](const Entry& e, std::string_view a) {
-                                         return PeerAddressLess(e.address, a);
-                                     });
+        [](const Entry& e, std::string_view a) { return PeerAddressLess(e.address, a); });
     if (it == entries_.end() || !SamePeerAddress(it->address, address))
         return NotFound;
     lastHit_ = static_cast<std::size_t>(it - entries_.begin());

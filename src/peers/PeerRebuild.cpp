@@ -15,26 +15,25 @@
 #include <cmath>
 #include <memory>
 
-namespace
-{
+namespace {
 struct PeerChartDesign
 {
-    const char* name;  // in the value axis title
+    const char* name; // in the value axis title
     bool floorAtZero;
 };
 
-constexpr std::array<PeerChartDesign, PeerChartCount> ChartDesigns{{
-    {"Offset", false},
-    {"Delay", true},
-    {"Dispersion", true},
-    {"Jitter", true},
-}};
+constexpr std::array<PeerChartDesign, PeerChartCount> ChartDesigns { {
+    { "Offset", false },
+    { "Delay", true },
+    { "Dispersion", true },
+    { "Jitter", true },
+} };
 
 // Record fields 5 to 8 in chart order: offset, delay, dispersion, jitter.
 constexpr std::size_t FirstValueField = 5;
 
-void ShowSeries(TChart& chart, std::vector<PeerSeriesBuilder>& builders,
-                const PeerChartDesign& design, int scaleStep, PeerAxisScale& scale)
+void ShowSeries(TChart& chart, std::vector<PeerSeriesBuilder>& builders, const PeerChartDesign& design, int scaleStep,
+    PeerAxisScale& scale)
 {
     double highest = -1e20;
     double lowest = 1e20;
@@ -42,28 +41,24 @@ void ShowSeries(TChart& chart, std::vector<PeerSeriesBuilder>& builders,
         highest = std::max(highest, builder.HighestY());
         lowest = std::min(lowest, builder.LowestY());
     }
-    scale = ComputePeerAxisScale(!builders.empty(), highest, lowest, design.floorAtZero,
-                                 scaleStep);
+    scale = ComputePeerAxisScale(!builders.empty(), highest, lowest, design.floorAtZero, scaleStep);
     const double factor = scale.Microseconds ? 1000.0 : 1.0;
     for (PeerSeriesBuilder& builder : builders)
         AttachSeries(chart, builder.Finish(factor));
     chart.LeftAxis().SetRange(scale.Minimum, scale.Maximum);
-    chart.LeftAxis().Title().SetCaption(
-        PeerAxisTitle(QString::fromLatin1(design.name), scale.Unit));
+    chart.LeftAxis().Title().SetCaption(PeerAxisTitle(QString::fromLatin1(design.name), scale.Unit));
 }
-}  // namespace
+} // namespace
 
-PeerRebuildResult RebuildPeerStatistics(const LineList& lines, const PeerRebuildInputs& inputs,
-                                        PeerStore& store, double& latestTime,
-                                        const PeerCharts& charts)
+PeerRebuildResult RebuildPeerStatistics(const LineList& lines, const PeerRebuildInputs& inputs, PeerStore& store,
+    double& latestTime, const PeerCharts& charts)
 {
-    return RebuildPeerStatistics(std::span<const std::string_view>(lines.begin(), lines.end()),
-                                 inputs, store, latestTime, charts);
+    return RebuildPeerStatistics(
+        std::span<const std::string_view>(lines.begin(), lines.end()), inputs, store, latestTime, charts);
 }
 
-PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
-                                        const PeerRebuildInputs& inputs, PeerStore& store,
-                                        double& latestTime, const PeerCharts& charts)
+PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines, const PeerRebuildInputs& inputs,
+    PeerStore& store, double& latestTime, const PeerCharts& charts)
 {
     PeerRebuildResult result;
     if (lines.empty())
@@ -79,7 +74,7 @@ PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
     store.PeerLineCounts.clear();
     store.PeerLineCounts.reserve(counts.size());
     for (const PeerCount& c : counts)
-        store.PeerLineCounts.push_back({QString::fromStdString(c.Address), c.Count});
+        store.PeerLineCounts.push_back({ QString::fromStdString(c.Address), c.Count });
     store.PeerNames.clear();
     std::vector<QString> addresses;
     addresses.reserve(names.size());
@@ -114,7 +109,7 @@ PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
             builders[c].emplace_back(PeerColour(int(i)), addresses[i], expectedPoints[i]);
     }
 
-    std::array<double, PeerChartCount> thresholds{};
+    std::array<double, PeerChartCount> thresholds {};
     for (std::size_t c = 0; c < PeerChartCount; ++c)
         thresholds[c] = ParsePeerThreshold(inputs.ThresholdTexts[c]);
 
@@ -135,7 +130,7 @@ PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
         }
         latestTime = std::max(latestTime, *t);
 
-        std::array<double, PeerChartCount> values{};
+        std::array<double, PeerChartCount> values {};
         bool readable = true;
         for (std::size_t c = 0; c < PeerChartCount && readable; ++c) {
             const auto v = fields.Value(FirstValueField + c);
@@ -154,14 +149,12 @@ PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
         }
     }
 
-    result.TimeAxisTitle = PeerTimeAxisTitle(inputs.DirectoryLabel, result.FirstPeerTime,
-                                             latestTime, inputs.ZoneLabel);
+    result.TimeAxisTitle = PeerTimeAxisTitle(inputs.DirectoryLabel, result.FirstPeerTime, latestTime, inputs.ZoneLabel);
     for (std::size_t c = 0; c < PeerChartCount; ++c) {
         if (!charts[c])
             continue;
         charts[c]->BottomAxis().Title().SetCaption(result.TimeAxisTitle);
-        ShowSeries(*charts[c], builders[c], ChartDesigns[c], inputs.ScaleSteps[c],
-                   result.Scales[c]);
+        ShowSeries(*charts[c], builders[c], ChartDesigns[c], inputs.ScaleSteps[c], result.Scales[c]);
     }
 
     result.TableRows = BuildPeerTableRows(addresses, accumulators, inputs.Sort, inputs.Locale);

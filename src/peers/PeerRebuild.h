@@ -25,26 +25,26 @@ using PeerCharts = std::array<TChart*, PeerChartCount>;
 // The values the rebuild takes from the window's controls and state.
 struct PeerRebuildInputs
 {
-    int PeerDays = 0;                    // whole days of records to use; 0 for all
-    bool LanOnly = false;                // "LAN peerstats"
-    QStringList SelectedPeers;           // empty: every peer
+    int PeerDays = 0; // whole days of records to use; 0 for all
+    bool LanOnly = false; // "LAN peerstats"
+    QStringList SelectedPeers; // empty: every peer
     // Texts of "Max peer offset/delay/dispersion/jitter (ms)", in chart order.
     std::array<QString, PeerChartCount> ThresholdTexts;
     // Positions of the four "Change scale" spinners, in chart order.
-    std::array<int, PeerChartCount> ScaleSteps{};
-    double ZoneOffset = 0;               // days subtracted from every UTC time stamp
+    std::array<int, PeerChartCount> ScaleSteps {};
+    double ZoneOffset = 0; // days subtracted from every UTC time stamp
     QString ZoneLabel = QStringLiteral("UTC");
     QString DirectoryLabel;
     PeerSortState Sort;
-    QLocale Locale;                      // decimal separator of the table cells
+    QLocale Locale; // decimal separator of the table cells
 };
 
 struct PeerRebuildResult
 {
     // False when there were no lines: nothing was touched and the table keeps its rows.
     bool Rebuilt = false;
-    std::vector<PeerTableRow> TableRows;  // data rows in sorted order, without the header
-    double FirstPeerTime = 0;             // first accepted record in line order; 0: none
+    std::vector<PeerTableRow> TableRows; // data rows in sorted order, without the header
+    double FirstPeerTime = 0; // first accepted record in line order; 0: none
     QString TimeAxisTitle;
     std::array<PeerAxisScale, PeerChartCount> Scales;
 };
@@ -70,9 +70,7 @@ struct PeerRebuildResult
 //   click of "LAN peerstats", on the 50 ms tick gathering spinner clicks, and on a
 //   confirmed peer selection (ChartPeerstatsContextPopup);
 // - TPeerStatsGrid::SortChanged → ReloadAll.
-PeerRebuildResult RebuildPeerStatistics(const LineList& lines, const PeerRebuildInputs& inputs,
-                                        PeerStore& store, double& latestTime,
-                                        const PeerCharts& charts);
-PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
-                                        const PeerRebuildInputs& inputs, PeerStore& store,
-                                        double& latestTime, const PeerCharts& charts);
+PeerRebuildResult RebuildPeerStatistics(const LineList& lines, const PeerRebuildInputs& inputs, PeerStore& store,
+    double& latestTime, const PeerCharts& charts);
+PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines, const PeerRebuildInputs& inputs,
+    PeerStore& store, double& latestTime, const PeerCharts& charts);

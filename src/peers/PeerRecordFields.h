@@ -29,6 +29,6 @@ public:
     std::optional<double> Value(std::size_t number) const;
 
 private:
-    std::array<std::string_view, MaxFields> fields_{};
+    std::array<std::string_view, MaxFields> fields_ {};
     std::size_t count_ = 0;
 };

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-PeerSeriesBuilder::PeerSeriesBuilder(ChartColor colour, const QString& title,
-                                     std::size_t expectedPoints)
-    : colour_(colour), title_(title), series_(NewSeries())
+PeerSeriesBuilder::PeerSeriesBuilder(ChartColor colour, const QString& title, std::size_t expectedPoints)
+    : colour_(colour)
+    , title_(title)
+    , series_(NewSeries())
 {
     series_->ReservePoints(expectedPoints);
 }
@@ -71,8 +72,8 @@ std::unique_ptr<TLineSeries> PeerSeriesBuilder::Finish(double yFactor)
         for (std::size_t i = 0; i < series_->PointCount(); ++i)
             gathered_.emplace_back(series_->XValueAt(i), series_->YValueAt(i));
     } else {
-        std::stable_sort(gathered_.begin(), gathered_.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(
+            gathered_.begin(), gathered_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     }
     series_.reset();
     auto series = NewSeries();

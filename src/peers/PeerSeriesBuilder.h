@@ -37,7 +37,7 @@ private:
     ChartColor colour_;
     QString title_;
     std::unique_ptr<TLineSeries> series_;
-    std::vector<std::pair<double, double>> gathered_;  // in arrival order once unordered
+    std::vector<std::pair<double, double>> gathered_; // in arrival order once unordered
     bool unordered_ = false;
     double lastX_ = 0;
     double highestY_ = 0;

@@ -6,7 +6,7 @@
 // the main window; not stored between runs.
 struct PeerSortState
 {
-    std::int32_t Column = 0;  // -1 (a click outside the cells) sorts like column 0
+    std::int32_t Column = 0; // -1 (a click outside the cells) sorts like column 0
     bool Ascending = false;
 
     // A click on column c (-1 outside the cells): the same column again reverses the

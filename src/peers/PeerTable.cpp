@@ -6,14 +6,19 @@
 #include <numeric>
 #include <optional>
 
-namespace
-{
+namespace {
 // Sign s of the sort key s × v: the first click on a column puts the "best" peers first
 // (most entries, largest mean offset, smallest RMS offset ...).
 int SortSign(int column)
 {
     switch (column) {
-    case 3: case 5: case 6: case 7: case 8: case 9: case 10:
+    case 3:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10:
         return +1;
     default:
         return -1;
@@ -34,19 +39,18 @@ std::optional<double> SortStatistic(const PeerAccumulator& a, int column)
 double RoundToSevenDecimals(double value)
 {
     char text[400];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, value,
-                                         std::chars_format::fixed, 7);
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 7);
     if (ec != std::errc())
         return value;
     double rounded = value;
     std::from_chars(text, end, rounded);
     return rounded;
 }
-}  // namespace
+} // namespace
 
 const PeerTableRow& PeerTableHeaders()
 {
-    static const PeerTableRow headers{
+    static const PeerTableRow headers {
         QStringLiteral(" Peer                "),
         QStringLiteral("Number of entries"),
         QStringLiteral("Mean Offset (ms)"),
@@ -67,10 +71,8 @@ QString FormatPeerMilliseconds(double seconds, const QLocale& locale)
     // to_chars ignores the C locale, which Qt sets from the environment; the user's
     // separator is put in afterwards and no grouping is ever added.
     char text[400];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, seconds * 1000.0,
-                                         std::chars_format::fixed, 3);
-    QString result = ec == std::errc() ? QString::fromLatin1(text, end - text)
-                                       : QStringLiteral("0.000");
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, seconds * 1000.0, std::chars_format::fixed, 3);
+    QString result = ec == std::errc() ? QString::fromLatin1(text, end - text) : QStringLiteral("0.000");
     const QString separator = locale.decimalPoint();
     if (separator != QLatin1String("."))
         result.replace(QLatin1Char('.'), separator);
@@ -78,8 +80,7 @@ QString FormatPeerMilliseconds(double seconds, const QLocale& locale)
     return result;
 }
 
-PeerTableRow PeerTableCells(const QString& address, const PeerAccumulator& accumulator,
-                            const QLocale& locale)
+PeerTableRow PeerTableCells(const QString& address, const PeerAccumulator& accumulator, const QLocale& locale)
 {
     PeerTableRow row;
     if (accumulator.Count <= 0) {
@@ -94,8 +95,7 @@ PeerTableRow PeerTableCells(const QString& address, const PeerAccumulator& accum
     return row;
 }
 
-std::vector<int> PeerTableOrder(const std::vector<PeerAccumulator>& accumulators,
-                                const PeerSortState& sort)
+std::vector<int> PeerTableOrder(const std::vector<PeerAccumulator>& accumulators, const PeerSortState& sort)
 {
     struct Key
     {
@@ -108,11 +108,11 @@ std::vector<int> PeerTableOrder(const std::vector<PeerAccumulator>& accumulators
     for (const PeerAccumulator& a : accumulators) {
         const auto v = SortStatistic(a, sort.Column);
         if (!v || !std::isfinite(*v)) {
-            keys.push_back({true, 0});
+            keys.push_back({ true, 0 });
             continue;
         }
         const double k = sign * *v;
-        keys.push_back({false, RoundToSevenDecimals(sort.Ascending ? 1e7 + k : 1e7 - k)});
+        keys.push_back({ false, RoundToSevenDecimals(sort.Ascending ? 1e7 + k : 1e7 - k) });
     }
     std::vector<int> order(accumulators.size());
     std::iota(order.begin(), order.end(), 0);
@@ -127,9 +127,7 @@ std::vector<int> PeerTableOrder(const std::vector<PeerAccumulator>& accumulators
 }
 
 std::vector<PeerTableRow> BuildPeerTableRows(const std::vector<QString>& addresses,
-                                             const std::vector<PeerAccumulator>& accumulators,
-                                             const PeerSortState& sort,
-                                             const QLocale& locale)
+    const std::vector<PeerAccumulator>& accumulators, const PeerSortState& sort, const QLocale& locale)
 {
     std::vector<PeerTableRow> rows;
     rows.reserve(accumulators.size());

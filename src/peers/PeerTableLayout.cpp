@@ -16,7 +16,7 @@ constexpr int TextInset = PeerCellPadding / 2;
 int WrappedHeight(const QFontMetrics& metrics, int columnWidth, const QString& text)
 {
     const QRect wrapped = metrics.boundingRect(QRect(0, 0, std::max(1, columnWidth - PeerCellPadding), 100000),
-                                               Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
+        Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
     return wrapped.height();
 }
 
@@ -25,7 +25,7 @@ int WrappedHeight(const QFontMetrics& metrics, int columnWidth, const QString& t
 std::array<int, PeerTableColumns> PeerTableColumnWidths(const QFont& font, const std::vector<PeerTableRow>& rows)
 {
     const QFontMetrics metrics(font);
-    std::array<int, PeerTableColumns> widths{};
+    std::array<int, PeerTableColumns> widths {};
     widths.fill(metrics.horizontalAdvance(QStringLiteral("  -99999.999 ")) + PeerCellPadding);
     if (rows.size() <= 1) {
         widths[0] = metrics.horizontalAdvance(QStringLiteral("999.999.999.999")) + PeerCellPadding;
@@ -50,8 +50,8 @@ QImage DrawPeerTableImage(const std::vector<PeerTableRow>& rows, const QFont& fo
     for (std::size_t r = 0; r < rows.size(); ++r) {
         int height = r == 0 ? metrics.height() + 4 : minimumRow;
         for (int c = 0; c < PeerTableColumns; ++c)
-            height = std::max(height, WrappedHeight(metrics, widths[std::size_t(c)], rows[r][std::size_t(c)])
-                                          + (r == 0 ? 8 : 4));
+            height = std::max(
+                height, WrappedHeight(metrics, widths[std::size_t(c)], rows[r][std::size_t(c)]) + (r == 0 ? 8 : 4));
         heights.push_back(height);
     }
 
@@ -80,7 +80,7 @@ QImage DrawPeerTableImage(const std::vector<PeerTableRow>& rows, const QFont& fo
             const Qt::Alignment align = r == 0 || c == 0 ? Qt::AlignLeft : Qt::AlignRight;
             painter.setPen(Qt::black);
             painter.drawText(cell.adjusted(TextInset, 2, -TextInset, -2), align | Qt::AlignTop | Qt::TextWordWrap,
-                             rows[r][std::size_t(c)]);
+                rows[r][std::size_t(c)]);
             x += w;
         }
         y += heights[r];

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-QString PeerTimeAxisTitle(const QString& directoryLabel, double firstPeerTime,
-                          double latestTime, const QString& zoneLabel)
+QString PeerTimeAxisTitle(
+    const QString& directoryLabel, double firstPeerTime, double latestTime, const QString& zoneLabel)
 {
     const QString dateAndTime = QStringLiteral("yyyy-mmm-dd hh:nn");
     QString title;

@@ -3,7 +3,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-TFormSelectPeers::TFormSelectPeers(QWidget* parent) : QDialog(parent)
+TFormSelectPeers::TFormSelectPeers(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Tallimer - Select Peers"));
     setFixedSize(249, 317);

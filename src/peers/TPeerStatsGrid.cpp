@@ -12,16 +12,16 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 constexpr int CellPadding = PeerCellPadding;
 
 constexpr Qt::Alignment HeaderAlignment = Qt::AlignLeft | Qt::AlignTop;
 constexpr Qt::Alignment AddressAlignment = Qt::AlignLeft | Qt::AlignTop;
 constexpr Qt::Alignment NumberAlignment = Qt::AlignRight | Qt::AlignTop;
-}  // namespace
+} // namespace
 
-TPeerStatsGrid::TPeerStatsGrid(QWidget* parent) : QTableWidget(0, PeerTableColumns, parent)
+TPeerStatsGrid::TPeerStatsGrid(QWidget* parent)
+    : QTableWidget(0, PeerTableColumns, parent)
 {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
@@ -92,7 +92,7 @@ void TPeerStatsGrid::ShowPeerRows(const std::vector<PeerTableRow>& rows)
 void TPeerStatsGrid::FitAddressColumn()
 {
     if (rows_.size() <= 1)
-        return;  // the address column keeps its width until peers are shown
+        return; // the address column keeps its width until peers are shown
     setColumnWidth(0, PeerTableColumnWidths(font(), rows_)[0]);
 }
 
@@ -109,8 +109,7 @@ void TPeerStatsGrid::FitRowHeights()
     int headerHeight = metrics.height() + 4;
     const PeerTableRow& headers = PeerTableHeaders();
     for (int c = 0; c < PeerTableColumns; ++c) {
-        const QRect wrapped = metrics.boundingRect(
-            QRect(0, 0, std::max(1, columnWidth(c) - CellPadding), 10000),
+        const QRect wrapped = metrics.boundingRect(QRect(0, 0, std::max(1, columnWidth(c) - CellPadding), 10000),
             Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, headers[std::size_t(c)]);
         headerHeight = std::max(headerHeight, wrapped.height() + 8);
     }
@@ -136,7 +135,7 @@ void TPeerStatsGrid::CopyToClipboard()
 void TPeerStatsGrid::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton) {
-        QTableWidget::mousePressEvent(event);  // the pop-up menu handles it
+        QTableWidget::mousePressEvent(event); // the pop-up menu handles it
         return;
     }
     const QModelIndex index = indexAt(event->position().toPoint());

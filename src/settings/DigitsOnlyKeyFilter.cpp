@@ -18,8 +18,7 @@ bool TypesNonDigit(const QString& typed)
 
 DigitsOnlyKeyFilter::DigitsOnlyKeyFilter(QObject* parent)
     : QObject(parent)
-{
-}
+{ }
 
 bool DigitsOnlyKeyFilter::eventFilter(QObject* watched, QEvent* event)
 {

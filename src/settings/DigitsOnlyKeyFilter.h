@@ -7,7 +7,8 @@
 // restored from the settings or pasted is taken as it is, and editing such a text
 // (deleting, adding digits) keeps working. Key presses with Ctrl, Alt or Meta pass, so
 // shortcuts (copy, paste, select all) still work.
-class DigitsOnlyKeyFilter : public QObject {
+class DigitsOnlyKeyFilter : public QObject
+{
     Q_OBJECT
 
 public:

@@ -119,8 +119,7 @@ std::optional<QByteArray> ParseHexBytes(QStringView list)
         return bytes;
     for (QStringView item : list.split(u',')) {
         item = item.trimmed();
-        if (item.isEmpty() || item.size() > 2 || !IsHexDigit(item[0])
-            || (item.size() == 2 && !IsHexDigit(item[1])))
+        if (item.isEmpty() || item.size() > 2 || !IsHexDigit(item[0]) || (item.size() == 2 && !IsHexDigit(item[1])))
             return std::nullopt;
         bytes.append(static_cast<char>(item.toUInt(nullptr, 16)));
     }
@@ -146,9 +145,7 @@ std::optional<QString> DecodeUtf16Bytes(const QByteArray& bytes)
 RegistryValue ParseData(QStringView data)
 {
     RegistryValue value;
-    const auto startsWith = [&](QStringView prefix) {
-        return data.startsWith(prefix, Qt::CaseInsensitive);
-    };
+    const auto startsWith = [&](QStringView prefix) { return data.startsWith(prefix, Qt::CaseInsensitive); };
     if (startsWith(u"dword:")) {
         const QStringView digits = data.mid(6).trimmed();
         bool ok = digits.size() >= 1 && digits.size() <= 8;
@@ -234,8 +231,7 @@ RegistryDocument::RegistryDocument()
     lines_.push_back(header);
 }
 
-std::optional<RegistryDocument::Line> RegistryDocument::ParseLine(const QString& logical,
-                                                                  const QString& raw)
+std::optional<RegistryDocument::Line> RegistryDocument::ParseLine(const QString& logical, const QString& raw)
 {
     Line line;
     line.raw = raw;
@@ -307,13 +303,13 @@ std::optional<RegistryDocument> RegistryDocument::Parse(QByteArrayView bytes)
         QString logical = raw.trimmed();
         if (!seenHeader) {
             if (logical.isEmpty()) {
-                doc.lines_.push_back(Line{Line::Kind::Other, raw, {}, {}});
+                doc.lines_.push_back(Line { Line::Kind::Other, raw, {}, {} });
                 continue;
             }
             if (!IsHeader(logical))
                 return std::nullopt;
             seenHeader = true;
-            doc.lines_.push_back(Line{Line::Kind::Other, raw, {}, {}});
+            doc.lines_.push_back(Line { Line::Kind::Other, raw, {}, {} });
             continue;
         }
         // Byte lists may continue over several lines, each but the last ending in '\'.
@@ -321,8 +317,7 @@ std::optional<RegistryDocument> RegistryDocument::Parse(QByteArrayView bytes)
         // would swallow the key written after it.
         const qsizetype dataPos = DataStart(logical, nullptr);
         if (dataPos >= 0 && QStringView(logical).mid(dataPos).startsWith(u"hex", Qt::CaseInsensitive)) {
-            while (logical.endsWith(u'\\') && i + 1 < physical.size()
-                   && !physical[i + 1].trimmed().isEmpty()) {
+            while (logical.endsWith(u'\\') && i + 1 < physical.size() && !physical[i + 1].trimmed().isEmpty()) {
                 logical.chop(1);
                 ++i;
                 logical += physical[i].trimmed();
@@ -345,8 +340,7 @@ std::optional<RegistryDocument> RegistryDocument::Parse(QByteArrayView bytes)
     return doc;
 }
 
-std::optional<RegistryValue> RegistryDocument::Find(const QString& keyName,
-                                                    const QString& valueName) const
+std::optional<RegistryValue> RegistryDocument::Find(const QString& keyName, const QString& valueName) const
 {
     std::optional<RegistryValue> found;
     bool inKey = false;
@@ -359,8 +353,7 @@ std::optional<RegistryValue> RegistryDocument::Find(const QString& keyName,
     return found;
 }
 
-void RegistryDocument::Set(const QString& keyName, const QString& valueName,
-                           const RegistryValue& value)
+void RegistryDocument::Set(const QString& keyName, const QString& valueName, const RegistryValue& value)
 {
     if (value.kind == RegistryValue::Kind::Other)
         return;
@@ -398,7 +391,7 @@ void RegistryDocument::Set(const QString& keyName, const QString& valueName,
         return;
     }
     if (!lines_.empty() && !lines_.back().raw.trimmed().isEmpty())
-        lines_.push_back(Line{});
+        lines_.push_back(Line {});
     Line section;
     section.kind = Line::Kind::Section;
     section.name = keyName;

@@ -30,7 +30,8 @@
 // name occurs more than once, the last occurrence counts. Everything the program does not
 // write itself (other keys, other values, comments, blank lines, line ends) is kept
 // byte for byte.
-class RegistryDocument {
+class RegistryDocument
+{
 public:
     // An empty document: just the header line.
     RegistryDocument();
@@ -49,10 +50,11 @@ public:
     QByteArray Serialize() const;
 
 private:
-    struct Line {
+    struct Line
+    {
         enum class Kind { Other, Section, Entry };
         Kind kind = Kind::Other;
-        QString raw;  // physical text, continuation lines joined by the document's line end
+        QString raw; // physical text, continuation lines joined by the document's line end
         QString name; // Section: key name; Entry: value name ("" for the default value @)
         RegistryValue value;
     };

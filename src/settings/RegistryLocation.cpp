@@ -20,9 +20,8 @@ QString ExecutableBaseName()
 {
     if (!BaseNameOverride().isEmpty())
         return BaseNameOverride();
-    const QString path = QCoreApplication::instance()
-        ? QCoreApplication::applicationFilePath()
-        : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    const QString path = QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
+                                                      : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     QString name = QFileInfo(path).completeBaseName();
     // A line break in a file name would break the key's line in the store.
     for (QChar& c : name)
@@ -38,8 +37,7 @@ void SetExecutableBaseName(const QString& baseName)
 
 QString KeyPath()
 {
-    return QStringLiteral("\\Software\\") + QLatin1StringView(RegistryCompany) + u'\\'
-        + ExecutableBaseName();
+    return QStringLiteral("\\Software\\") + QLatin1StringView(RegistryCompany) + u'\\' + ExecutableBaseName();
 }
 
 QString StoreFilePath()

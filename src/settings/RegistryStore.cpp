@@ -14,7 +14,8 @@ namespace {
 
 enum class FileState { Absent, Parsed, Unparseable, Unreadable };
 
-struct LoadedStore {
+struct LoadedStore
+{
     FileState state = FileState::Absent;
     RegistryDocument document;
 };
@@ -71,7 +72,7 @@ void RemoveOrphanedTemporaries(const QString& path)
     const QDir dir = store.absoluteDir();
     const QString pattern = store.fileName() + QStringLiteral(".??????");
     const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(-60);
-    for (const QFileInfo& temp : dir.entryInfoList({pattern}, QDir::Files | QDir::Hidden)) {
+    for (const QFileInfo& temp : dir.entryInfoList({ pattern }, QDir::Files | QDir::Hidden)) {
         if (temp.lastModified().toUTC() < cutoff)
             QFile::remove(temp.absoluteFilePath());
     }

@@ -16,7 +16,8 @@
 // A store that cannot be parsed, or is larger than kMaxStoreBytes, reads as holding no
 // values; before the next write it is renamed to "registry.reg.corrupt-<UTC time>" so the
 // user can recover it. No failure is reported: a value that cannot be written is lost.
-class RegistryStore {
+class RegistryStore
+{
 public:
     static constexpr qint64 kMaxStoreBytes = 1024 * 1024;
     static constexpr int kLockWaitMs = 3000;

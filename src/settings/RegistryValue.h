@@ -6,7 +6,8 @@
 // One value as the settings store holds it. Types the program does not use (binary,
 // multi-string, QWORD, deletion marks, malformed data) are kept as Other: they read as
 // absent and stay in the file untouched unless a value of the same name is written.
-struct RegistryValue {
+struct RegistryValue
+{
     enum class Kind { Dword, String, ExpandString, Other };
 
     Kind kind = Kind::Other;

@@ -6,7 +6,8 @@
 // The kernel drops it when the holder exits or is killed, so there are no stale locks
 // to detect. Waiting polls in short steps and gives up after the given time instead of
 // hanging behind a copy that is stuck.
-class StoreFileLock {
+class StoreFileLock
+{
 public:
     StoreFileLock(const QString& lockPath, int waitMs);
     ~StoreFileLock();

@@ -18,7 +18,8 @@ class QWidget;
 // connected before loading (to clicked, toggled, valueChanged, currentIndexChanged,
 // textChanged) do not run. Code that depends on a restored state applies it itself.
 // Each control writes its value when it is destroyed.
-class TPersistentControl {
+class TPersistentControl
+{
 public:
     virtual ~TPersistentControl() = default;
 
@@ -46,8 +47,8 @@ private:
 // A self-persisting control that keeps one setting value of type Setting
 // (TRegistryBoolean, TRegistryInteger, TRegistryString). The control itself only reads
 // its state into setting_ and applies setting_ to itself.
-template <class Setting>
-class TPersistentControlOf : public TPersistentControl {
+template <class Setting> class TPersistentControlOf : public TPersistentControl
+{
 public:
     bool IsLoaded() const final { return setting_ != nullptr; }
 
@@ -57,8 +58,7 @@ protected:
     // setting_ already exists or the control has no name: a nameless value would land
     // on the key's default value, shared by every other nameless control, so such a
     // control keeps nothing.
-    template <class Value>
-    bool CreateSetting(const QObject& control, const Value& current)
+    template <class Value> bool CreateSetting(const QObject& control, const Value& current)
     {
         if (setting_)
             return false;

@@ -40,8 +40,7 @@ TRegistryFormInfo::TRegistryFormInfo(QWidget* window)
     , FormClientWidth(QStringLiteral("FormClientWidth"), ClientOf(window).width())
     , FormClientHeight(QStringLiteral("FormClientHeight"), ClientOf(window).height())
     , window_(window)
-{
-}
+{ }
 
 TRegistryFormInfo::~TRegistryFormInfo()
 {
@@ -76,8 +75,8 @@ void TRegistryFormInfo::Restore()
     window_->move(FormLeft.Value, FormTop.Value);
     window_->resize(std::max(FormClientWidth.Value, 1), std::max(FormClientHeight.Value, 1));
 
-    const Qt::WindowStates kept =
-        window_->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+    const Qt::WindowStates kept
+        = window_->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
     switch (FormState.Value & 0xff) {
     case StateMinimised:
         window_->setWindowState(kept | Qt::WindowMinimized);

@@ -16,7 +16,8 @@
 //  - destroy it last thing in the window's destruction logic, while the window still
 //    exists: the current placement is taken and all seven values are written.
 // If the window has already gone at destruction, the held values are written as they are.
-class TRegistryFormInfo {
+class TRegistryFormInfo
+{
 public:
     explicit TRegistryFormInfo(QWidget* window);
     ~TRegistryFormInfo();

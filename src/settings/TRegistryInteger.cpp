@@ -22,6 +22,5 @@ TRegistryInteger::~TRegistryInteger()
 
 void TRegistryInteger::Save()
 {
-    RegistryStore::Write(RootKey() + KeyPath(), ValueName(),
-                         RegistryValue::Dword(static_cast<std::uint32_t>(Value)));
+    RegistryStore::Write(RootKey() + KeyPath(), ValueName(), RegistryValue::Dword(static_cast<std::uint32_t>(Value)));
 }

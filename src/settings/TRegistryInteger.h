@@ -6,7 +6,8 @@
 
 // A 32-bit signed setting, stored as a DWORD. A value of another type reads as absent
 // and is replaced by a DWORD at the next Save.
-class TRegistryInteger : public TRegistryVariable {
+class TRegistryInteger : public TRegistryVariable
+{
 public:
     TRegistryInteger(const QString& valueName, std::int32_t defaultValue);
     ~TRegistryInteger() override;

@@ -7,9 +7,7 @@ TRegistryString::TRegistryString(const QString& valueName, const QString& defaul
     , Value(defaultValue)
 {
     const auto stored = RegistryStore::Read(RootKey() + KeyPath(), ValueName());
-    if (stored
-        && (stored->kind == RegistryValue::Kind::String
-            || stored->kind == RegistryValue::Kind::ExpandString)) {
+    if (stored && (stored->kind == RegistryValue::Kind::String || stored->kind == RegistryValue::Kind::ExpandString)) {
         const qsizetype nul = stored->text.indexOf(QChar(u'\0'));
         Value = nul < 0 ? stored->text : stored->text.left(nul);
     }

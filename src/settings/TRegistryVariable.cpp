@@ -6,7 +6,6 @@ TRegistryVariable::TRegistryVariable(const QString& valueName)
     : valueName_(valueName)
     , keyPath_(RegistryLocation::KeyPath())
     , rootKey_(QLatin1StringView(RegistryLocation::RegistryRoot))
-{
-}
+{ }
 
 TRegistryVariable::~TRegistryVariable() = default;

@@ -8,7 +8,8 @@
 // Every read and every Save opens and closes the store by itself; nothing but the
 // subclass's Value is cached. No store failure is ever reported: an unreadable value
 // leaves the default in place, a failing write loses the value for this run.
-class TRegistryVariable {
+class TRegistryVariable
+{
 public:
     explicit TRegistryVariable(const QString& valueName);
     virtual ~TRegistryVariable();

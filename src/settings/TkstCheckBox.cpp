@@ -4,13 +4,11 @@
 
 TkstCheckBox::TkstCheckBox(QWidget* parent)
     : QCheckBox(parent)
-{
-}
+{ }
 
 TkstCheckBox::TkstCheckBox(const QString& text, QWidget* parent)
     : QCheckBox(text, parent)
-{
-}
+{ }
 
 TkstCheckBox::~TkstCheckBox()
 {

@@ -8,7 +8,8 @@
 // A check box that remembers whether it is checked. Connect window handlers to
 // clicked(): restoring the stored state (Load) runs with signals blocked and emits
 // nothing. Destruction stores the current state.
-class TkstCheckBox : public QCheckBox, public TPersistentControlOf<TRegistryBoolean> {
+class TkstCheckBox : public QCheckBox, public TPersistentControlOf<TRegistryBoolean>
+{
     Q_OBJECT
     Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
 

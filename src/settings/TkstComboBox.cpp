@@ -4,8 +4,7 @@
 
 TkstComboBox::TkstComboBox(QWidget* parent)
     : QComboBox(parent)
-{
-}
+{ }
 
 // The selection is normally taken when the focus leaves the list, but a user who picks
 // an item and closes the window without leaving the list would lose that choice: take

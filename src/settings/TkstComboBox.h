@@ -10,7 +10,8 @@
 // focus leaves the list, and once more at destruction, so a choice made just before the
 // window closes is kept. A stored index outside the items leaves nothing selected. Load
 // emits no currentIndexChanged/activated.
-class TkstComboBox : public QComboBox, public TPersistentControlOf<TRegistryInteger> {
+class TkstComboBox : public QComboBox, public TPersistentControlOf<TRegistryInteger>
+{
     Q_OBJECT
     Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
 

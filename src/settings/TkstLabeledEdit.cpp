@@ -9,8 +9,7 @@
 
 TkstLabeledEdit::TkstLabeledEdit(QWidget* parent)
     : TkstLabeledEdit(QString(), parent)
-{
-}
+{ }
 
 TkstLabeledEdit::TkstLabeledEdit(const QString& caption, QWidget* parent)
     : QWidget(parent)

@@ -15,7 +15,8 @@ class QLineEdit;
 // With SetDigitsOnly(true) typing accepts nothing but the digits 0-9; a stored, pasted
 // or programmatically set text is taken as it is.
 // Connect window handlers to this widget's textChanged: Load emits nothing.
-class TkstLabeledEdit : public QWidget, public TPersistentControlOf<TRegistryString> {
+class TkstLabeledEdit : public QWidget, public TPersistentControlOf<TRegistryString>
+{
     Q_OBJECT
     Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged USER true)

@@ -4,8 +4,7 @@
 
 TkstUpDown::TkstUpDown(QWidget* parent)
     : QSpinBox(parent)
-{
-}
+{ }
 
 TkstUpDown::~TkstUpDown()
 {

@@ -9,7 +9,8 @@
 // signed number: a stored value is cut to its low 16 bits, then brought into the
 // spinner's range (set the range before Load). Load emits no valueChanged. Destruction
 // stores the current position.
-class TkstUpDown : public QSpinBox, public TPersistentControlOf<TRegistryInteger> {
+class TkstUpDown : public QSpinBox, public TPersistentControlOf<TRegistryInteger>
+{
     Q_OBJECT
     Q_PROPERTY(QString NamedAs READ NamedAs WRITE SetNamedAs)
 

@@ -36,7 +36,9 @@ std::vector<double> Days(const std::vector<double>& seconds)
 class Noise
 {
 public:
-    explicit Noise(std::uint64_t seed) : state(seed) {}
+    explicit Noise(std::uint64_t seed)
+        : state(seed)
+    { }
     double Uniform()
     {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
@@ -61,32 +63,30 @@ struct Expected
     double Deviation = 0;
 };
 
-void ExpectPoints(const std::vector<StabilityPoint>& points, double tau0,
-                  const std::vector<Expected>& expected, const std::string& what)
+void ExpectPoints(const std::vector<StabilityPoint>& points, double tau0, const std::vector<Expected>& expected,
+    const std::string& what)
 {
     std::size_t next = 0;
     for (const Expected& e : expected) {
         const double tau = static_cast<double>(e.M) * tau0;
-        const bool listed =
-            next < points.size() && std::abs(points[next].TauSeconds - tau) < 1e-9 * tau;
+        const bool listed = next < points.size() && std::abs(points[next].TauSeconds - tau) < 1e-9 * tau;
         ASSERT_EQ(listed, e.Terms.has_value()) << what << " m=" << e.M;
         if (!listed)
             continue;
         const StabilityPoint& p = points[next++];
         EXPECT_EQ(p.Terms, *e.Terms) << what << " m=" << e.M;
-        EXPECT_NEAR(p.Deviation, e.Deviation, 1e-9 * std::abs(e.Deviation) + 1e-15)
-            << what << " m=" << e.M;
+        EXPECT_NEAR(p.Deviation, e.Deviation, 1e-9 * std::abs(e.Deviation) + 1e-15) << what << " m=" << e.M;
     }
     EXPECT_EQ(next, points.size()) << what << ": more points than expected";
 }
 
 void ExpectFiniteWithErrorBars(const ClockStability& s, const std::string& what)
 {
-    for (const auto* list : {&s.Adev, &s.Mdev, &s.Tdev}) {
+    for (const auto* list : { &s.Adev, &s.Mdev, &s.Tdev }) {
         double previousTau = 0;
         for (const StabilityPoint& p : *list) {
-            ASSERT_TRUE(std::isfinite(p.TauSeconds) && std::isfinite(p.Deviation) &&
-                        std::isfinite(p.Low) && std::isfinite(p.High))
+            ASSERT_TRUE(std::isfinite(p.TauSeconds) && std::isfinite(p.Deviation) && std::isfinite(p.Low)
+                && std::isfinite(p.High))
                 << what;
             EXPECT_GT(p.TauSeconds, previousTau) << what;
             previousTau = p.TauSeconds;
@@ -117,88 +117,77 @@ std::vector<ExactCase> ExactCases()
     // Quadratic phase x = a t^2 / 2 (a steady frequency drift a): every second difference
     // at lag m is a tau^2, so ADEV = MDEV = a tau / sqrt 2 and TDEV = a tau^2 / sqrt 6.
     {
-        ExactCase c{"quadratic phase", {}, {}, 16, {}, {}, {}};
+        ExactCase c { "quadratic phase", {}, {}, 16, {}, {}, {} };
         const double a = 1e-9;
         for (int i = 0; i < 40; ++i) {
             const double t = 16.0 * i;
             c.Seconds.push_back(t);
             c.Phases.push_back(a * t * t / 2);
         }
-        for (std::int64_t m : {1, 2, 4, 8, 16}) {
+        for (std::int64_t m : { 1, 2, 4, 8, 16 }) {
             const double tau = 16.0 * static_cast<double>(m);
             const std::int64_t mdevTerms = 40 - 3 * m + 1;
             const auto mdevOrNone = mdevTerms >= 4 ? std::optional(mdevTerms) : std::nullopt;
-            c.Adev.push_back({m, 40 - 2 * m, a * tau / std::sqrt(2.0)});
-            c.Mdev.push_back({m, mdevOrNone, a * tau / std::sqrt(2.0)});
-            c.Tdev.push_back({m, mdevOrNone, a * tau * tau / std::sqrt(6.0)});
+            c.Adev.push_back({ m, 40 - 2 * m, a * tau / std::sqrt(2.0) });
+            c.Mdev.push_back({ m, mdevOrNone, a * tau / std::sqrt(2.0) });
+            c.Tdev.push_back({ m, mdevOrNone, a * tau * tau / std::sqrt(6.0) });
         }
         cases.push_back(c);
     }
 
     // Alternating 0, 1: second differences of +-2 at m = 1, none at even m.
     {
-        ExactCase c{"alternating phase", {}, {}, 1, {}, {}, {}};
+        ExactCase c { "alternating phase", {}, {}, 1, {}, {}, {} };
         for (int i = 0; i < 12; ++i) {
             c.Seconds.push_back(i);
             c.Phases.push_back(i % 2);
         }
-        c.Adev = {{1, 10, std::sqrt(2.0)}, {2, 8, 0}, {4, 4, 0}};
-        c.Mdev = {{1, 10, std::sqrt(2.0)}, {2, 7, 0}, {4, std::nullopt}};
-        c.Tdev = {{1, 10, std::sqrt(2.0 / 3)}, {2, 7, 0}, {4, std::nullopt}};
+        c.Adev = { { 1, 10, std::sqrt(2.0) }, { 2, 8, 0 }, { 4, 4, 0 } };
+        c.Mdev = { { 1, 10, std::sqrt(2.0) }, { 2, 7, 0 }, { 4, std::nullopt } };
+        c.Tdev = { { 1, 10, std::sqrt(2.0 / 3) }, { 2, 7, 0 }, { 4, std::nullopt } };
         cases.push_back(c);
     }
 
     // No pattern: computed by hand term by term. At m = 4 the modified deviation has a
     // single term and is left out.
-    cases.push_back({"irregular phase",
-                     {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-                     {0, 1, 3, 2, 5, 4, 4, 6, 7, 3, 1, 2},
-                     1,
-                     {{1, 10, 2.073644135332772},
-                      {2, 8, 1.4630874888399532},
-                      {4, 4, 0.9057110466368399}},
-                     {{1, 10, 2.073644135332772}, {2, 7, 1.1080065755348978}, {4, std::nullopt}},
-                     {{1, 10, 1.1972189997378648}, {2, 7, 1.2794157892978975}, {4, std::nullopt}}});
+    cases.push_back(
+        { "irregular phase", { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 }, { 0, 1, 3, 2, 5, 4, 4, 6, 7, 3, 1, 2 }, 1,
+            { { 1, 10, 2.073644135332772 }, { 2, 8, 1.4630874888399532 }, { 4, 4, 0.9057110466368399 } },
+            { { 1, 10, 2.073644135332772 }, { 2, 7, 1.1080065755348978 }, { 4, std::nullopt } },
+            { { 1, 10, 1.1972189997378648 }, { 2, 7, 1.2794157892978975 }, { 4, std::nullopt } } });
 
     // A gap of 11 s leaves grid points 10 .. 19 empty; terms must not reach across it. At
     // m = 4 only i = 0, 1, 20, 21 have all three points; at m = 8 no term is left.
     {
-        ExactCase c{"gap", {}, {}, 1, {}, {}, {}};
+        ExactCase c { "gap", {}, {}, 1, {}, {}, {} };
         for (int i = 0; i < 30; ++i) {
             if (i >= 10 && i < 20)
                 continue;
             c.Seconds.push_back(i);
             c.Phases.push_back(0.001 * ((i % 3) - 1) + 1e-4 * i);
         }
-        c.Adev = {{1, 16, 0.0016770509831248424}, {2, 12, 0.0008660254037844387},
-                  {4, 4, 0.00037499999999999995}, {8, std::nullopt}};
-        c.Mdev = {{1, 16, 0.0016770509831248424}, {2, 10, 0.0004107919181288746},
-                  {4, std::nullopt}, {8, std::nullopt}};
-        c.Tdev = {{1, 16, 0.0009682458365518544}, {2, 10, 0.00047434164902525696},
-                  {4, std::nullopt}, {8, std::nullopt}};
+        c.Adev = { { 1, 16, 0.0016770509831248424 }, { 2, 12, 0.0008660254037844387 }, { 4, 4, 0.00037499999999999995 },
+            { 8, std::nullopt } };
+        c.Mdev = { { 1, 16, 0.0016770509831248424 }, { 2, 10, 0.0004107919181288746 }, { 4, std::nullopt },
+            { 8, std::nullopt } };
+        c.Tdev = { { 1, 16, 0.0009682458365518544 }, { 2, 10, 0.00047434164902525696 }, { 4, std::nullopt },
+            { 8, std::nullopt } };
         cases.push_back(c);
     }
 
     // Uneven spacings (median 1 s): the grid is 0, 2, 4, 1, 0, -1, -2, 3, 5, 2.5, 0, 2, -1, 1
     // with points 1, 4, 5 and 9 interpolated.
-    cases.push_back({"uneven spacing",
-                     {0, 2, 3, 6, 7, 8, 10, 11, 12, 13},
-                     {0, 4, 1, -2, 3, 5, 0, 2, -1, 1},
-                     1,
-                     {{1, 12, 2.6180463454008347},
-                      {2, 10, 2.140385479300399},
-                      {4, 6, 1.221018188507717}},
-                     {{1, 12, 2.6180463454008347}, {2, 9, 1.7034992580633026}, {4, std::nullopt}},
-                     {{1, 12, 1.511529762268088}, {2, 9, 1.9670315104143514}, {4, std::nullopt}}});
+    cases.push_back({ "uneven spacing", { 0, 2, 3, 6, 7, 8, 10, 11, 12, 13 }, { 0, 4, 1, -2, 3, 5, 0, 2, -1, 1 }, 1,
+        { { 1, 12, 2.6180463454008347 }, { 2, 10, 2.140385479300399 }, { 4, 6, 1.221018188507717 } },
+        { { 1, 12, 2.6180463454008347 }, { 2, 9, 1.7034992580633026 }, { 4, std::nullopt } },
+        { { 1, 12, 1.511529762268088 }, { 2, 9, 1.9670315104143514 }, { 4, std::nullopt } } });
 
     // The fewest samples that give a point: six give ADEV and MDEV at m = 1 with four
     // terms each; five give three terms, which is too few.
-    cases.push_back({"six samples", {0, 1, 2, 3, 4, 5}, {0, 1, 0, 1, 0, 1}, 1,
-                     {{1, 4, std::sqrt(2.0)}},
-                     {{1, 4, std::sqrt(2.0)}},
-                     {{1, 4, std::sqrt(2.0 / 3)}}});
-    cases.push_back({"five samples", {0, 1, 2, 3, 4}, {0, 1, 0, 1, 0}, 1, {}, {}, {}});
-    cases.push_back({"three samples", {0, 10, 20}, {0, 1, 0}, 10, {}, {}, {}});
+    cases.push_back({ "six samples", { 0, 1, 2, 3, 4, 5 }, { 0, 1, 0, 1, 0, 1 }, 1, { { 1, 4, std::sqrt(2.0) } },
+        { { 1, 4, std::sqrt(2.0) } }, { { 1, 4, std::sqrt(2.0 / 3) } } });
+    cases.push_back({ "five samples", { 0, 1, 2, 3, 4 }, { 0, 1, 0, 1, 0 }, 1, {}, {}, {} });
+    cases.push_back({ "three samples", { 0, 10, 20 }, { 0, 1, 0 }, 10, {}, {}, {} });
     return cases;
 }
 
@@ -349,19 +338,18 @@ struct BadCase
 std::vector<BadCase> BadCases()
 {
     std::vector<BadCase> cases = {
-        {"nothing", {}, {}, true},
-        {"one sample", {1}, {1}, true},
-        {"two samples", {1, 2}, {1, 2}, true},
-        {"all at one time", std::vector<double>(20, 60000.5), std::vector<double>(20, 1e-3), true},
-        {"median spacing 0", Days({0, 0, 0, 0, 0, 0, 1, 2, 3, 4}), std::vector<double>(10, 1),
-         true},
-        {"nothing finite", {Nan, Inf, -Inf, Nan}, {1, Nan, Inf, 2}, true},
-        {"lists of different lengths", EveryStep(8, 1), {1, 2}, true},
+        { "nothing", {}, {}, true },
+        { "one sample", { 1 }, { 1 }, true },
+        { "two samples", { 1, 2 }, { 1, 2 }, true },
+        { "all at one time", std::vector<double>(20, 60000.5), std::vector<double>(20, 1e-3), true },
+        { "median spacing 0", Days({ 0, 0, 0, 0, 0, 0, 1, 2, 3, 4 }), std::vector<double>(10, 1), true },
+        { "nothing finite", { Nan, Inf, -Inf, Nan }, { 1, Nan, Inf, 2 }, true },
+        { "lists of different lengths", EveryStep(8, 1), { 1, 2 }, true },
     };
     // Samples in pairs an hour apart: each pair is two grid points, then a gap, so no
     // term ever has all its points.
     {
-        BadCase c{"every term in a gap", {}, {}, true};
+        BadCase c { "every term in a gap", {}, {}, true };
         for (int i = 0; i < 50; ++i) {
             c.Days.push_back(i * 3600.0 / 86400);
             c.Days.push_back((i * 3600.0 + 1) / 86400);
@@ -372,20 +360,20 @@ std::vector<BadCase> BadCases()
     }
     // Phases near the largest double: differences overflow unless scaled, and the
     // deviation itself may not fit a double; what is shown must be finite.
-    for (double huge : {1e300, 1e308, std::numeric_limits<double>::max()}) {
-        BadCase c{"phases of " + std::to_string(huge), EveryStep(64, 16), {}, false};
+    for (double huge : { 1e300, 1e308, std::numeric_limits<double>::max() }) {
+        BadCase c { "phases of " + std::to_string(huge), EveryStep(64, 16), {}, false };
         for (int i = 0; i < 64; ++i)
             c.Phases.push_back(i % 2 == 0 ? huge : -huge);
         cases.push_back(c);
     }
     {
-        BadCase c{"tiny phases", EveryStep(64, 16), {}, false};
+        BadCase c { "tiny phases", EveryStep(64, 16), {}, false };
         for (int i = 0; i < 64; ++i)
             c.Phases.push_back(i % 3 == 0 ? 5e-324 : 0);
         cases.push_back(c);
     }
     {
-        BadCase c{"huge day numbers", {}, {}, false};
+        BadCase c { "huge day numbers", {}, {}, false };
         for (int i = 0; i < 64; ++i) {
             c.Days.push_back(1e300 * (1 + i * 1e-15));
             c.Phases.push_back(i % 2);
@@ -393,7 +381,7 @@ std::vector<BadCase> BadCases()
         cases.push_back(c);
     }
     {
-        BadCase c{"values that are not finite among good ones", EveryStep(64, 16), {}, false};
+        BadCase c { "values that are not finite among good ones", EveryStep(64, 16), {}, false };
         for (int i = 0; i < 64; ++i)
             c.Phases.push_back(i % 5 == 0 ? Nan : i % 7 == 0 ? Inf : 1e-3 * (i % 2));
         c.Days[10] = Nan;
@@ -416,7 +404,7 @@ TEST(ClockStability, HugePhasesKeepEveryPointThatFits)
 {
     // Alternating +-a: ADEV at m = 1 is 2 sqrt 2 a, at even m 0. For a = 1e300 that fits;
     // for the largest double it does not and only that point goes.
-    for (const auto& [a, firstFits] : {std::pair{1e300, true}, std::pair{1.5e308, false}}) {
+    for (const auto& [a, firstFits] : { std::pair { 1e300, true }, std::pair { 1.5e308, false } }) {
         std::vector<double> phases;
         for (int i = 0; i < 64; ++i)
             phases.push_back(i % 2 == 0 ? a : -a);
@@ -425,7 +413,7 @@ TEST(ClockStability, HugePhasesKeepEveryPointThatFits)
         if (firstFits) {
             EXPECT_NEAR(s.Adev[0].Deviation, 2 * std::sqrt(2.0) * a, 1e-9 * a);
         }
-        EXPECT_LT(s.Adev.back().Deviation, 1e-12 * a) << a;  // 0 but for rounding
+        EXPECT_LT(s.Adev.back().Deviation, 1e-12 * a) << a; // 0 but for rounding
     }
 }
 
@@ -444,17 +432,17 @@ TEST(ClockStability, AGridWithNoPresentPointOrNoStepGivesNothing)
 
     PhaseGrid noStep = notFinite;
     noStep.Phase.assign(100, 1.0);
-    for (double tau0 : {0.0, -1.0, Nan, Inf}) {
+    for (double tau0 : { 0.0, -1.0, Nan, Inf }) {
         noStep.Tau0 = tau0;
         const ClockStability s = EstimateClockStability(noStep);
         EXPECT_TRUE(s.Empty()) << tau0;
         EXPECT_EQ(s.Tau0, 0) << tau0;
     }
 
-    PhaseGrid shortFlags = notFinite;  // fewer flags than phases: the rest are absent
+    PhaseGrid shortFlags = notFinite; // fewer flags than phases: the rest are absent
     shortFlags.Phase.assign(100, 1.0);
     shortFlags.Present.assign(3, 1);
     EXPECT_TRUE(EstimateClockStability(shortFlags).Empty());
 }
 
-}  // namespace
+} // namespace

@@ -25,22 +25,20 @@ struct PercentileCase
 TEST(PercentileSummary, PercentilesInterpolateBetweenOrderStatistics)
 {
     const std::vector<PercentileCase> cases = {
-        {"one value", {7}, {7, 7, 7, 7, 7, 7, 7}},
+        { "one value", { 7 }, { 7, 7, 7, 7, 7, 7, 7 } },
         // h = p: 1% is 0.01 of the way from 10 to 20.
-        {"two values", {20, 10}, {10, 10.1, 10.5, 15, 19.5, 19.9, 20}},
+        { "two values", { 20, 10 }, { 10, 10.1, 10.5, 15, 19.5, 19.9, 20 } },
         // Even count 1 2 3 4: h = 3p; the median is halfway between 2 and 3.
-        {"even count", {4, 1, 3, 2}, {1, 1.03, 1.15, 2.5, 3.85, 3.97, 4}},
+        { "even count", { 4, 1, 3, 2 }, { 1, 1.03, 1.15, 2.5, 3.85, 3.97, 4 } },
         // Odd count 0 10 20 30 40: h = 4p; the median is the middle value.
-        {"odd count", {40, 0, 30, 10, 20}, {0, 0.4, 2, 20, 38, 39.6, 40}},
+        { "odd count", { 40, 0, 30, 10, 20 }, { 0, 0.4, 2, 20, 38, 39.6, 40 } },
         // Ties: 1 2 2 2 9, h = 4p; the median falls inside the run of twos.
-        {"ties", {2, 9, 2, 1, 2}, {1, 1.04, 1.2, 2, 7.6, 8.72, 9}},
-        {"all equal", {3, 3, 3, 3, 3, 3}, {3, 3, 3, 3, 3, 3, 3}},
+        { "ties", { 2, 9, 2, 1, 2 }, { 1, 1.04, 1.2, 2, 7.6, 8.72, 9 } },
+        { "all equal", { 3, 3, 3, 3, 3, 3 }, { 3, 3, 3, 3, 3, 3, 3 } },
         // 101 values 0 .. 100: every percentile is an order statistic.
-        {"hundred and one values", {}, {0, 1, 5, 50, 95, 99, 100}},
-        {"negative values", {-1, -3, -2}, {-3, -2.98, -2.9, -2, -1.1, -1.02, -1}},
-        {"values that are not finite are left out",
-         {Nan, 2, Inf, 1, -Inf},
-         {1, 1.01, 1.05, 1.5, 1.95, 1.99, 2}},
+        { "hundred and one values", {}, { 0, 1, 5, 50, 95, 99, 100 } },
+        { "negative values", { -1, -3, -2 }, { -3, -2.98, -2.9, -2, -1.1, -1.02, -1 } },
+        { "values that are not finite are left out", { Nan, 2, Inf, 1, -Inf }, { 1, 1.01, 1.05, 1.5, 1.95, 1.99, 2 } },
     };
     for (PercentileCase c : cases) {
         if (c.Values.empty()) {
@@ -49,7 +47,7 @@ TEST(PercentileSummary, PercentilesInterpolateBetweenOrderStatistics)
         }
         const auto s = SummarisePercentiles(c.Values);
         ASSERT_TRUE(s.has_value()) << c.Name;
-        const std::vector<double> got = {s->Min, s->P1, s->P5, s->P50, s->P95, s->P99, s->Max};
+        const std::vector<double> got = { s->Min, s->P1, s->P5, s->P50, s->P95, s->P99, s->Max };
         for (std::size_t i = 0; i < got.size(); ++i)
             EXPECT_NEAR(got[i], c.Expected[i], 1e-12) << c.Name << " column " << i;
         EXPECT_NEAR(*s->Range90, c.Expected[4] - c.Expected[2], 1e-12) << c.Name;
@@ -62,11 +60,11 @@ TEST(PercentileSummary, AgreesWithAFullSortOnLongListsWithTies)
     // The summary selects order statistics instead of sorting; the result must be the one
     // the rule gives on the sorted list, whatever the length.
     std::uint64_t state = 99;
-    for (std::size_t count : {2u, 3u, 99u, 100u, 101u, 1000u, 4097u}) {
+    for (std::size_t count : { 2u, 3u, 99u, 100u, 101u, 1000u, 4097u }) {
         std::vector<double> values;
         for (std::size_t i = 0; i < count; ++i) {
             state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-            values.push_back(static_cast<double>((state >> 33) % 50) - 20);  // many ties
+            values.push_back(static_cast<double>((state >> 33) % 50) - 20); // many ties
         }
         std::vector<double> sorted = values;
         std::sort(sorted.begin(), sorted.end());
@@ -93,14 +91,13 @@ TEST(PercentileSummary, MeanStandardDeviationAndCount)
         std::int64_t Samples;
     };
     const std::vector<Case> cases = {
-        {"one value has no standard deviation", {4.5}, 4.5, std::nullopt, 1},
-        {"two values", {1, 3}, 2, std::sqrt(2.0), 2},
+        { "one value has no standard deviation", { 4.5 }, 4.5, std::nullopt, 1 },
+        { "two values", { 1, 3 }, 2, std::sqrt(2.0), 2 },
         // Sum of squares about the mean 32, divided by n - 1 = 7.
-        {"sample, not population", {2, 4, 4, 4, 5, 5, 7, 9}, 5, std::sqrt(32.0 / 7), 8},
+        { "sample, not population", { 2, 4, 4, 4, 5, 5, 7, 9 }, 5, std::sqrt(32.0 / 7), 8 },
         // A naive sum of squares loses every digit here.
-        {"small spread on a large offset", {1e9 + 4, 1e9 + 7, 1e9 + 13, 1e9 + 16}, 1e9 + 10,
-         std::sqrt(30.0), 4},
-        {"values that are not finite are not counted", {Nan, 1, Inf, 3}, 2, std::sqrt(2.0), 2},
+        { "small spread on a large offset", { 1e9 + 4, 1e9 + 7, 1e9 + 13, 1e9 + 16 }, 1e9 + 10, std::sqrt(30.0), 4 },
+        { "values that are not finite are not counted", { Nan, 1, Inf, 3 }, 2, std::sqrt(2.0), 2 },
     };
     for (const Case& c : cases) {
         const auto s = SummarisePercentiles(c.Values);
@@ -117,7 +114,7 @@ TEST(PercentileSummary, MeanStandardDeviationAndCount)
 TEST(PercentileSummary, NoSummaryWithoutAFiniteValue)
 {
     EXPECT_FALSE(SummarisePercentiles({}).has_value());
-    const std::vector<double> nothingFinite = {Nan, Inf, -Inf};
+    const std::vector<double> nothingFinite = { Nan, Inf, -Inf };
     EXPECT_FALSE(SummarisePercentiles(nothingFinite).has_value());
     EXPECT_EQ(InterpolatedPercentile({}, 0.5), 0);
 }
@@ -126,7 +123,7 @@ TEST(PercentileSummary, HugeValuesStayFiniteAndOverflowingDifferencesAreAbsent)
 {
     const double big = std::numeric_limits<double>::max();
     {
-        const std::vector<double> values = {-big, big};
+        const std::vector<double> values = { -big, big };
         const auto s = SummarisePercentiles(values);
         ASSERT_TRUE(s.has_value());
         EXPECT_EQ(s->Min, -big);
@@ -136,35 +133,35 @@ TEST(PercentileSummary, HugeValuesStayFiniteAndOverflowingDifferencesAreAbsent)
         EXPECT_EQ(s->Mean, 0);
         EXPECT_FALSE(s->Range90.has_value());
         EXPECT_FALSE(s->Range98.has_value());
-        EXPECT_FALSE(s->StdDev.has_value());  // sqrt 2 times the largest double
+        EXPECT_FALSE(s->StdDev.has_value()); // sqrt 2 times the largest double
     }
     {
         // All huge and of one sign: the sums would overflow, the results do not.
-        const std::vector<double> values = {big, big, big / 2, big / 2};
+        const std::vector<double> values = { big, big, big / 2, big / 2 };
         const auto s = SummarisePercentiles(values);
         ASSERT_TRUE(s.has_value());
         EXPECT_DOUBLE_EQ(s->Mean, 0.75 * big);
         ASSERT_TRUE(s->StdDev.has_value());
         EXPECT_DOUBLE_EQ(*s->StdDev, big / 2 / std::sqrt(3.0));
-        EXPECT_DOUBLE_EQ(*s->Range98, big / 2);  // 99% is big, 1% is big / 2
+        EXPECT_DOUBLE_EQ(*s->Range98, big / 2); // 99% is big, 1% is big / 2
     }
 }
 
 TEST(PercentileSummary, RowsInTableOrder)
 {
-    const auto s = SummarisePercentiles(std::vector<double>{5});
+    const auto s = SummarisePercentiles(std::vector<double> { 5 });
     ASSERT_TRUE(s.has_value());
     const auto rows = PercentileRows(*s);
     std::vector<std::string> captions;
     for (const PercentileRow& row : rows)
         captions.emplace_back(row.Caption);
-    EXPECT_EQ(captions, (std::vector<std::string>{"Min", "1%", "5%", "50%", "95%", "99%", "Max",
-                                                  "90% range", "98% range", "StdDev", "Mean",
-                                                  "Samples"}));
+    EXPECT_EQ(captions,
+        (std::vector<std::string> {
+            "Min", "1%", "5%", "50%", "95%", "99%", "Max", "90% range", "98% range", "StdDev", "Mean", "Samples" }));
     EXPECT_EQ(rows[0].Value, 5.0);
     EXPECT_EQ(rows[7].Value, 0.0);
-    EXPECT_FALSE(rows[9].Value.has_value());  // one value: no standard deviation
+    EXPECT_FALSE(rows[9].Value.has_value()); // one value: no standard deviation
     EXPECT_EQ(rows[11].Value, 1.0);
 }
 
-}  // namespace
+} // namespace

@@ -40,13 +40,13 @@ struct SpacingCase
 TEST(PhaseGrid, MedianSpacing)
 {
     const std::vector<SpacingCase> cases = {
-        {"no stamps", {}, 0},
-        {"one stamp", {5}, 0},
-        {"odd count of spacings", {0, 1, 4, 6}, 2},  // 1 3 2
-        {"even count takes the mean of the middle two", {0, 1, 4, 6, 16}, 2.5},  // 1 3 2 10
-        {"zeros count", {0, 0, 0, 10}, 0},  // 0 0 10
-        {"zeros in an even count", {0, 0, 8, 24}, 8},  // 0 8 16
-        {"stamps that are not finite are skipped", {0, Nan, 16, 32, Inf, 48}, 16},
+        { "no stamps", {}, 0 },
+        { "one stamp", { 5 }, 0 },
+        { "odd count of spacings", { 0, 1, 4, 6 }, 2 }, // 1 3 2
+        { "even count takes the mean of the middle two", { 0, 1, 4, 6, 16 }, 2.5 }, // 1 3 2 10
+        { "zeros count", { 0, 0, 0, 10 }, 0 }, // 0 0 10
+        { "zeros in an even count", { 0, 0, 8, 24 }, 8 }, // 0 8 16
+        { "stamps that are not finite are skipped", { 0, Nan, 16, 32, Inf, 48 }, 16 },
     };
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(MedianSpacingSeconds(Days(c.Seconds)), c.Median) << c.Name;
@@ -65,26 +65,24 @@ TEST(PhaseGrid, InterpolationGapsAndRepeatedStamps)
 {
     const auto none = std::nullopt;
     const std::vector<GridCase> cases = {
-        {"on the grid already", {0, 2, 4, 6}, {1, -1, 3, 5}, 2, {1, -1, 3, 5}},
+        { "on the grid already", { 0, 2, 4, 6 }, { 1, -1, 3, 5 }, 2, { 1, -1, 3, 5 } },
         // Spacings 1 1 2 1 1: tau0 1; grid point 3 lies halfway between 2 and 4.
-        {"a wider spacing is interpolated", {0, 1, 2, 4, 5, 6}, {0, 1, 2, 8, 9, 9},
-         1, {0, 1, 2, 5, 8, 9, 9}},
+        { "a wider spacing is interpolated", { 0, 1, 2, 4, 5, 6 }, { 0, 1, 2, 8, 9, 9 }, 1, { 0, 1, 2, 5, 8, 9, 9 } },
         // Interpolation at a quarter and three quarters of a spacing of exactly 4 tau0.
-        {"a spacing of 4 tau0 is not a gap", {0, 1, 2, 6, 7, 8}, {0, 0, 0, 4, 4, 4},
-         1, {0, 0, 0, 1, 2, 3, 4, 4, 4}},
-        {"a spacing beyond 4 tau0 is a gap", {0, 1, 2, 7, 8, 9}, {0, 0, 0, 5, 5, 5},
-         1, {0, 0, 0, none, none, none, none, 5, 5, 5}},
+        { "a spacing of 4 tau0 is not a gap", { 0, 1, 2, 6, 7, 8 }, { 0, 0, 0, 4, 4, 4 }, 1,
+            { 0, 0, 0, 1, 2, 3, 4, 4, 4 } },
+        { "a spacing beyond 4 tau0 is a gap", { 0, 1, 2, 7, 8, 9 }, { 0, 0, 0, 5, 5, 5 }, 1,
+            { 0, 0, 0, none, none, none, none, 5, 5, 5 } },
         // Grid points off the samples: stamps 0 3 6 9 10 11 12, spacings 3 3 3 1 1 1,
         // median 2. Points at 2, 4, 8 fall between samples.
-        {"grid points between samples", {0, 3, 6, 9, 10, 11, 12}, {0, 3, 9, 0, 5, 5, 5},
-         2, {0, 2, 5, 9, 3, 5, 5}},
-        {"samples sharing a stamp count as their mean", {0, 0, 1, 2, 3, 3, 4},
-         {1, 3, 4, 6, 0, 2, 5}, 1, {2, 4, 6, 1, 5}},
-        {"stamps out of order are sorted", {2, 0, 3, 1, 4}, {20, 0, 30, 10, 40},
-         1, {0, 10, 20, 30, 40}},
+        { "grid points between samples", { 0, 3, 6, 9, 10, 11, 12 }, { 0, 3, 9, 0, 5, 5, 5 }, 2,
+            { 0, 2, 5, 9, 3, 5, 5 } },
+        { "samples sharing a stamp count as their mean", { 0, 0, 1, 2, 3, 3, 4 }, { 1, 3, 4, 6, 0, 2, 5 }, 1,
+            { 2, 4, 6, 1, 5 } },
+        { "stamps out of order are sorted", { 2, 0, 3, 1, 4 }, { 20, 0, 30, 10, 40 }, 1, { 0, 10, 20, 30, 40 } },
         // What is left is 0 2 4 5: spacings 2 2 1.
-        {"pairs with a value that is not finite are left out", {0, 1, 2, 3, 4, 5},
-         {0, Nan, 2, Inf, 4, 5}, 2, {0, 2, 4}},
+        { "pairs with a value that is not finite are left out", { 0, 1, 2, 3, 4, 5 }, { 0, Nan, 2, Inf, 4, 5 }, 2,
+            { 0, 2, 4 } },
     };
     for (const auto& c : cases) {
         const PhaseGrid grid = SamplePhaseOnGrid(Days(c.Seconds), c.Phases);
@@ -102,13 +100,12 @@ TEST(PhaseGrid, InterpolationGapsAndRepeatedStamps)
 
 TEST(PhaseGrid, PairsAreReadUpToTheShorterList)
 {
-    const std::vector<double> days = Days({0, 1, 2, 3, 4, 5});
-    const std::vector<double> phases = {0, 1, 2};
+    const std::vector<double> days = Days({ 0, 1, 2, 3, 4, 5 });
+    const std::vector<double> phases = { 0, 1, 2 };
     EXPECT_EQ(SamplePhaseOnGrid(days, phases).Size(), 3u);
-    EXPECT_EQ(SamplePhaseOnGrid(std::vector<double>(days.begin(), days.begin() + 2),
-                                std::vector<double>{1, 2, 3, 4})
+    EXPECT_EQ(SamplePhaseOnGrid(std::vector<double>(days.begin(), days.begin() + 2), std::vector<double> { 1, 2, 3, 4 })
                   .Size(),
-              2u);
+        2u);
 }
 
 TEST(PhaseGrid, RealDayNumbersMeetTheGrid)
@@ -140,12 +137,12 @@ struct NoGridCase
 TEST(PhaseGrid, NoGridWithoutAPositiveFiniteSpacing)
 {
     const std::vector<NoGridCase> cases = {
-        {"nothing", {}, {}},
-        {"one sample", {1}, {1}},
-        {"one finite sample", {1, Nan, 2}, {1, 2, Nan}},
-        {"all at one time", {1, 1, 1, 1}, {1, 2, 3, 4}},
-        {"median spacing 0", {1, 1, 1, 2}, {1, 2, 3, 4}},
-        {"median spacing infinite", {-1e308, 1e308}, {1, 2}},
+        { "nothing", {}, {} },
+        { "one sample", { 1 }, { 1 } },
+        { "one finite sample", { 1, Nan, 2 }, { 1, 2, Nan } },
+        { "all at one time", { 1, 1, 1, 1 }, { 1, 2, 3, 4 } },
+        { "median spacing 0", { 1, 1, 1, 2 }, { 1, 2, 3, 4 } },
+        { "median spacing infinite", { -1e308, 1e308 }, { 1, 2 } },
     };
     for (const auto& c : cases) {
         const PhaseGrid grid = SamplePhaseOnGrid(c.Days, c.Phases);
@@ -162,7 +159,7 @@ TEST(PhaseGrid, AGridFarLongerThanTheSeriesIsCutAtTheLimit)
     for (int i = 0; i < 10; ++i)
         days.push_back(i * 1e-6 / 86400);
     days.push_back(365250);
-    days.push_back(1e300);  // and one whose time in seconds overflows
+    days.push_back(1e300); // and one whose time in seconds overflows
     const std::vector<double> phases(days.size(), 1.0);
     const PhaseGrid grid = SamplePhaseOnGrid(days, phases);
     EXPECT_NEAR(grid.Tau0, 1e-6, 1e-12);
@@ -173,4 +170,4 @@ TEST(PhaseGrid, AGridFarLongerThanTheSeriesIsCutAtTheLimit)
     EXPECT_EQ(present, 10u);
 }
 
-}  // namespace
+} // namespace

@@ -57,7 +57,7 @@ TEST_F(ChartTableWindowTest, AChartAddedAsARowIsAPageAnImageDataAndCopyData)
     auto form = StartTestForm({ data_.path() });
     auto* page = form->findChild<QWidget*>(QStringLiteral("TabSheetTest"));
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(form->PageControlLoopstatsChart->indexOf(page), 7);  // after the seven loop charts
+    EXPECT_EQ(form->PageControlLoopstatsChart->indexOf(page), 7); // after the seven loop charts
     EXPECT_EQ(form->PageControlLoopstatsChart->tabText(7), QStringLiteral("Test chart"));
     TChartView* view = form->ChartView(TestChartId);
     ASSERT_NE(view, nullptr);
@@ -65,7 +65,8 @@ TEST_F(ChartTableWindowTest, AChartAddedAsARowIsAPageAnImageDataAndCopyData)
     EXPECT_DOUBLE_EQ(view->Chart().Series(0).YValueAt(0), form->Statistics().LatestTime);
     ASSERT_NE(view->ContextMenu(), nullptr);
     EXPECT_EQ(view->ContextMenu()->actions().back()->text(), QStringLiteral("Copy data"));
-    EXPECT_TRUE(ChartDataText(form->Document(), *form->Document().FindChart(TestChartId)).startsWith("series,x,y\ntest,42,"));
+    EXPECT_TRUE(
+        ChartDataText(form->Document(), *form->Document().FindChart(TestChartId)).startsWith("series,x,y\ntest,42,"));
 
     // Save: after the loop images, before the peer images.
     form->ButtonSave->click();

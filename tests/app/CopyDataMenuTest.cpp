@@ -28,7 +28,7 @@ public:
 
 protected:
     QStringList AskForStatisticsFiles() override { return {}; }
-    void ShowMessage(const QString&) override {}
+    void ShowMessage(const QString&) override { }
 };
 
 QStringList ActionTexts(const QMenu* menu)
@@ -70,7 +70,7 @@ protected:
         WriteFile(data.filePath(QStringLiteral("loopstats.20230225")), loop);
         WriteFile(data.filePath(QStringLiteral("peerstats.20230225")), peer);
 
-        form = std::make_unique<QuietForm>(QStringList{ data.path() });
+        form = std::make_unique<QuietForm>(QStringList { data.path() });
         QSignalSpy loaded(form.get(), &TFormTallimer::StartupLoadFinished);
         form->show();
         ASSERT_TRUE(loaded.wait(10000));
@@ -92,13 +92,13 @@ TEST_F(CopyDataMenuTest, LoopChartsAndTheHistogramOfferTheirDataAndNothingElse)
 {
     const QStringList histogramItems = { "Offset histogram", "", "Change scale", "Restore auto-scale", "Copy data" };
     EXPECT_EQ(ActionTexts(form->ChartOffsets->ContextMenu()), histogramItems);
-    for (TChartView* view : { form->ChartOffsetVsTOD, form->ChartAbsFrequency, form->ChartFrequency,
-                              form->ChartFreqVsTOD, form->ChartJitter, form->ChartLoopstatsPollInterval,
-                              &form->FormHistogram->ChartHistoView() })
-        EXPECT_EQ(ActionTexts(view->ContextMenu()), QStringList{ "Copy data" }) << view->objectName().toStdString();
+    for (TChartView* view :
+        { form->ChartOffsetVsTOD, form->ChartAbsFrequency, form->ChartFrequency, form->ChartFreqVsTOD,
+            form->ChartJitter, form->ChartLoopstatsPollInterval, &form->FormHistogram->ChartHistoView() })
+        EXPECT_EQ(ActionTexts(view->ContextMenu()), QStringList { "Copy data" }) << view->objectName().toStdString();
     // The peer charts' right click chooses peers; they get no menu.
-    for (TChartView* view : { form->ChartPeerstatsOffset, form->ChartPeerstatsDelay,
-                              form->ChartPeerstatsDispersion, form->ChartPeerstatsJitter })
+    for (TChartView* view : { form->ChartPeerstatsOffset, form->ChartPeerstatsDelay, form->ChartPeerstatsDispersion,
+             form->ChartPeerstatsJitter })
         EXPECT_EQ(view->ContextMenu(), nullptr) << view->objectName().toStdString();
 }
 

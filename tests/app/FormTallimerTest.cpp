@@ -34,10 +34,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sys/resource.h>
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
 #include <utility>
 
 namespace {
@@ -61,10 +61,7 @@ protected:
         UseZone("UTC");
     }
 
-    QString Write(const QString& name, const QByteArray& content)
-    {
-        return WriteTestFile(data_.path(), name, content);
-    }
+    QString Write(const QString& name, const QByteArray& content) { return WriteTestFile(data_.path(), name, content); }
 
     void WriteDay()
     {
@@ -128,7 +125,7 @@ TEST_F(FormTallimerTest, EmptyDirectoryOffersTheOpenFileDialog)
     // Files chosen in the dialog are read, the peer files among them as well.
     WriteDay();
     auto chosen = Start({ data_.filePath("nothing-here") },
-                        { data_.filePath("loopstats.20230225"), data_.filePath("peerstats.20230225") });
+        { data_.filePath("loopstats.20230225"), data_.filePath("peerstats.20230225") });
     EXPECT_EQ(chosen->DialogCount, 1);
     EXPECT_EQ(chosen->Statistics().Loop.DataSetCount, 1);
     EXPECT_EQ(chosen->Statistics().PeerFilesRead.size(), 1);
@@ -176,8 +173,7 @@ void PrintTo(const FirstPageCase& c, std::ostream* os)
 }
 
 class FirstPageTest : public FormTallimerTest, public ::testing::WithParamInterface<FirstPageCase>
-{
-};
+{ };
 
 TEST_P(FirstPageTest, FollowsTheTwoCheckBoxes)
 {
@@ -196,14 +192,15 @@ TEST_P(FirstPageTest, FollowsTheTwoCheckBoxes)
     EXPECT_EQ(!form->CheckBoxPeerstatsLAN->isHidden(), c.LanVisible);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Choices, FirstPageTest,
+INSTANTIATE_TEST_SUITE_P(Choices, FirstPageTest,
     ::testing::Values(
-        FirstPageCase{ "Default", false, false, true, "TabSheetLoopstatsSummary", "TabSheetOffset", false },
-        FirstPageCase{ "JitterFirst", false, true, true, "TabSheetLoopstatsSummary", "TabSheetJitter", false },
-        FirstPageCase{ "PeerstatsBeforeJitter", true, true, true, "TabSheetPeerstatsSummary", "TabSheetPeerTable", true },
+        FirstPageCase { "Default", false, false, true, "TabSheetLoopstatsSummary", "TabSheetOffset", false },
+        FirstPageCase { "JitterFirst", false, true, true, "TabSheetLoopstatsSummary", "TabSheetJitter", false },
+        FirstPageCase {
+            "PeerstatsBeforeJitter", true, true, true, "TabSheetPeerstatsSummary", "TabSheetPeerTable", true },
         // No peer to show: the loop pages after all.
-        FirstPageCase{ "PeerstatsFirstWithoutPeers", true, false, false, "TabSheetLoopstatsSummary", "TabSheetOffset", false }),
+        FirstPageCase {
+            "PeerstatsFirstWithoutPeers", true, false, false, "TabSheetLoopstatsSummary", "TabSheetOffset", false }),
     [](const ::testing::TestParamInfo<FirstPageCase>& info) { return std::string(info.param.Name); });
 
 // --- Pages and the bottom bar -------------------------------------------------------
@@ -258,11 +255,10 @@ TEST_F(FormTallimerTest, SwitchingPagesShowsTheControlsOfThePageOnView)
         EXPECT_EQ(!form->CheckBoxClipOffsets->isHidden(), c.Clip);
         EXPECT_EQ(!form->CheckBoxIgnoreDataGaps->isHidden(), c.IgnoreGaps);
         EXPECT_EQ(!form->CheckBoxPeerstatsLAN->isHidden(), c.Lan);
-        for (QWidget* always : std::initializer_list<QWidget*>{
-                 form->LabelFilesHint, form->CheckBoxWhitePlotBackground, form->CheckBoxLocalTime,
-                 form->CheckBoxJitterFirst, form->CheckBoxPeerstatsFirst, form->LabelAutoUpdate,
-                 form->ComboBoxAutoUpdate, form->CheckBoxSaveWithDatePrefix, form->ButtonSave,
-                 form->ButtonClose })
+        for (QWidget* always :
+            std::initializer_list<QWidget*> { form->LabelFilesHint, form->CheckBoxWhitePlotBackground,
+                form->CheckBoxLocalTime, form->CheckBoxJitterFirst, form->CheckBoxPeerstatsFirst, form->LabelAutoUpdate,
+                form->ComboBoxAutoUpdate, form->CheckBoxSaveWithDatePrefix, form->ButtonSave, form->ButtonClose })
             EXPECT_FALSE(always->isHidden()) << qPrintable(always->objectName());
     }
 }
@@ -275,8 +271,8 @@ TEST_F(FormTallimerTest, ReloadTriggersAndTheirCount)
 
     // F5 on release, from any control, whatever modifiers are held.
     QWidget* targets[] = { form->ComboBoxAutoUpdate, form->UpDownPlotHours, form->ChartOffsets, form.get() };
-    const Qt::KeyboardModifiers modifiers[] = { Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
-                                                Qt::AltModifier };
+    const Qt::KeyboardModifiers modifiers[]
+        = { Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier };
     for (int i = 0; i < 4; ++i) {
         QTest::keyPress(targets[i], Qt::Key_F5, modifiers[i]);
         EXPECT_EQ(reloads.count(), i) << "no reload on key press";
@@ -375,21 +371,21 @@ TEST_F(FormTallimerTest, AutoUpdateChoices)
     };
     EXPECT_FALSE(form->TimerAutoUpdate.isActive());
 
-    choose(3);  // "15 minutes"
+    choose(3); // "15 minutes"
     ASSERT_TRUE(form->TimerAutoUpdate.isActive());
     EXPECT_EQ(form->TimerAutoUpdate.interval(), 15 * 60000);
     QTest::qWait(100);
     const int timerId = form->TimerAutoUpdate.timerId();
     const int remaining = form->TimerAutoUpdate.remainingTime();
-    choose(3);  // the same again: the count goes on, the timer is not restarted
+    choose(3); // the same again: the count goes on, the timer is not restarted
     EXPECT_EQ(form->TimerAutoUpdate.timerId(), timerId);
     EXPECT_LE(form->TimerAutoUpdate.remainingTime(), remaining);
 
-    choose(4);  // another interval starts afresh
+    choose(4); // another interval starts afresh
     EXPECT_EQ(form->TimerAutoUpdate.interval(), 30 * 60000);
     EXPECT_TRUE(form->TimerAutoUpdate.isActive());
 
-    choose(0);  // " (none)"
+    choose(0); // " (none)"
     EXPECT_FALSE(form->TimerAutoUpdate.isActive());
 
     // Each tick reloads.
@@ -405,7 +401,7 @@ TEST_F(FormTallimerTest, DroppedFilesAreRead)
     WriteDay();
     QMimeData mime;
     mime.setUrls({ QUrl::fromLocalFile(data_.filePath("loopstats.20230225")),
-                   QUrl::fromLocalFile(data_.filePath("peerstats.20230225")) });
+        QUrl::fromLocalFile(data_.filePath("peerstats.20230225")) });
     QSignalSpy loopRebuilds(form.get(), &TFormTallimer::LoopChartsRebuilt);
     QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.get(), &enter);
@@ -477,8 +473,8 @@ TEST_F(FormTallimerTest, LocalTimeInADaylightSavingZone)
     const bool summer = QTimeZone::systemTimeZone().isDaylightTime(QDateTime::currentDateTimeUtc());
     EXPECT_EQ(form->ZoneLabel(), summer ? "Eastern Daylight Time" : "Eastern Standard Time");
     EXPECT_DOUBLE_EQ(form->ZoneOffset(), (summer ? 240 : 300) / 1440.0);
-    EXPECT_EQ(form->windowTitle(), "Tallimer:  " + loop + "  up to: 2023-Feb-25 " + (summer ? "08:00 " : "07:00 ")
-                                       + form->ZoneLabel());
+    EXPECT_EQ(form->windowTitle(),
+        "Tallimer:  " + loop + "  up to: 2023-Feb-25 " + (summer ? "08:00 " : "07:00 ") + form->ZoneLabel());
 }
 
 // --- Settings -----------------------------------------------------------------------
@@ -500,9 +496,9 @@ TEST_F(FormTallimerTest, SettingsSurviveTwoWindowLifetimes)
 {
     {
         auto form = Start({ data_.filePath("absent") });
-        for (TkstCheckBox* box : { form->CheckBoxWhitePlotBackground, form->CheckBoxJitterFirst,
-                                   form->CheckBoxIgnoreDataGaps, form->CheckBoxSaveWithDatePrefix,
-                                   form->CheckBoxExponentialAverage, form->CheckBoxPeerstatsLAN })
+        for (TkstCheckBox* box :
+            { form->CheckBoxWhitePlotBackground, form->CheckBoxJitterFirst, form->CheckBoxIgnoreDataGaps,
+                form->CheckBoxSaveWithDatePrefix, form->CheckBoxExponentialAverage, form->CheckBoxPeerstatsLAN })
             box->setChecked(true);
         form->CheckBoxClipOffsets->setChecked(false);
         form->CheckBoxAbbreviateDirectoryName->setChecked(false);
@@ -516,9 +512,9 @@ TEST_F(FormTallimerTest, SettingsSurviveTwoWindowLifetimes)
         form->close();
     }
     auto form = Start({ data_.filePath("absent") });
-    for (TkstCheckBox* box : { form->CheckBoxWhitePlotBackground, form->CheckBoxJitterFirst,
-                               form->CheckBoxIgnoreDataGaps, form->CheckBoxSaveWithDatePrefix,
-                               form->CheckBoxExponentialAverage, form->CheckBoxPeerstatsLAN })
+    for (TkstCheckBox* box :
+        { form->CheckBoxWhitePlotBackground, form->CheckBoxJitterFirst, form->CheckBoxIgnoreDataGaps,
+            form->CheckBoxSaveWithDatePrefix, form->CheckBoxExponentialAverage, form->CheckBoxPeerstatsLAN })
         EXPECT_TRUE(box->isChecked()) << qPrintable(box->objectName());
     EXPECT_FALSE(form->CheckBoxClipOffsets->isChecked());
     EXPECT_FALSE(form->CheckBoxAbbreviateDirectoryName->isChecked());

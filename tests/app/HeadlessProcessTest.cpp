@@ -2,13 +2,13 @@
 // the files that --save-images and --export-csv write.
 
 #include <QDir>
-#include <QtEndian>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -38,10 +38,7 @@ constexpr int SampleSeconds = 1800;
 class HeadlessProcessTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(stats.isValid() && config.isValid() && images.isValid() && csv.isValid());
-    }
+    void SetUp() override { ASSERT_TRUE(stats.isValid() && config.isValid() && images.isValid() && csv.isValid()); }
 
     // One day of statistics, 7 March 2021 (MJD 59280), a sample every half hour.
     void WriteStatistics(int loopSamples, int peerSamples)
@@ -124,14 +121,12 @@ QStringList Named(const QString& dir, const QString& prefix, const QStringList& 
 }
 
 const QStringList ImageSuffixes = { "_offset.png", "_offset-tod.png", "_abs_frequency.png", "_frequency.png",
-                                    "_frequency-tod.png", "_jitter.png", "_poll_int.png", "_peerstats.png",
-                                    "_peer_offset.png", "_peer_delay.png", "_peer_dispersion.png",
-                                    "_peer_jitter.png" };
+    "_frequency-tod.png", "_jitter.png", "_poll_int.png", "_peerstats.png", "_peer_offset.png", "_peer_delay.png",
+    "_peer_dispersion.png", "_peer_jitter.png" };
 
 const QStringList CsvSuffixes = { "_offset.csv", "_offset-tod.csv", "_abs_frequency.csv", "_frequency.csv",
-                                  "_frequency-tod.csv", "_jitter.csv", "_poll_int.csv", "_histogram.csv",
-                                  "_peerstats.csv", "_peer_offset.csv", "_peer_delay.csv",
-                                  "_peer_dispersion.csv", "_peer_jitter.csv" };
+    "_frequency-tod.csv", "_jitter.csv", "_poll_int.csv", "_histogram.csv", "_peerstats.csv", "_peer_offset.csv",
+    "_peer_delay.csv", "_peer_dispersion.csv", "_peer_jitter.csv" };
 
 TEST_F(HeadlessProcessTest, HelpAndVersionPrintAndSucceedWithoutADisplay)
 {
@@ -143,14 +138,15 @@ TEST_F(HeadlessProcessTest, HelpAndVersionPrintAndSucceedWithoutADisplay)
 
     const ProgramRun version = Run({ QStringLiteral("/ntp"), QStringLiteral("--version") });
     EXPECT_EQ(version.ExitCode, 0);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Tallimer \\d+\\.\\d+\\.\\d+\\.\\d+\n$")).match(version.Out).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^Tallimer \\d+\\.\\d+\\.\\d+\\.\\d+\n$")).match(version.Out).hasMatch())
         << version.Out.toStdString();
 }
 
 TEST_F(HeadlessProcessTest, BadArgumentsEndWithCodeTwoAndWriteNothing)
 {
     WriteStatistics(48, 0);
-    const QString notWritable = stats.filePath(QStringLiteral("loopstats.20210307"));  // a file, no directory
+    const QString notWritable = stats.filePath(QStringLiteral("loopstats.20210307")); // a file, no directory
     const QStringList cases[] = {
         { "--bogus", stats.path() },
         { "--help", "--sav-images", images.path() },
@@ -174,8 +170,8 @@ TEST_F(HeadlessProcessTest, BadArgumentsEndWithCodeTwoAndWriteNothing)
 TEST_F(HeadlessProcessTest, WritesEveryImageAndItsDataOnceLoaded)
 {
     WriteStatistics(48, 48);
-    const ProgramRun run = Run({ QStringLiteral("--save-images"), images.path(), QStringLiteral("--export-csv"),
-                                 csv.path(), stats.path() });
+    const ProgramRun run = Run(
+        { QStringLiteral("--save-images"), images.path(), QStringLiteral("--export-csv"), csv.path(), stats.path() });
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
 

@@ -26,8 +26,7 @@ TEST(HeadlessWithoutWidgets, SavesImagesAndDataUnderAGuiApplicationOnly)
     ASSERT_EQ(QCoreApplication::instance(), nullptr);
 
     const LongOptions options = ParseLongOptions({ QStringLiteral("--save-images"), images.path(),
-                                                   QStringLiteral("--export-csv"), csv.path(),
-                                                   QStringLiteral(TALLIMER_SOURCE_DIR "/examples") });
+        QStringLiteral("--export-csv"), csv.path(), QStringLiteral(TALLIMER_SOURCE_DIR "/examples") });
     ASSERT_EQ(options.Action, LongOptions::Outcome::Headless);
     char name[] = "tallimer";
     EXPECT_EQ(RunHeadless(options, name), 0);

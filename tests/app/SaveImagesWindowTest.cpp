@@ -29,10 +29,10 @@
 
 namespace {
 
-const char* const LoopSuffixes[] = { "_offset.png",         "_offset-tod.png", "_abs_frequency.png", "_frequency.png",
-                                     "_frequency-tod.png", "_jitter.png",     "_poll_int.png" };
-const char* const PeerSuffixes[] = { "_peerstats.png", "_peer_offset.png", "_peer_delay.png", "_peer_dispersion.png",
-                                     "_peer_jitter.png" };
+const char* const LoopSuffixes[] = { "_offset.png", "_offset-tod.png", "_abs_frequency.png", "_frequency.png",
+    "_frequency-tod.png", "_jitter.png", "_poll_int.png" };
+const char* const PeerSuffixes[]
+    = { "_peerstats.png", "_peer_offset.png", "_peer_delay.png", "_peer_dispersion.png", "_peer_jitter.png" };
 
 // The usual "yyyymmdd" ending of a statistics file for a modified Julian day.
 QString FileDate(int mjd)
@@ -94,15 +94,15 @@ enum class Target { Statistics, Working };
 struct SaveCase
 {
     const char* Name;
-    int LoopMjd;  // 0: no loop file
-    int PeerMjd;  // 0: no peer file
+    int LoopMjd; // 0: no loop file
+    int PeerMjd; // 0: no peer file
     bool Prefix;
     bool LocalTimeFiveHoursWest;
-    bool RemoveStatisticsFolder;  // after reading: the folder can take no file, even root's
-    const char* LoopPrefix;       // expected; nullptr: no loop image
-    const char* PeerPrefix;       // expected; nullptr: no peer image
+    bool RemoveStatisticsFolder; // after reading: the folder can take no file, even root's
+    const char* LoopPrefix; // expected; nullptr: no loop image
+    const char* PeerPrefix; // expected; nullptr: no peer image
     Target Where;
-    const char* StartOuter;  // the pages on view when "Save" is clicked
+    const char* StartOuter; // the pages on view when "Save" is clicked
     const char* StartLoop;
     const char* StartPeer;
 };
@@ -113,8 +113,7 @@ void PrintTo(const SaveCase& c, std::ostream* os)
 }
 
 class SaveCaseTest : public SaveImagesWindowTest, public ::testing::WithParamInterface<SaveCase>
-{
-};
+{ };
 
 TEST_P(SaveCaseTest, WritesTheNamedFilesAndLeavesThePagesAsTheyWere)
 {
@@ -141,7 +140,7 @@ TEST_P(SaveCaseTest, WritesTheNamedFilesAndLeavesThePagesAsTheyWere)
     form->PageControlLoopstatsChart->setCurrentWidget(form->findChild<QWidget*>(c.StartLoop));
     form->PageControlPeerstatsChart->setCurrentWidget(form->findChild<QWidget*>(c.StartPeer));
     const int pages[] = { form->PageControlGraph->currentIndex(), form->PageControlLoopstatsChart->currentIndex(),
-                          form->PageControlPeerstatsChart->currentIndex() };
+        form->PageControlPeerstatsChart->currentIndex() };
     const bool jitterControls = !form->CheckBoxExponentialAverage->isHidden();
     const bool offsetControls = !form->UpDownPlotHours->isHidden();
     const bool lanBox = !form->CheckBoxPeerstatsLAN->isHidden();
@@ -194,32 +193,29 @@ TEST_P(SaveCaseTest, WritesTheNamedFilesAndLeavesThePagesAsTheyWere)
     EXPECT_EQ(!form->CheckBoxPeerstatsLAN->isHidden(), lanBox);
 }
 
-constexpr int Feb25 = 60000;  // MJD of 2023-02-25
+constexpr int Feb25 = 60000; // MJD of 2023-02-25
 constexpr int Feb26 = 60001;
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SaveCaseTest,
-    ::testing::Values(
-        SaveCase{ "LoopOnlySevenFiles", Feb25, 0, false, false, false, "", nullptr, Target::Statistics,
-                  "TabSheetLoopstatsSummary", "TabSheetJitter", "TabSheetPeerTable" },
-        SaveCase{ "WithPeersTwelveFiles", Feb25, Feb25, false, false, false, "", "", Target::Statistics,
-                  "TabSheetPeerstatsSummary", "TabSheetOffset", "TabSheetPeerDelay" },
+INSTANTIATE_TEST_SUITE_P(Cases, SaveCaseTest,
+    ::testing::Values(SaveCase { "LoopOnlySevenFiles", Feb25, 0, false, false, false, "", nullptr, Target::Statistics,
+                          "TabSheetLoopstatsSummary", "TabSheetJitter", "TabSheetPeerTable" },
+        SaveCase { "WithPeersTwelveFiles", Feb25, Feb25, false, false, false, "", "", Target::Statistics,
+            "TabSheetPeerstatsSummary", "TabSheetOffset", "TabSheetPeerDelay" },
         // Each group takes its day from its own reference chart.
-        SaveCase{ "PrefixPerGroup", Feb25, Feb26, true, false, false, "2023-02-25", "2023-02-26",
-                  Target::Statistics, "TabSheetLoopstatsSummary", "TabSheetOffset", "TabSheetPeerJitter" },
-        SaveCase{ "PrefixPeerDayEarlier", Feb26, Feb25, true, false, false, "2023-02-26", "2023-02-25",
-                  Target::Statistics, "TabSheetPeerstatsSummary", "TabSheetFreqVsTOD", "TabSheetPeerTable" },
+        SaveCase { "PrefixPerGroup", Feb25, Feb26, true, false, false, "2023-02-25", "2023-02-26", Target::Statistics,
+            "TabSheetLoopstatsSummary", "TabSheetOffset", "TabSheetPeerJitter" },
+        SaveCase { "PrefixPeerDayEarlier", Feb26, Feb25, true, false, false, "2023-02-26", "2023-02-25",
+            Target::Statistics, "TabSheetPeerstatsSummary", "TabSheetFreqVsTOD", "TabSheetPeerTable" },
         // The day of the time base in use.
-        SaveCase{ "PrefixInLocalTime", Feb25, Feb25, true, true, false, "2023-02-24", "2023-02-24",
-                  Target::Statistics, "TabSheetLoopstatsSummary", "TabSheetOffset", "TabSheetPeerTable" },
-        SaveCase{ "FolderGoneFallsBackToWorkingDirectory", Feb25, Feb25, true, false, true, "2023-02-25",
-                  "2023-02-25", Target::Working, "TabSheetLoopstatsSummary", "TabSheetOffset",
-                  "TabSheetPeerTable" },
+        SaveCase { "PrefixInLocalTime", Feb25, Feb25, true, true, false, "2023-02-24", "2023-02-24", Target::Statistics,
+            "TabSheetLoopstatsSummary", "TabSheetOffset", "TabSheetPeerTable" },
+        SaveCase { "FolderGoneFallsBackToWorkingDirectory", Feb25, Feb25, true, false, true, "2023-02-25", "2023-02-25",
+            Target::Working, "TabSheetLoopstatsSummary", "TabSheetOffset", "TabSheetPeerTable" },
         // Every image needs the folder of a loop file: nothing before one was read.
-        SaveCase{ "NothingRead", 0, 0, true, false, false, nullptr, nullptr, Target::Working,
-                  "TabSheetLoopstatsSummary", "TabSheetOffset", "TabSheetPeerTable" },
-        SaveCase{ "PeerStatisticsAlone", 0, Feb25, false, false, false, nullptr, nullptr, Target::Working,
-                  "TabSheetPeerstatsSummary", "TabSheetOffset", "TabSheetPeerOffset" }),
+        SaveCase { "NothingRead", 0, 0, true, false, false, nullptr, nullptr, Target::Working,
+            "TabSheetLoopstatsSummary", "TabSheetOffset", "TabSheetPeerTable" },
+        SaveCase { "PeerStatisticsAlone", 0, Feb25, false, false, false, nullptr, nullptr, Target::Working,
+            "TabSheetPeerstatsSummary", "TabSheetOffset", "TabSheetPeerOffset" }),
     [](const ::testing::TestParamInfo<SaveCase>& info) { return std::string(info.param.Name); });
 
 // --- From the Setup page -------------------------------------------------------------

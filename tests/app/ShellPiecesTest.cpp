@@ -6,9 +6,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <sys/wait.h>
-#include <ctime>
 
 namespace {
 
@@ -28,8 +28,7 @@ void PrintTo(const CommandLineCase& c, std::ostream* os)
 }
 
 class CommandLineTest : public ::testing::TestWithParam<CommandLineCase>
-{
-};
+{ };
 
 TEST_P(CommandLineTest, ReadsPathListAndPeerDays)
 {
@@ -41,21 +40,19 @@ TEST_P(CommandLineTest, ReadsPathListAndPeerDays)
     EXPECT_EQ(command.PeerDays, c.PeerDays);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, CommandLineTest,
-    ::testing::Values(
-        CommandLineCase{ "NoArgument", {}, false, ".", {}, 0 },
-        CommandLineCase{ "OneDirectory", { "/var/log/ntpstats" }, false, "/var/log/ntpstats", {}, 0 },
+INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest,
+    ::testing::Values(CommandLineCase { "NoArgument", {}, false, ".", {}, 0 },
+        CommandLineCase { "OneDirectory", { "/var/log/ntpstats" }, false, "/var/log/ntpstats", {}, 0 },
         // A single argument is a path, also when it looks like an option.
-        CommandLineCase{ "OneDashArgument", { "-3" }, false, "-3", {}, 0 },
-        CommandLineCase{ "OptionAndDirectory", { "-3", "/srv/ntp" }, true, "", { "/srv/ntp" }, 3 },
+        CommandLineCase { "OneDashArgument", { "-3" }, false, "-3", {}, 0 },
+        CommandLineCase { "OptionAndDirectory", { "-3", "/srv/ntp" }, true, "", { "/srv/ntp" }, 3 },
         // Only the one character after the dash is read.
-        CommandLineCase{ "OnlyFirstDigitCounts", { "-12", "a", "b" }, true, "", { "a", "b" }, 1 },
-        CommandLineCase{ "NonDigitOption", { "a", "-x", "b" }, true, "", { "a", "b" }, 0 },
-        CommandLineCase{ "BareDash", { "-", "a" }, true, "", { "a" }, 0 },
+        CommandLineCase { "OnlyFirstDigitCounts", { "-12", "a", "b" }, true, "", { "a", "b" }, 1 },
+        CommandLineCase { "NonDigitOption", { "a", "-x", "b" }, true, "", { "a", "b" }, 0 },
+        CommandLineCase { "BareDash", { "-", "a" }, true, "", { "a" }, 0 },
         // The last option wins; names keep their order.
-        CommandLineCase{ "LastOptionWins", { "-2", "b", "-7", "a" }, true, "", { "b", "a" }, 7 },
-        CommandLineCase{ "OnlyOptions", { "-4", "-5" }, true, "", {}, 5 }),
+        CommandLineCase { "LastOptionWins", { "-2", "b", "-7", "a" }, true, "", { "b", "a" }, 7 },
+        CommandLineCase { "OnlyOptions", { "-4", "-5" }, true, "", {}, 5 }),
     [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.Name); });
 
 TEST(AutoUpdateChoiceTest, MinutesOfEveryEntryAndOfOddTexts)

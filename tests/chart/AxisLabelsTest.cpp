@@ -7,12 +7,11 @@
 #include <cmath>
 #include <vector>
 
-namespace
-{
+namespace {
 const QLocale C = QLocale::c();
 const QLocale German(QLocale::German, QLocale::Germany);
-constexpr double Day = 46359.0;  // 2026-12-03
-}  // namespace
+constexpr double Day = 46359.0; // 2026-12-03
+} // namespace
 
 TEST(ValueFormat, FollowsThePatternAndTheLocale)
 {
@@ -24,21 +23,21 @@ TEST(ValueFormat, FollowsThePatternAndTheLocale)
         const char* expected;
     };
     const Case cases[] = {
-        {1234567.891, "#,##0.###", C, "1,234,567.891"},
-        {1234.5, "#.###", C, "1234.5"},
-        {0.0, "#.###", C, "0"},
-        {-0.0004, "#.###", C, "0"},  // rounds to zero: no minus sign
-        {-2.5, "#.###", C, "-2.5"},
-        {0.12345, "#.###", C, "0.123"},
-        {100.0, "#.###", C, "100"},
-        {4096, "#,##0.###", C, "4,096"},
-        {999.9996, "#,##0.###", C, "1,000"},
-        {1.5, "0.00", C, "1.50"},
-        {1234.5, "#,##0.###", German, "1.234,5"},
-        {-1.02e20, "#,##0.###", C, "-1.02e+20"},
-        {999999999999999.0, "#,##0.###", C, "999,999,999,999,999"},
-        {std::nan(""), "#.###", C, ""},
-        {INFINITY, "#.###", C, ""},
+        { 1234567.891, "#,##0.###", C, "1,234,567.891" },
+        { 1234.5, "#.###", C, "1234.5" },
+        { 0.0, "#.###", C, "0" },
+        { -0.0004, "#.###", C, "0" }, // rounds to zero: no minus sign
+        { -2.5, "#.###", C, "-2.5" },
+        { 0.12345, "#.###", C, "0.123" },
+        { 100.0, "#.###", C, "100" },
+        { 4096, "#,##0.###", C, "4,096" },
+        { 999.9996, "#,##0.###", C, "1,000" },
+        { 1.5, "0.00", C, "1.50" },
+        { 1234.5, "#,##0.###", German, "1.234,5" },
+        { -1.02e20, "#,##0.###", C, "-1.02e+20" },
+        { 999999999999999.0, "#,##0.###", C, "999,999,999,999,999" },
+        { std::nan(""), "#.###", C, "" },
+        { INFINITY, "#.###", C, "" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(FormatAxisValue(c.value, QString::fromLatin1(c.pattern), c.locale), QString::fromUtf8(c.expected))
@@ -54,18 +53,19 @@ TEST(ValueFormat, DateTimePatterns)
         const char* expected;
     };
     const Case cases[] = {
-        {Day + 14.25 / 24, "hh:nn", "14:15"},
-        {Day + 0.5, "yyyy-mmm-dd hh:nn", "2026-Dec-03 12:00"},
-        {Day, "yyyy-mm-dd", "2026-12-03"},
-        {0.0, "yyyy-mm-dd hh:nn:ss", "1899-12-30 00:00:00"},
-        {-1.25, "yyyy-mm-dd hh:nn", "1899-12-28 18:00"},
-        {Day + 86399.6 / 86400, "yyyy-mm-dd hh:nn:ss", "2026-12-04 00:00:00"},  // rounds into the next day
-        {Day, "at hh o'clock", "at 00 o'clock"},
-        {std::nan(""), "hh:nn", ""},
-        {1e300, "hh:nn", ""},
+        { Day + 14.25 / 24, "hh:nn", "14:15" },
+        { Day + 0.5, "yyyy-mmm-dd hh:nn", "2026-Dec-03 12:00" },
+        { Day, "yyyy-mm-dd", "2026-12-03" },
+        { 0.0, "yyyy-mm-dd hh:nn:ss", "1899-12-30 00:00:00" },
+        { -1.25, "yyyy-mm-dd hh:nn", "1899-12-28 18:00" },
+        { Day + 86399.6 / 86400, "yyyy-mm-dd hh:nn:ss", "2026-12-04 00:00:00" }, // rounds into the next day
+        { Day, "at hh o'clock", "at 00 o'clock" },
+        { std::nan(""), "hh:nn", "" },
+        { 1e300, "hh:nn", "" },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ChartDateTimeLabel(c.day, QString::fromLatin1(c.pattern), C), QString::fromLatin1(c.expected)) << c.day;
+        EXPECT_EQ(ChartDateTimeLabel(c.day, QString::fromLatin1(c.pattern), C), QString::fromLatin1(c.expected))
+            << c.day;
 }
 
 TEST(AxisTicks, LinearTicksAreOneTwoFiveMultiplesInsideTheRange)
@@ -78,20 +78,19 @@ TEST(AxisTicks, LinearTicksAreOneTwoFiveMultiplesInsideTheRange)
         std::vector<double> expected;
     };
     const Case cases[] = {
-        {0, 100, 10, 0, {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}},
-        {0, 100, 5, 0, {0, 20, 40, 60, 80, 100}},
-        {-3, 5.1, 5, 0, {-2, 0, 2, 4}},
-        {0.01, 0.99, 5, 0, {0.2, 0.4, 0.6, 0.8}},
-        {-0.3, 0.3, 6, 0, {-0.3, -0.2, -0.1, 0, 0.1, 0.2, 0.3}},
-        {0, 0.0004, 10, 0.001, {0}},       // never finer than the labels can show
-        {1.00001, 1.00002, 10, 0.001, {}},
-        {5, 5, 10, 0, {}},
-        {7, 2, 10, 0, {}},
-        {0, INFINITY, 10, 0, {}},
-        {std::nan(""), 1, 10, 0, {}},
+        { 0, 100, 10, 0, { 0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100 } },
+        { 0, 100, 5, 0, { 0, 20, 40, 60, 80, 100 } },
+        { -3, 5.1, 5, 0, { -2, 0, 2, 4 } },
+        { 0.01, 0.99, 5, 0, { 0.2, 0.4, 0.6, 0.8 } },
+        { -0.3, 0.3, 6, 0, { -0.3, -0.2, -0.1, 0, 0.1, 0.2, 0.3 } },
+        { 0, 0.0004, 10, 0.001, { 0 } }, // never finer than the labels can show
+        { 1.00001, 1.00002, 10, 0.001, {} },
+        { 5, 5, 10, 0, {} },
+        { 7, 2, 10, 0, {} },
+        { 0, INFINITY, 10, 0, {} },
+        { std::nan(""), 1, 10, 0, {} },
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         const std::vector<double> ticks = LinearTicks(c.minimum, c.maximum, c.maxTicks, c.minimumStep);
         ASSERT_EQ(ticks.size(), c.expected.size()) << c.minimum << ".." << c.maximum;
         for (std::size_t i = 0; i < ticks.size(); ++i)
@@ -113,15 +112,14 @@ TEST(AxisTicks, DateTimeTicksUseWholeUnitsThatSuitTheSpan)
         std::size_t count;
     };
     const Case cases[] = {
-        {Day + 14.25 / 24, Day + 15.25 / 24, 12, 300, Day + 14.25 / 24, 13},  // an hour: every 5 minutes
-        {Day, Day + 1, 10, 10800, Day, 9},                                    // a day: every 3 hours
-        {Day + 0.3, Day + 12.3, 10, 2 * 86400, Day + 1, 6},                   // 12 days: every 2 days
-        {Day - 7, Day, 10, 86400, Day - 7, 8},                                // a week: daily
-        {Day, Day + 120, 10, 14 * 86400, Day + 11, 8},                        // months: Mondays, 2 weeks apart
-        {Day, Day + 30.0 / 86400, 10, 5, Day, 7},                             // half a minute: seconds
+        { Day + 14.25 / 24, Day + 15.25 / 24, 12, 300, Day + 14.25 / 24, 13 }, // an hour: every 5 minutes
+        { Day, Day + 1, 10, 10800, Day, 9 }, // a day: every 3 hours
+        { Day + 0.3, Day + 12.3, 10, 2 * 86400, Day + 1, 6 }, // 12 days: every 2 days
+        { Day - 7, Day, 10, 86400, Day - 7, 8 }, // a week: daily
+        { Day, Day + 120, 10, 14 * 86400, Day + 11, 8 }, // months: Mondays, 2 weeks apart
+        { Day, Day + 30.0 / 86400, 10, 5, Day, 7 }, // half a minute: seconds
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         const DateTimeTicks ticks = MakeDateTimeTicks(c.minimum, c.maximum, c.maxTicks);
         EXPECT_EQ(ticks.stepSeconds, c.stepSeconds) << c.maximum - c.minimum;
         ASSERT_EQ(ticks.ticks.size(), c.count) << c.maximum - c.minimum;
@@ -142,16 +140,15 @@ TEST(AxisTicks, LogarithmicTicksArePowers)
         std::vector<double> expected;
     };
     const Case cases[] = {
-        {4, 4096, 12, {4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096}},
-        {8, 4096, 12, {8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096}},
-        {4, 4096, 6, {10, 100, 1000}},
-        {3, 900, 12, {5, 10, 20, 50, 100, 200, 500}},
-        {1e-3, 1e9, 5, {1e-3, 1e0, 1e3, 1e6, 1e9}},
-        {0, 100, 10, {}},
-        {-5, 100, 10, {}},
+        { 4, 4096, 12, { 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096 } },
+        { 8, 4096, 12, { 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096 } },
+        { 4, 4096, 6, { 10, 100, 1000 } },
+        { 3, 900, 12, { 5, 10, 20, 50, 100, 200, 500 } },
+        { 1e-3, 1e9, 5, { 1e-3, 1e0, 1e3, 1e6, 1e9 } },
+        { 0, 100, 10, {} },
+        { -5, 100, 10, {} },
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         const std::vector<double> ticks = LogTicks(c.minimum, c.maximum, c.maxTicks);
         ASSERT_EQ(ticks.size(), c.expected.size()) << c.minimum << ".." << c.maximum;
         for (std::size_t i = 0; i < ticks.size(); ++i)
@@ -169,16 +166,18 @@ TEST(AxisTicks, DateTimeLabelsShowTheDateWhereTheDayChanges)
         std::vector<std::pair<QString, QString>> expected;
     };
     const Case cases[] = {
-        {"across midnight", Day + 18.0 / 24, Day + 1.25, 2,
-         {{"18:00", "2026-Dec-03"}, {"00:00", "2026-Dec-04"}, {"06:00", ""}}},
-        {"a week", Day, Day + 2, 3, {{"2026-Dec-03", ""}, {"2026-Dec-04", ""}, {"2026-Dec-05", ""}}},
-        {"time of day", 0, 1, 4, {{"00:00", ""}, {"06:00", ""}, {"12:00", ""}, {"18:00", ""}, {"24:00", ""}}},
-        {"seconds", Day + 0.5, Day + 0.5 + 20.0 / 86400, 2, {{"12:00:00", "2026-Dec-03"}, {"12:00:10", ""}, {"12:00:20", ""}}},
+        { "across midnight", Day + 18.0 / 24, Day + 1.25, 2,
+            { { "18:00", "2026-Dec-03" }, { "00:00", "2026-Dec-04" }, { "06:00", "" } } },
+        { "a week", Day, Day + 2, 3, { { "2026-Dec-03", "" }, { "2026-Dec-04", "" }, { "2026-Dec-05", "" } } },
+        { "time of day", 0, 1, 4,
+            { { "00:00", "" }, { "06:00", "" }, { "12:00", "" }, { "18:00", "" }, { "24:00", "" } } },
+        { "seconds", Day + 0.5, Day + 0.5 + 20.0 / 86400, 2,
+            { { "12:00:00", "2026-Dec-03" }, { "12:00:10", "" }, { "12:00:20", "" } } },
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         std::vector<std::pair<QString, QString>> got;
-        for (const AxisTick& tick : MakeDateTimeTicks(AxisScale{c.minimum, c.maximum, false}, QStringLiteral("hh:nn"), c.maxTicks))
+        for (const AxisTick& tick :
+            MakeDateTimeTicks(AxisScale { c.minimum, c.maximum, false }, QStringLiteral("hh:nn"), c.maxTicks))
             got.emplace_back(tick.label, tick.secondLine);
         EXPECT_EQ(got, c.expected) << c.name;
     }

@@ -14,12 +14,11 @@
 #include <memory>
 #include <vector>
 
-namespace
-{
-constexpr ChartColor Green{0, 128, 0};
-constexpr ChartColor Yellow{255, 255, 0};
-constexpr ChartColor Blue{0, 0, 255};
-constexpr ChartColor Grey{128, 128, 128};
+namespace {
+constexpr ChartColor Green { 0, 128, 0 };
+constexpr ChartColor Yellow { 255, 255, 0 };
+constexpr ChartColor Blue { 0, 0, 255 };
+constexpr ChartColor Grey { 128, 128, 128 };
 
 std::unique_ptr<TLineSeries> SeriesWith(std::initializer_list<std::pair<double, double>> points)
 {
@@ -32,7 +31,10 @@ std::unique_ptr<TLineSeries> SeriesWith(std::initializer_list<std::pair<double, 
 // Counts how often the chart tells its viewers to repaint.
 struct RepaintCounter
 {
-    explicit RepaintCounter(TChart& chart) { chart.AddChangeObserver([this] { ++count; }); }
+    explicit RepaintCounter(TChart& chart)
+    {
+        chart.AddChangeObserver([this] { ++count; });
+    }
     int count = 0;
 };
 
@@ -40,15 +42,16 @@ std::vector<double> Xs(const TChartSeries& s)
 {
     return s.XValues.Values();
 }
-}  // namespace
+} // namespace
 
 TEST(ChartSeries, KeepsPointsInXOrderWithEqualXInInsertionOrder)
 {
     TLineSeries series;
-    for (const auto& [x, y] : {std::pair{5.0, 1.0}, {3.0, 2.0}, {5.0, 3.0}, {4.0, 4.0}, {-1.0, 5.0}, {5.0, 6.0}})
+    for (const auto& [x, y] :
+        { std::pair { 5.0, 1.0 }, { 3.0, 2.0 }, { 5.0, 3.0 }, { 4.0, 4.0 }, { -1.0, 5.0 }, { 5.0, 6.0 } })
         series.AddPoint(x, y);
-    EXPECT_EQ(Xs(series), (std::vector<double>{-1, 3, 4, 5, 5, 5}));
-    EXPECT_EQ(series.YValues.Values(), (std::vector<double>{5, 2, 4, 1, 3, 6}));
+    EXPECT_EQ(Xs(series), (std::vector<double> { -1, 3, 4, 5, 5, 5 }));
+    EXPECT_EQ(series.YValues.Values(), (std::vector<double> { 5, 2, 4, 1, 3, 6 }));
 }
 
 TEST(ChartSeries, ExtremesAreZeroWithoutPointsAndFollowChangedValues)
@@ -67,7 +70,7 @@ TEST(ChartSeries, ExtremesAreZeroWithoutPointsAndFollowChangedValues)
     EXPECT_EQ(series.PointCount(), 0u);
     EXPECT_EQ(series.HighestY(), 0.0);
 
-    series.AddPoint(std::nan(""), 1);  // has no place in X order
+    series.AddPoint(std::nan(""), 1); // has no place in X order
     EXPECT_EQ(series.PointCount(), 0u);
 }
 
@@ -80,39 +83,59 @@ TEST(ChartAxisScale, AutomaticAxesFollowTheDataManualOnesAreExactAndBadRangesAre
         AxisPosition axis;
         double minimum, maximum;
     };
-    const std::vector<Case> cases{
-        {"bottom: exact data", [](TChart& c) { AttachSeries(c, SeriesWith({{2, 0}, {5, 10}})); }, AxisPosition::Bottom, 2, 5},
-        {"left: a little room", [](TChart& c) { AttachSeries(c, SeriesWith({{2, 0}, {5, 10}})); }, AxisPosition::Left, -0.4, 10.4},
-        {"left after a changed value",
-         [](TChart& c) { AttachSeries(c, SeriesWith({{2, 0}, {5, 10}}))->SetYValueAt(1, 5); }, AxisPosition::Left, -0.2, 5.2},
-        {"left ignores right series",
-         [](TChart& c) {
-             AttachSeries(c, SeriesWith({{0, 0}, {1, 1}}));
-             auto right = SeriesWith({{0, 500}});
-             right->SetVertAxis(VerticalAxis::Right);
-             AttachSeries(c, std::move(right));
-         },
-         AxisPosition::Left, -0.04, 1.04},
-        {"not finite values ignored", [](TChart& c) { AttachSeries(c, SeriesWith({{0, INFINITY}, {1, 4}, {2, 4}})); },
-         AxisPosition::Left, 3.6, 4.4},
-        {"no data", [](TChart&) {}, AxisPosition::Left, 0, 1},
-        {"manual, exact", [](TChart& c) {
-             AttachSeries(c, SeriesWith({{0, 500}}));
-             SetRange(c.LeftAxis(), 0, 100);
-         }, AxisPosition::Left, 0, 100},
-        {"manual, lost span", [](TChart& c) { SetRange(c.LeftAxis(), 1e20, 1e20); }, AxisPosition::Left, 0.9e20, 1.1e20},
-        {"log from zero", [](TChart& c) {
-             c.LeftAxis().SetLogarithmic(true);
-             SetRange(c.LeftAxis(), 0, 4096);
-         }, AxisPosition::Left, 4.096, 4096},
-        {"automatic minimum only", [](TChart& c) {
-             AttachSeries(c, SeriesWith({{0, 3}, {1, 5}}));
-             SetRange(c.LeftAxis(), 0, 100);
-             c.LeftAxis().SetAutomaticMinimum(true);
-         }, AxisPosition::Left, 2.92, 100},
+    const std::vector<Case> cases {
+        { "bottom: exact data",
+            [](TChart& c) {
+                AttachSeries(c, SeriesWith({ { 2, 0 }, { 5, 10 } }));
+            },
+            AxisPosition::Bottom, 2, 5 },
+        { "left: a little room",
+            [](TChart& c) {
+                AttachSeries(c, SeriesWith({ { 2, 0 }, { 5, 10 } }));
+            },
+            AxisPosition::Left, -0.4, 10.4 },
+        { "left after a changed value",
+            [](TChart& c) {
+                AttachSeries(c, SeriesWith({ { 2, 0 }, { 5, 10 } }))->SetYValueAt(1, 5);
+            },
+            AxisPosition::Left, -0.2, 5.2 },
+        { "left ignores right series",
+            [](TChart& c) {
+                AttachSeries(c, SeriesWith({ { 0, 0 }, { 1, 1 } }));
+                auto right = SeriesWith({ { 0, 500 } });
+                right->SetVertAxis(VerticalAxis::Right);
+                AttachSeries(c, std::move(right));
+            },
+            AxisPosition::Left, -0.04, 1.04 },
+        { "not finite values ignored",
+            [](TChart& c) {
+                AttachSeries(c, SeriesWith({ { 0, INFINITY }, { 1, 4 }, { 2, 4 } }));
+            },
+            AxisPosition::Left, 3.6, 4.4 },
+        { "no data", [](TChart&) {}, AxisPosition::Left, 0, 1 },
+        { "manual, exact",
+            [](TChart& c) {
+                AttachSeries(c, SeriesWith({ { 0, 500 } }));
+                SetRange(c.LeftAxis(), 0, 100);
+            },
+            AxisPosition::Left, 0, 100 },
+        { "manual, lost span", [](TChart& c) { SetRange(c.LeftAxis(), 1e20, 1e20); }, AxisPosition::Left, 0.9e20,
+            1.1e20 },
+        { "log from zero",
+            [](TChart& c) {
+                c.LeftAxis().SetLogarithmic(true);
+                SetRange(c.LeftAxis(), 0, 4096);
+            },
+            AxisPosition::Left, 4.096, 4096 },
+        { "automatic minimum only",
+            [](TChart& c) {
+                AttachSeries(c, SeriesWith({ { 0, 3 }, { 1, 5 } }));
+                SetRange(c.LeftAxis(), 0, 100);
+                c.LeftAxis().SetAutomaticMinimum(true);
+            },
+            AxisPosition::Left, 2.92, 100 },
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         TChart chart;
         c.make(chart);
         const TChartAxis& axis = c.axis == AxisPosition::Bottom ? chart.BottomAxis() : chart.LeftAxis();
@@ -124,7 +147,7 @@ TEST(ChartAxisScale, AutomaticAxesFollowTheDataManualOnesAreExactAndBadRangesAre
 
 TEST(ChartSeries, CopyTakesSettingsAndPointsAndStaysWhereItIs)
 {
-    auto source = SeriesWith({{1, 10}, {2, 20}});
+    auto source = SeriesWith({ { 1, 10 }, { 2, 20 } });
     source->SetTitle(QStringLiteral("loopstats"));
     source->SetShowInLegend(false);
     source->SetVertAxis(VerticalAxis::Right);
@@ -136,7 +159,7 @@ TEST(ChartSeries, CopyTakesSettingsAndPointsAndStaysWhereItIs)
     EXPECT_FALSE(detached.ShowInLegend());
     EXPECT_EQ(detached.VertAxis(), VerticalAxis::Right);
     EXPECT_TRUE(detached.XValues.DateTime);
-    EXPECT_EQ(detached.YValues.Values(), (std::vector<double>{10, 20}));
+    EXPECT_EQ(detached.YValues.Values(), (std::vector<double> { 10, 20 }));
     EXPECT_EQ(detached.ParentChart(), nullptr);
     EXPECT_FALSE(detached.HasSeriesColor());
 
@@ -144,10 +167,10 @@ TEST(ChartSeries, CopyTakesSettingsAndPointsAndStaysWhereItIs)
     TChartSeries* attached = AttachSeries(chart, std::make_unique<TLineSeries>());
     attached->CopyFrom(*source);
     EXPECT_EQ(attached->ParentChart(), &chart);
-    EXPECT_EQ(attached->SeriesColor(), ChartColors::Red);  // keeps the colour it was given
+    EXPECT_EQ(attached->SeriesColor(), ChartColors::Red); // keeps the colour it was given
     EXPECT_EQ(attached->PointCount(), 2u);
 
-    attached->CopyFrom(*attached);  // copying itself changes nothing
+    attached->CopyFrom(*attached); // copying itself changes nothing
     EXPECT_EQ(attached->PointCount(), 2u);
 }
 
@@ -157,8 +180,8 @@ TEST(ChartAxis, SetRangeSwapsEndsKeepsAMinimumSpanAndMakesTheAxisManual)
     {
         double a, b, minimum, maximum;
     };
-    for (const Case& c : {Case{7, 2, 2, 7}, Case{1, 1, 1, 1 + 1e-10}, Case{-3, 5.1, -3, 5.1}, Case{0, 1e-11, 0, 1e-10}})
-    {
+    for (const Case& c :
+        { Case { 7, 2, 2, 7 }, Case { 1, 1, 1, 1 + 1e-10 }, Case { -3, 5.1, -3, 5.1 }, Case { 0, 1e-11, 0, 1e-10 } }) {
         TChartAxis axis(AxisPosition::Left);
         SetRange(axis, c.a, c.b);
         EXPECT_EQ(axis.Minimum(), c.minimum) << c.a << " " << c.b;
@@ -173,22 +196,16 @@ TEST(ChartAxis, SingleEndSettersRefuseCrossingEndsAndLeaveTheAxisAlone)
 {
     TChartAxis axis(AxisPosition::Left);
     axis.SetRange(8, 10);
-    try
-    {
+    try {
         axis.SetMaximum(5);
         FAIL() << "no exception";
-    }
-    catch (const AxisException& e)
-    {
+    } catch (const AxisException& e) {
         EXPECT_STREQ(e.what(), "Axis Maximum Value must be >= Minimum");
     }
-    try
-    {
+    try {
         axis.SetMinimum(11);
         FAIL() << "no exception";
-    }
-    catch (const AxisException& e)
-    {
+    } catch (const AxisException& e) {
         EXPECT_STREQ(e.what(), "Axis Minimum Value must be <= Maximum");
     }
     EXPECT_THROW(axis.SetMinimum(std::nan("")), AxisException);
@@ -214,18 +231,16 @@ TEST(ChartColours, AutomaticColoursSkipTakenEntriesTheBackgroundAndSilver)
         int automaticCount;
         std::vector<ChartColor> expected;
     };
-    const std::vector<Case> cases{
-        {"button face", ChartColor::ButtonFace(), {}, 3, {ChartColors::Red, Green, Yellow}},
-        {"white with red", ChartColors::White, {ChartColors::Red}, 2, {Green, Yellow}},
-        {"white, fifth", ChartColors::White, {}, 5, {ChartColors::Red, Green, Yellow, Blue, Grey}},
-        {"silver background", ChartColors::Silver, {Green}, 1, {ChartColors::Red}},
+    const std::vector<Case> cases {
+        { "button face", ChartColor::ButtonFace(), {}, 3, { ChartColors::Red, Green, Yellow } },
+        { "white with red", ChartColors::White, { ChartColors::Red }, 2, { Green, Yellow } },
+        { "white, fifth", ChartColors::White, {}, 5, { ChartColors::Red, Green, Yellow, Blue, Grey } },
+        { "silver background", ChartColors::Silver, { Green }, 1, { ChartColors::Red } },
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         TChart chart;
         chart.SetColor(c.background);
-        for (const ChartColor colour : c.explicitFirst)
-        {
+        for (const ChartColor colour : c.explicitFirst) {
             auto series = std::make_unique<TLineSeries>();
             series->SetSeriesColor(colour);
             AttachSeries(chart, std::move(series));
@@ -242,7 +257,7 @@ TEST(ChartColours, WithNoFreeEntryTheLastPaletteColourIsUsedAndColoursStayFixed)
     TChart chart;
     for (std::size_t i = 0; i < SeriesPalette.size() + 3; ++i)
         AttachSeries(chart, std::make_unique<TLineSeries>());
-    EXPECT_EQ(chart.Series(chart.SeriesCount() - 1).SeriesColor(), (ChartColor{160, 160, 164}));
+    EXPECT_EQ(chart.Series(chart.SeriesCount() - 1).SeriesColor(), (ChartColor { 160, 160, 164 }));
     chart.SetColor(ChartColors::White);
     EXPECT_EQ(chart.Series(0).SeriesColor(), ChartColors::Red);
     EXPECT_FALSE(ChartColor::ButtonFace() == ChartColors::Black);
@@ -253,7 +268,9 @@ TEST(ChartSeriesList, AttachTwiceHasNoEffectAndRemoveAllDestroysLastToFirst)
     static std::vector<int> destroyed;
     struct Tracked : TLineSeries
     {
-        explicit Tracked(int id) : id(id) {}
+        explicit Tracked(int id)
+            : id(id)
+        { }
         ~Tracked() override { destroyed.push_back(id); }
         int id;
     };
@@ -267,8 +284,8 @@ TEST(ChartSeriesList, AttachTwiceHasNoEffectAndRemoveAllDestroysLastToFirst)
 
     RemoveAllSeries(chart);
     EXPECT_EQ(chart.SeriesCount(), 0u);
-    EXPECT_EQ(destroyed, (std::vector<int>{2, 1}));
-    RemoveAllSeries(chart);  // nothing left: nothing happens
+    EXPECT_EQ(destroyed, (std::vector<int> { 2, 1 }));
+    RemoveAllSeries(chart); // nothing left: nothing happens
     EXPECT_EQ(destroyed.size(), 2u);
 }
 
@@ -289,15 +306,15 @@ TEST(ChartNotification, ViewersAreToldOncePerBatchOrAttachmentAndNeverForDetache
     for (int i = 0; i < 100; ++i)
         series->AddPoint(200 + i, i);
     series->EndUpdate();
-    EXPECT_EQ(repaints.count, 1);  // still inside the outer batch
+    EXPECT_EQ(repaints.count, 1); // still inside the outer batch
     series->EndUpdate();
     EXPECT_EQ(repaints.count, 2);
 
-    series->EndUpdate();  // no batch open: nothing happens
+    series->EndUpdate(); // no batch open: nothing happens
     EXPECT_EQ(series->UpdateDepth(), 0);
     EXPECT_EQ(repaints.count, 2);
 
-    series->AddPoint(1000, 1);  // outside a batch: at once
+    series->AddPoint(1000, 1); // outside a batch: at once
     EXPECT_EQ(repaints.count, 3);
 
     RemoveAllSeries(chart);
@@ -331,9 +348,9 @@ TEST(ChartHighestX, TakesTheSeriesOfTheAxisAndIsZeroWithoutPoints)
     AttachSeries(chart, std::make_unique<TLineSeries>());
     EXPECT_EQ(HighestXOnAxis(chart, chart.BottomAxis()), 0.0);
 
-    AttachSeries(chart, SeriesWith({{-9, 0}, {-5, 0}}));
-    EXPECT_EQ(HighestXOnAxis(chart, chart.BottomAxis()), -5.0);  // not pulled up to 0
-    auto right = SeriesWith({{3, 0}, {40, 0}});
+    AttachSeries(chart, SeriesWith({ { -9, 0 }, { -5, 0 } }));
+    EXPECT_EQ(HighestXOnAxis(chart, chart.BottomAxis()), -5.0); // not pulled up to 0
+    auto right = SeriesWith({ { 3, 0 }, { 40, 0 } });
     right->SetVertAxis(VerticalAxis::Right);
     AttachSeries(chart, std::move(right));
     EXPECT_EQ(HighestXOnAxis(chart, chart.BottomAxis()), 40.0);
@@ -347,24 +364,22 @@ TEST(ChartLegend, ListsSeriesOrTheLoneSeriesPointsByStyle)
     {
         const char* name;
         LegendStyle style;
-        std::vector<bool> shown;  // one series per entry
+        std::vector<bool> shown; // one series per entry
         std::vector<QString> expected;
     };
-    const std::vector<Case> cases{
-        {"series style", LegendStyle::Series, {true, false, true}, {"s0", "s2"}},
-        {"automatic, several", LegendStyle::Automatic, {false, true}, {"s1"}},
-        {"automatic, one shown", LegendStyle::Automatic, {true}, {"10", "20.5", "-3"}},
-        {"automatic, one hidden", LegendStyle::Automatic, {false}, {}},
-        {"series style, one", LegendStyle::Series, {true}, {"s0"}},
+    const std::vector<Case> cases {
+        { "series style", LegendStyle::Series, { true, false, true }, { "s0", "s2" } },
+        { "automatic, several", LegendStyle::Automatic, { false, true }, { "s1" } },
+        { "automatic, one shown", LegendStyle::Automatic, { true }, { "10", "20.5", "-3" } },
+        { "automatic, one hidden", LegendStyle::Automatic, { false }, {} },
+        { "series style, one", LegendStyle::Series, { true }, { "s0" } },
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         TChart chart;
         chart.LeftAxis().SetAxisValuesFormat(QStringLiteral("#.###"));
         chart.Legend().SetLegendStyle(c.style);
-        for (std::size_t i = 0; i < c.shown.size(); ++i)
-        {
-            auto series = SeriesWith({{1, 10}, {2, 20.5}, {3, -3}});
+        for (std::size_t i = 0; i < c.shown.size(); ++i) {
+            auto series = SeriesWith({ { 1, 10 }, { 2, 20.5 }, { 3, -3 } });
             series->SetTitle(QStringLiteral("s%1").arg(i));
             series->SetShowInLegend(c.shown[i]);
             AttachSeries(chart, std::move(series));
@@ -392,8 +407,7 @@ TEST(ChartLegend, TextTakesTheSeriesColourOnlyWhenAskedAndAHiddenLegendListsNoth
 
 TEST(ChartConfiguration, GivesEveryChartItsDesignWhateverWasDoneBefore)
 {
-    for (int i = 0; i <= int(ChartId::PeerstatsJitter); ++i)
-    {
+    for (int i = 0; i <= int(ChartId::PeerstatsJitter); ++i) {
         const auto id = ChartId(i);
         TChart chart;
         chart.SetColor(ChartColors::White);

@@ -12,9 +12,8 @@
 #include <cmath>
 #include <memory>
 
-namespace
-{
-constexpr double Day = 46359.0;  // 2026-12-03
+namespace {
+constexpr double Day = 46359.0; // 2026-12-03
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject
@@ -67,9 +66,9 @@ protected:
     }
 
     TChart chart;
-    TChartView view{&chart};
+    TChartView view { &chart };
 };
-}  // namespace
+} // namespace
 
 TEST_F(ChartViewTest, KeepsTheChartSizeAndRepaintsWhenTheModelChanges)
 {
@@ -86,7 +85,7 @@ TEST_F(ChartViewTest, KeepsTheChartSizeAndRepaintsWhenTheModelChanges)
     QApplication::processEvents();
     EXPECT_EQ(paints.count, 1);
     QApplication::processEvents();
-    EXPECT_EQ(paints.count, 1);  // nothing changed since
+    EXPECT_EQ(paints.count, 1); // nothing changed since
     view.removeEventFilter(&paints);
 }
 
@@ -96,7 +95,7 @@ TEST_F(ChartViewTest, ShowsAModelItDoesNotOwnAndCanSwitchOrDropIt)
     auto other = std::make_unique<TChart>();
     view.SetChart(other.get());
     EXPECT_EQ(&view.Chart(), other.get());
-    EXPECT_EQ(other->Width(), 640);  // the new model learns the view's size
+    EXPECT_EQ(other->Width(), 640); // the new model learns the view's size
     EXPECT_TRUE(view.PointTextAt(view.rect().center()).isEmpty());
 
     // A model may go before its view once the view lets go of it; drawing and hovering
@@ -107,7 +106,7 @@ TEST_F(ChartViewTest, ShowsAModelItDoesNotOwnAndCanSwitchOrDropIt)
     view.resize(300, 200);
     view.repaint();
     EXPECT_TRUE(view.PointTextAt(QPoint(10, 10)).isEmpty());
-    EXPECT_EQ(chart.SeriesCount(), 1);  // the first model still holds its points
+    EXPECT_EQ(chart.SeriesCount(), 1); // the first model still holds its points
 }
 
 TEST_F(ChartViewTest, ZoomsIntoADraggedRectangleWithoutTouchingTheAxesAndUndoes)
@@ -124,7 +123,7 @@ TEST_F(ChartViewTest, ZoomsIntoADraggedRectangleWithoutTouchingTheAxesAndUndoes)
     EXPECT_TRUE(view.Chart().BottomAxis().Automatic());
     EXPECT_TRUE(view.Chart().LeftAxis().Automatic());
 
-    Drag(to, from);  // right to left: back to the whole chart
+    Drag(to, from); // right to left: back to the whole chart
     EXPECT_FALSE(view.IsZoomed());
 
     Drag(from, to);
@@ -132,7 +131,7 @@ TEST_F(ChartViewTest, ZoomsIntoADraggedRectangleWithoutTouchingTheAxesAndUndoes)
     QTest::mouseDClick(&view, Qt::LeftButton, Qt::NoModifier, from);
     EXPECT_FALSE(view.IsZoomed());
 
-    Drag(from, from + QPoint(2, 2));  // a click is not a zoom
+    Drag(from, from + QPoint(2, 2)); // a click is not a zoom
     EXPECT_FALSE(view.IsZoomed());
 }
 
@@ -158,6 +157,6 @@ TEST_F(ChartViewTest, DescribesTheNearestPointWithItsDateAndValue)
     AddHourOfPoints();
     const double x = Day + (14 * 60 + 15 + 3) / 1440.0;
     EXPECT_EQ(view.PointTextAt(PixelOf(x, 1.5) + QPoint(2, -3)), QStringLiteral("loopstats\n2026-12-03 14:18:00\n1.5"));
-    EXPECT_TRUE(view.PointTextAt(PixelOf(x, 25)).isEmpty());  // far from every point
+    EXPECT_TRUE(view.PointTextAt(PixelOf(x, 25)).isEmpty()); // far from every point
     EXPECT_TRUE(view.PointTextAt(QPoint(1, 1)).isEmpty());
 }

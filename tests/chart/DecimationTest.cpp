@@ -7,8 +7,7 @@
 #include <map>
 #include <vector>
 
-namespace
-{
+namespace {
 struct ColumnSummary
 {
     QPointF first, last;
@@ -19,12 +18,10 @@ struct ColumnSummary
 std::map<double, ColumnSummary> Summarise(const std::vector<QPointF>& line)
 {
     std::map<double, ColumnSummary> columns;
-    for (const QPointF& p : line)
-    {
+    for (const QPointF& p : line) {
         const double column = std::floor(p.x());
-        auto [it, added] = columns.try_emplace(column, ColumnSummary{p, p, p.y(), p.y()});
-        if (!added)
-        {
+        auto [it, added] = columns.try_emplace(column, ColumnSummary { p, p, p.y(), p.y() });
+        if (!added) {
             it->second.last = p;
             it->second.low = std::min(it->second.low, p.y());
             it->second.high = std::max(it->second.high, p.y());
@@ -38,15 +35,14 @@ std::vector<QPointF> NoisyLine(int n, double columns)
 {
     std::vector<QPointF> line;
     unsigned state = 12345;
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
         state = state * 1103515245u + 12345u;
         const double noise = double((state >> 8) % 1000) / 10.0;
         line.emplace_back(i * columns / n, 200 + 50 * std::sin(i * 0.001) + noise);
     }
     return line;
 }
-}  // namespace
+} // namespace
 
 TEST(PolylineDecimator, KeepsFirstLastAndExtremesOfEveryColumnAsASubsequence)
 {
@@ -55,8 +51,7 @@ TEST(PolylineDecimator, KeepsFirstLastAndExtremesOfEveryColumnAsASubsequence)
         int points;
         double columns;
     };
-    for (const Case c : {Case{57601, 1000}, Case{500, 1000}, Case{10, 2}, Case{1, 1}})
-    {
+    for (const Case c : { Case { 57601, 1000 }, Case { 500, 1000 }, Case { 10, 2 }, Case { 1, 1 } }) {
         const std::vector<QPointF> full = NoisyLine(c.points, c.columns);
         PolylineDecimator decimator;
         for (const QPointF& p : full)
@@ -67,8 +62,7 @@ TEST(PolylineDecimator, KeepsFirstLastAndExtremesOfEveryColumnAsASubsequence)
         EXPECT_LE(thin.size(), std::min<std::size_t>(full.size(), 4 * std::size_t(c.columns + 1))) << c.points;
         // Every kept point comes from the line, in the line's order.
         auto at = full.begin();
-        for (const QPointF& p : thin)
-        {
+        for (const QPointF& p : thin) {
             at = std::find(at, full.end(), p);
             ASSERT_NE(at, full.end()) << c.points;
         }
@@ -78,8 +72,8 @@ TEST(PolylineDecimator, KeepsFirstLastAndExtremesOfEveryColumnAsASubsequence)
 TEST(PolylineDecimator, KeepsTheOrderOfAFallingThenRisingColumnAndStartsAfreshAfterTake)
 {
     PolylineDecimator decimator;
-    for (const QPointF p : {QPointF(0.1, 5), QPointF(0.2, 9), QPointF(0.3, 1), QPointF(0.4, 4), QPointF(1.5, 4)})
+    for (const QPointF p : { QPointF(0.1, 5), QPointF(0.2, 9), QPointF(0.3, 1), QPointF(0.4, 4), QPointF(1.5, 4) })
         decimator.Add(p);
-    EXPECT_EQ(decimator.Take(), (std::vector<QPointF>{{0.1, 5}, {0.2, 9}, {0.3, 1}, {0.4, 4}, {1.5, 4}}));
+    EXPECT_EQ(decimator.Take(), (std::vector<QPointF> { { 0.1, 5 }, { 0.2, 9 }, { 0.3, 1 }, { 0.4, 4 }, { 1.5, 4 } }));
     EXPECT_TRUE(decimator.Take().empty());
 }

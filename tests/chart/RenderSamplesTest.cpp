@@ -17,20 +17,20 @@ TEST(ChartSamples, DISABLED_WriteSamplePngs)
     const QString directory = QStringLiteral("/tmp/chart-samples");
     QDir().mkpath(directory);
     const std::pair<const char*, std::function<void(TChart&)>> samples[] = {
-        {"histogram-linear", SampleCharts::MakeHistogram},
-        {"offsets-hour", SampleCharts::MakeHourOfOffsets},
-        {"offsets-week", SampleCharts::MakeWeekOfOffsets},
-        {"poll-logarithmic", SampleCharts::MakePollIntervals},
-        {"jitter-two-axes", SampleCharts::MakeJitter},
-        {"offset-time-of-day", SampleCharts::MakeOffsetVsTimeOfDay},
-        {"peer-delay-without-peers", [](TChart& c) {
-             ConfigureChart(c, ChartId::PeerstatsDelay);
-             RemoveAllSeries(c);
-             SetRange(c.LeftAxis(), -1.02e20, 0);
-         }},
+        { "histogram-linear", SampleCharts::MakeHistogram },
+        { "offsets-hour", SampleCharts::MakeHourOfOffsets },
+        { "offsets-week", SampleCharts::MakeWeekOfOffsets },
+        { "poll-logarithmic", SampleCharts::MakePollIntervals },
+        { "jitter-two-axes", SampleCharts::MakeJitter },
+        { "offset-time-of-day", SampleCharts::MakeOffsetVsTimeOfDay },
+        { "peer-delay-without-peers",
+            [](TChart& c) {
+                ConfigureChart(c, ChartId::PeerstatsDelay);
+                RemoveAllSeries(c);
+                SetRange(c.LeftAxis(), -1.02e20, 0);
+            } },
     };
-    for (const auto& [name, make] : samples)
-    {
+    for (const auto& [name, make] : samples) {
         TChart chart;
         make(chart);
         QImage image(1000, 500, QImage::Format_RGB32);

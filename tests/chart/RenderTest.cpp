@@ -16,8 +16,7 @@
 #include <limits>
 #include <memory>
 
-namespace
-{
+namespace {
 constexpr QRgb Red = qRgb(255, 0, 0);
 const QRect Frame(0, 0, 600, 400);
 
@@ -30,7 +29,8 @@ QImage Render(const TChart& chart, const QRect& rect = Frame)
     return image;
 }
 
-TLineSeries* AddLine(TChart& chart, std::initializer_list<std::pair<double, double>> points, ChartColor colour = ChartColors::Red)
+TLineSeries* AddLine(
+    TChart& chart, std::initializer_list<std::pair<double, double>> points, ChartColor colour = ChartColors::Red)
 {
     auto series = std::make_unique<TLineSeries>();
     series->SetSeriesColor(colour);
@@ -63,7 +63,7 @@ int CountReddishOutside(const QImage& image, const QRect& inside)
                 ++count;
     return count;
 }
-}  // namespace
+} // namespace
 
 TEST(ChartRender, FillsTheBackgroundWithTheChartColour)
 {
@@ -79,7 +79,8 @@ TEST(ChartRender, DrawsValuesWhereTheAxesPutThemAndNothingOutsideThePlot)
 {
     TChart chart;
     MakeManual(chart);
-    AddLine(chart, {{-5, 50}, {2, 50}, {5, 50}, {6, 1000}, {7, -500}, {8, 50}, {20, 50}})->SetShowInLegend(false);
+    AddLine(chart, { { -5, 50 }, { 2, 50 }, { 5, 50 }, { 6, 1000 }, { 7, -500 }, { 8, 50 }, { 20, 50 } })
+        ->SetShowInLegend(false);
     const QImage image = Render(chart);
     const ChartLayout layout = LayoutChart(chart, Frame);
     ASSERT_TRUE(layout.HasPlot());
@@ -99,8 +100,8 @@ TEST(ChartRender, DrawsValuesWhereTheAxesPutThemAndNothingOutsideThePlot)
 TEST(ChartRender, ShowsTheRightAxisOnlyWhenASeriesUsesIt)
 {
     TChart chart;
-    EXPECT_TRUE(LayoutChart(chart, Frame).right.visible);  // no series: every axis
-    TLineSeries* series = AddLine(chart, {{0, 1}, {1, 2}});
+    EXPECT_TRUE(LayoutChart(chart, Frame).right.visible); // no series: every axis
+    TLineSeries* series = AddLine(chart, { { 0, 1 }, { 1, 2 } });
     const ChartLayout leftOnly = LayoutChart(chart, Frame);
     EXPECT_FALSE(leftOnly.right.visible);
     series->SetVertAxis(VerticalAxis::Right);
@@ -113,14 +114,14 @@ TEST(ChartRender, AnEmptyLegendDrawsNothing)
 {
     TChart listed;
     MakeManual(listed);
-    AddLine(listed, {{1, 1}, {2, 2}})->SetShowInLegend(false);  // lone series, not shown
+    AddLine(listed, { { 1, 1 }, { 2, 2 } })->SetShowInLegend(false); // lone series, not shown
     TChart hidden;
     MakeManual(hidden);
-    AddLine(hidden, {{1, 1}, {2, 2}});
+    AddLine(hidden, { { 1, 1 }, { 2, 2 } });
     hidden.Legend().SetVisible(false);
     EXPECT_EQ(Render(listed), Render(hidden));
 
-    AddLine(listed, {{1, 3}, {2, 4}}, ChartColors::Black)->SetTitle(QStringLiteral("RMS"));
+    AddLine(listed, { { 1, 3 }, { 2, 4 } }, ChartColors::Black)->SetTitle(QStringLiteral("RMS"));
     EXPECT_FALSE(LayoutChart(listed, Frame).legend.isNull());
     EXPECT_NE(Render(listed), Render(hidden));
 }
@@ -157,14 +158,12 @@ TEST(ChartRender, ThinnedLongSeriesCoversTheSamePixelsPerColumnAsEveryPoint)
     }
     int columns = 0;
     int differing = 0;
-    for (int x = layout.plot.left() + 2; x < layout.plot.right() - 1; ++x)
-    {
-        int top[2] = {-1, -1}, bottom[2] = {-1, -1};
-        const QImage* images[2] = {&thinned, &full};
+    for (int x = layout.plot.left() + 2; x < layout.plot.right() - 1; ++x) {
+        int top[2] = { -1, -1 }, bottom[2] = { -1, -1 };
+        const QImage* images[2] = { &thinned, &full };
         for (int k = 0; k < 2; ++k)
             for (int y = layout.plot.top() + 1; y < layout.plot.bottom(); ++y)
-                if (images[k]->pixel(x, y) == Red)
-                {
+                if (images[k]->pixel(x, y) == Red) {
                     if (top[k] < 0)
                         top[k] = y;
                     bottom[k] = y;
@@ -182,45 +181,56 @@ TEST(ChartRender, ThinnedLongSeriesCoversTheSamePixelsPerColumnAsEveryPoint)
 TEST(ChartRender, BadValuesAndSizesGiveAPictureNotACrash)
 {
     const std::pair<const char*, std::function<void(TChart&)>> cases[] = {
-        {"not finite points",
-         [](TChart& c) {
-             AddLine(c, {{1, std::nan("")}, {2, 3}, {std::numeric_limits<double>::infinity(), 4}, {3, -INFINITY}, {4, 5}});
-         }},
-        {"no series, huge manual range", [](TChart& c) { SetRange(c.LeftAxis(), -1.02e20, 1e20); }},
-        {"equal huge ends", [](TChart& c) {
-             SetRange(c.LeftAxis(), 1e20, 1e20);
-             AddLine(c, {{0, 1e20}, {1, 1e20}});
-         }},
-        {"logarithmic from zero", [](TChart& c) {
-             c.LeftAxis().SetLogarithmic(true);
-             SetRange(c.LeftAxis(), 0, 4096);
-             AddLine(c, {{0, -1}, {1, 0}, {2, 64}});
-         }},
-        {"automatic logarithmic, no positive values", [](TChart& c) {
-             c.LeftAxis().SetLogarithmic(true);
-             AddLine(c, {{0, -1}, {1, 0}});
-         }},
-        {"one point", [](TChart& c) { AddLine(c, {{46359.5, 7}})->XValues.DateTime = true; }},
-        {"dates out of range", [](TChart& c) { AddLine(c, {{-1e9, 1}, {1e12, 2}})->XValues.DateTime = true; }},
-        {"long texts", [](TChart& c) {
-             c.SetTitle(QString(500, QLatin1Char('T')) + QStringLiteral("\n\n") + QString(3, QLatin1Char('x')));
-             c.LeftAxis().Title().SetCaption(QString(400, QLatin1Char('L')));
-             for (int i = 0; i < 300; ++i)
-                 AddLine(c, {{0, double(i)}}, ChartColors::Black)->SetTitle(QString(200, QLatin1Char('s')));
-         }},
-        {"points in the legend", [](TChart& c) {
-             auto series = std::make_unique<TLineSeries>();
-             for (int i = 0; i < 100000; ++i)
-                 series->AddPoint(i, i);
-             AttachSeries(c, std::move(series));
-         }},
+        { "not finite points",
+            [](TChart& c) {
+                AddLine(c,
+                    { { 1, std::nan("") }, { 2, 3 }, { std::numeric_limits<double>::infinity(), 4 }, { 3, -INFINITY },
+                        { 4, 5 } });
+            } },
+        { "no series, huge manual range", [](TChart& c) { SetRange(c.LeftAxis(), -1.02e20, 1e20); } },
+        { "equal huge ends",
+            [](TChart& c) {
+                SetRange(c.LeftAxis(), 1e20, 1e20);
+                AddLine(c, { { 0, 1e20 }, { 1, 1e20 } });
+            } },
+        { "logarithmic from zero",
+            [](TChart& c) {
+                c.LeftAxis().SetLogarithmic(true);
+                SetRange(c.LeftAxis(), 0, 4096);
+                AddLine(c, { { 0, -1 }, { 1, 0 }, { 2, 64 } });
+            } },
+        { "automatic logarithmic, no positive values",
+            [](TChart& c) {
+                c.LeftAxis().SetLogarithmic(true);
+                AddLine(c, { { 0, -1 }, { 1, 0 } });
+            } },
+        { "one point",
+            [](TChart& c) {
+                AddLine(c, { { 46359.5, 7 } })->XValues.DateTime = true;
+            } },
+        { "dates out of range",
+            [](TChart& c) {
+                AddLine(c, { { -1e9, 1 }, { 1e12, 2 } })->XValues.DateTime = true;
+            } },
+        { "long texts",
+            [](TChart& c) {
+                c.SetTitle(QString(500, QLatin1Char('T')) + QStringLiteral("\n\n") + QString(3, QLatin1Char('x')));
+                c.LeftAxis().Title().SetCaption(QString(400, QLatin1Char('L')));
+                for (int i = 0; i < 300; ++i)
+                    AddLine(c, { { 0, double(i) } }, ChartColors::Black)->SetTitle(QString(200, QLatin1Char('s')));
+            } },
+        { "points in the legend",
+            [](TChart& c) {
+                auto series = std::make_unique<TLineSeries>();
+                for (int i = 0; i < 100000; ++i)
+                    series->AddPoint(i, i);
+                AttachSeries(c, std::move(series));
+            } },
     };
-    for (const auto& [name, make] : cases)
-    {
+    for (const auto& [name, make] : cases) {
         TChart chart;
         make(chart);
-        for (const QRect rect : {Frame, QRect(0, 0, 30, 20), QRect(0, 0, 1, 1), QRect(10, 10, 0, 0)})
-        {
+        for (const QRect rect : { Frame, QRect(0, 0, 30, 20), QRect(0, 0, 1, 1), QRect(10, 10, 0, 0) }) {
             const QImage image = Render(chart, rect);
             EXPECT_FALSE(image.isNull()) << name;
         }

@@ -5,8 +5,7 @@
 #include <cmath>
 #include <memory>
 
-namespace
-{
+namespace {
 // A deterministic wobble, so that samples look like a real clock without a random source.
 double Wobble(int i)
 {
@@ -20,10 +19,9 @@ std::unique_ptr<TLineSeries> DateSeries(const QString& title)
     series->XValues.DateTime = true;
     return series;
 }
-}  // namespace
+} // namespace
 
-namespace SampleCharts
-{
+namespace SampleCharts {
 void FillOffsets(TChart& chart, int n, double firstDay, double spacingSeconds)
 {
     ConfigureChart(chart, ChartId::Offsets);
@@ -31,8 +29,7 @@ void FillOffsets(TChart& chart, int n, double firstDay, double spacingSeconds)
     offsets->SetShowInLegend(false);
     offsets->ReservePoints(std::size_t(n));
     offsets->BeginUpdate();
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
         // A slow wander and a daily swing with a few µs of sample noise, as a real clock.
         const double t = i * spacingSeconds / 86400.0;
         const double noise = double((unsigned(i) * 2654435761u) >> 22) / 1024.0 * 8.0 - 4.0;
@@ -44,8 +41,7 @@ void FillOffsets(TChart& chart, int n, double firstDay, double spacingSeconds)
     auto rms = DateSeries(QStringLiteral("RMS"));
     rms->SetSeriesColor(ChartColors::Black);
     const double hours = n * spacingSeconds / 3600.0;
-    for (int h = 0; h < int(hours); ++h)
-    {
+    for (int h = 0; h < int(hours); ++h) {
         const double level = 20.0 + 8.0 * std::sin(h * 0.4);
         rms->AddPoint(firstDay + h / 24.0, level);
         rms->AddPoint(firstDay + (h + 1) / 24.0, level);
@@ -73,8 +69,7 @@ void MakePollIntervals(TChart& chart)
     poll->SetShowInLegend(false);
     double t = DayOf20261203;
     int exponent = 6;
-    for (int i = 0; i < 400; ++i)
-    {
+    for (int i = 0; i < 400; ++i) {
         poll->AddPoint(t, double(1 << exponent));
         t += (1 << exponent) / 86400.0;
         if (i % 37 == 36)
@@ -94,8 +89,7 @@ void MakeJitter(TChart& chart)
     average->SetShowInLegend(false);
     average->SetVertAxis(VerticalAxis::Right);
     double avg = 0;
-    for (int i = 0; i < 2700; ++i)
-    {
+    for (int i = 0; i < 2700; ++i) {
         const double t = DayOf20261203 + i * 32 / 86400.0;
         const double j = 45 + 25 * std::sin(i * 0.05) + 15 * std::sin(i * 1.3);
         avg += (j - avg) * 0.01;
@@ -115,9 +109,9 @@ void MakeJitter(TChart& chart)
 void MakeOffsetVsTimeOfDay(TChart& chart)
 {
     ConfigureChart(chart, ChartId::OffsetVsTOD);
-    const ChartColor days[] = {ChartColor::FromRgb(0x000080), ChartColor::FromRgb(0xFF00FF), ChartColor::FromRgb(0x339966)};
-    for (int d = 0; d < 3; ++d)
-    {
+    const ChartColor days[]
+        = { ChartColor::FromRgb(0x000080), ChartColor::FromRgb(0xFF00FF), ChartColor::FromRgb(0x339966) };
+    for (int d = 0; d < 3; ++d) {
         auto series = DateSeries(QStringLiteral("2026-Dec-0%1").arg(d + 1));
         series->SetSeriesColor(days[d]);
         for (int i = 0; i < 1350; ++i)
@@ -136,4 +130,4 @@ void MakeHistogram(TChart& chart)
     chart.SetTitle(QStringLiteral("Count versus microseconds offset"));
     chart.BottomAxis().Title().SetCaption(QStringLiteral("Mean: 0.4 µs,  standard deviation: 12.1 µs"));
 }
-}  // namespace SampleCharts
+} // namespace SampleCharts

@@ -18,22 +18,55 @@ TEST(ParseStatisticsNumber, AcceptsOnlyWholeFiniteDecimals)
         double value;
     } cases[] = {
         // signs
-        {"0.000123", true, 0.000123}, {"-15.2", true, -15.2}, {"+3.5", true, 3.5},
-        {"+0.001", true, 0.001}, {"-0", true, 0}, {"+.5", true, 0.5}, {"-.5", true, -0.5},
-        {"+", false, 0}, {"-", false, 0}, {"+-1", false, 0}, {"-+1", false, 0}, {"--1", false, 0},
-        {"++1", false, 0},
+        { "0.000123", true, 0.000123 },
+        { "-15.2", true, -15.2 },
+        { "+3.5", true, 3.5 },
+        { "+0.001", true, 0.001 },
+        { "-0", true, 0 },
+        { "+.5", true, 0.5 },
+        { "-.5", true, -0.5 },
+        { "+", false, 0 },
+        { "-", false, 0 },
+        { "+-1", false, 0 },
+        { "-+1", false, 0 },
+        { "--1", false, 0 },
+        { "++1", false, 0 },
         // digits and the point
-        {"7", true, 7}, {".5", true, 0.5}, {"1.", true, 1}, {".", false, 0}, {"1.2.3", false, 0},
+        { "7", true, 7 },
+        { ".5", true, 0.5 },
+        { "1.", true, 1 },
+        { ".", false, 0 },
+        { "1.2.3", false, 0 },
         // exponents
-        {"1e-3", true, 1e-3}, {"2.5E+2", true, 250}, {"1.e5", true, 1e5}, {"-1.25e-3", true, -1.25e-3},
-        {"1e", false, 0}, {"e5", false, 0}, {"1e+", false, 0},
+        { "1e-3", true, 1e-3 },
+        { "2.5E+2", true, 250 },
+        { "1.e5", true, 1e5 },
+        { "-1.25e-3", true, -1.25e-3 },
+        { "1e", false, 0 },
+        { "e5", false, 0 },
+        { "1e+", false, 0 },
         // not finite
-        {"1e400", false, 0}, {"1e999", false, 0}, {"-1e999", false, 0}, {"inf", false, 0}, {"-inf", false, 0},
-        {"+inf", false, 0}, {"infinity", false, 0}, {"nan", false, 0}, {"-nan", false, 0}, {"NaN", false, 0},
+        { "1e400", false, 0 },
+        { "1e999", false, 0 },
+        { "-1e999", false, 0 },
+        { "inf", false, 0 },
+        { "-inf", false, 0 },
+        { "+inf", false, 0 },
+        { "infinity", false, 0 },
+        { "nan", false, 0 },
+        { "-nan", false, 0 },
+        { "NaN", false, 0 },
         // whole field, "." whatever the locale, no grouping
-        {"1,5", false, 0}, {"0,000123", false, 0}, {"1 000", false, 0}, {"12abc", false, 0},
-        {"0x10", false, 0}, {" 1", false, 0}, {"1 ", false, 0}, {"\t1", false, 0}, {"", false, 0},
-        {std::string_view(), false, 0},
+        { "1,5", false, 0 },
+        { "0,000123", false, 0 },
+        { "1 000", false, 0 },
+        { "12abc", false, 0 },
+        { "0x10", false, 0 },
+        { " 1", false, 0 },
+        { "1 ", false, 0 },
+        { "\t1", false, 0 },
+        { "", false, 0 },
+        { std::string_view(), false, 0 },
     };
     for (const auto& c : cases) {
         double value = -99;
@@ -54,12 +87,25 @@ TEST(ParseStatisticsInteger, AcceptsOnly32BitDecimals)
         bool ok;
         std::int32_t value;
     } cases[] = {
-        {"59000", true, 59000}, {"-1", true, -1}, {"+6", true, 6}, {"007", true, 7},
-        {"2147483647", true, 2147483647}, {"-2147483648", true, INT32_MIN},
-        {"2147483648", false, 0}, {"-2147483649", false, 0}, {"99999999999999999999", false, 0},
-        {"6.0", false, 0}, {"6.", false, 0}, {"1e3", false, 0}, {"+-1", false, 0}, {"+", false, 0},
-        {"0x10", false, 0}, {"60000x", false, 0}, {" 6", false, 0}, {"", false, 0},
-        {std::string_view(), false, 0},
+        { "59000", true, 59000 },
+        { "-1", true, -1 },
+        { "+6", true, 6 },
+        { "007", true, 7 },
+        { "2147483647", true, 2147483647 },
+        { "-2147483648", true, INT32_MIN },
+        { "2147483648", false, 0 },
+        { "-2147483649", false, 0 },
+        { "99999999999999999999", false, 0 },
+        { "6.0", false, 0 },
+        { "6.", false, 0 },
+        { "1e3", false, 0 },
+        { "+-1", false, 0 },
+        { "+", false, 0 },
+        { "0x10", false, 0 },
+        { "60000x", false, 0 },
+        { " 6", false, 0 },
+        { "", false, 0 },
+        { std::string_view(), false, 0 },
     };
     for (const auto& c : cases) {
         std::int32_t value = -99;
@@ -82,9 +128,17 @@ TEST(ParseNumberPrefix, StopsAfterTheNumber)
         std::ptrdiff_t used; // -1: no number begins here
         double value;
     } cases[] = {
-        {"3600.5 0.000123", 6, 3600.5}, {"+1e-3,x", 5, 1e-3}, {"-15.2\t", 5, -15.2}, {"1.5.", 3, 1.5},
-        {"1e5x", 3, 1e5}, {"1ex", 1, 1}, {" 1", -1, 0}, {"inf 1", -1, 0}, {"+ 1", -1, 0},
-        {"1e400 1", -1, 0}, {"", -1, 0},
+        { "3600.5 0.000123", 6, 3600.5 },
+        { "+1e-3,x", 5, 1e-3 },
+        { "-15.2\t", 5, -15.2 },
+        { "1.5.", 3, 1.5 },
+        { "1e5x", 3, 1e5 },
+        { "1ex", 1, 1 },
+        { " 1", -1, 0 },
+        { "inf 1", -1, 0 },
+        { "+ 1", -1, 0 },
+        { "1e400 1", -1, 0 },
+        { "", -1, 0 },
     };
     for (const auto& c : cases) {
         double value = -99;
@@ -113,7 +167,7 @@ TEST(ParseNumberPrefix, StopsAfterTheNumber)
 TEST(ParseStatisticsNumber, IgnoresTheProcessLocale)
 {
     const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "C.UTF-8"}) {
+    for (const char* name : { "de_DE.UTF-8", "fr_FR.UTF-8", "C.UTF-8" }) {
         if (!std::setlocale(LC_NUMERIC, name))
             continue;
         double value = 0;

@@ -1,10 +1,10 @@
 // The statistics document without any window: the chart table, loading and both
 // rebuilds, and the images and data written from its models.
+#include "StatisticsDocument.h"
 #include "ChartDataExport.h"
 #include "ChartImageSaving.h"
 #include "DocumentImages.h"
 #include "RedirectedImageHost.h"
-#include "StatisticsDocument.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,10 +26,10 @@ void WriteStatistics(const QString& directory)
     QByteArray peer;
     for (int second = 0; second <= 43200; second += 1024) {
         peer += "60000 " + QByteArray::number(second) + ".5 192.168.0.5 9614 0.0012 0.0300 0.0020 0.0004\n";
-        peer += "60000 " + QByteArray::number(second)
-            + ".7 203.0.113.9 9414 -0.0031 0.0420 0.0051 0.0009\n";
+        peer += "60000 " + QByteArray::number(second) + ".7 203.0.113.9 9414 -0.0031 0.0420 0.0051 0.0009\n";
     }
-    for (const auto& [name, text] : { std::pair{ "loopstats.20230225", loop }, std::pair{ "peerstats.20230225", peer } }) {
+    for (const auto& [name, text] :
+        { std::pair { "loopstats.20230225", loop }, std::pair { "peerstats.20230225", peer } }) {
         QFile file(directory + QLatin1Char('/') + QLatin1String(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
@@ -86,7 +86,7 @@ TEST_F(StatisticsDocumentTest, LoadsAndRebuildsEveryChartWithoutAWindow)
     EXPECT_EQ(document.Files().LoopFilesRead.size(), 1);
     EXPECT_EQ(document.Chart(ChartId::Offsets).Series(0).PointCount(), 41u);
     EXPECT_EQ(document.Peers().PeerNames.size(), 2);
-    ASSERT_EQ(document.PeerTableRows().size(), 3u);  // the header and two peers
+    ASSERT_EQ(document.PeerTableRows().size(), 3u); // the header and two peers
     EXPECT_EQ(document.PeerTableRows()[0][0].trimmed(), QStringLiteral("Peer"));
     EXPECT_TRUE(document.Caption().contains(QStringLiteral("up to: 2023-Feb-25 12:00 UTC")))
         << document.Caption().toStdString();
@@ -95,7 +95,7 @@ TEST_F(StatisticsDocumentTest, LoadsAndRebuildsEveryChartWithoutAWindow)
     // The LAN filter keeps the 192.168 peer only.
     settings.PeerstatsLAN = true;
     document.RebuildPeerStatistics(settings);
-    EXPECT_EQ(document.Peers().PeerNames, QStringList{ QStringLiteral("192.168.0.5") });
+    EXPECT_EQ(document.Peers().PeerNames, QStringList { QStringLiteral("192.168.0.5") });
 }
 
 TEST_F(StatisticsDocumentTest, SavesEveryImageAtTheGivenSizeAndTheWholePeerTable)
@@ -128,7 +128,7 @@ TEST_F(StatisticsDocumentTest, ExportsTheDataOfEveryImageAndTheHistogram)
     ASSERT_TRUE(table.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = table.readAll().split('\n');
     EXPECT_TRUE(lines[0].startsWith("Peer,Number of entries,")) << lines[0].toStdString();
-    EXPECT_EQ(lines.size(), 4);  // header, two peers, the empty rest after the last LF
+    EXPECT_EQ(lines.size(), 4); // header, two peers, the empty rest after the last LF
 }
 
 TEST_F(StatisticsDocumentTest, NothingIsWrittenBeforeALoopFileWasRead)

@@ -1,5 +1,5 @@
-#include "ChartImageHost.h"
 #include "ChartImageSaving.h"
+#include "ChartImageHost.h"
 #include "DirectoryAccess.h"
 #include "ImageFileNaming.h"
 #include "PngInspection.h"
@@ -50,7 +50,11 @@ QImage Noise(int width, int height)
 class InTemporaryWorkingDirectory
 {
 public:
-    InTemporaryWorkingDirectory() : old_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+    InTemporaryWorkingDirectory()
+        : old_(QDir::currentPath())
+    {
+        QDir::setCurrent(dir_.path());
+    }
     ~InTemporaryWorkingDirectory() { QDir::setCurrent(old_); }
     QString Path() const { return dir_.path() + QLatin1Char('/'); }
 
@@ -68,17 +72,17 @@ TEST(DatePrefix, NamesTheWholeDayOfTheLargestTimeValue)
         double x;
         const char* prefix;
     } cases[] = {
-        {0, "1899-12-30"},           // a chart without points
-        {44262.0, "2021-03-07"},
-        {44262.999999, "2021-03-07"}, // late evening stays on its day
-        {44263.0, "2021-03-08"},
-        {-0.75, "1899-12-30"},       // truncation toward zero
-        {-1.0, "1899-12-29"},
-        {2958465.5, "9999-12-31"},
-        {2958466.0, "1899-12-30"},   // beyond the calendar: like no points
-        {nan, "1899-12-30"},
-        {inf, "1899-12-30"},
-        {-1e300, "1899-12-30"},
+        { 0, "1899-12-30" }, // a chart without points
+        { 44262.0, "2021-03-07" },
+        { 44262.999999, "2021-03-07" }, // late evening stays on its day
+        { 44263.0, "2021-03-08" },
+        { -0.75, "1899-12-30" }, // truncation toward zero
+        { -1.0, "1899-12-29" },
+        { 2958465.5, "9999-12-31" },
+        { 2958466.0, "1899-12-30" }, // beyond the calendar: like no points
+        { nan, "1899-12-30" },
+        { inf, "1899-12-30" },
+        { -1e300, "1899-12-30" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(DatePrefix(c.x), QString::fromLatin1(c.prefix)) << c.x;
@@ -161,7 +165,7 @@ TEST(SaveImageFile, FullDiskLeavesNoTruncatedFileAndKeepsTheOldOne)
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
+        const rlimit limit { 4096, 4096 };
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             _exit(2);
         const bool freshWritten = SaveImageFile(big, fresh, ChartImageMetadata());
@@ -213,10 +217,7 @@ public:
     void EndSaving() override { calls << QStringLiteral("end"); }
     QString LoopDirectory() const override { return loopDirectory; }
     bool HavePeerData() const override { return havePeerData; }
-    double ReferenceHighestX(ChartGroup group) const override
-    {
-        return group == ChartGroup::Loop ? loopX : peerX;
-    }
+    double ReferenceHighestX(ChartGroup group) const override { return group == ChartGroup::Loop ? loopX : peerX; }
     QImage RenderImage(const ChartRow& row) override
     {
         const int number = ImageNumber(row);
@@ -229,10 +230,10 @@ public:
     }
 };
 
-const char* const LoopSuffixes[] = {"_offset.png",    "_offset-tod.png", "_abs_frequency.png", "_frequency.png",
-                                    "_frequency-tod.png", "_jitter.png", "_poll_int.png"};
-const char* const PeerSuffixes[] = {"_peerstats.png", "_peer_offset.png", "_peer_delay.png",
-                                    "_peer_dispersion.png", "_peer_jitter.png"};
+const char* const LoopSuffixes[] = { "_offset.png", "_offset-tod.png", "_abs_frequency.png", "_frequency.png",
+    "_frequency-tod.png", "_jitter.png", "_poll_int.png" };
+const char* const PeerSuffixes[]
+    = { "_peerstats.png", "_peer_offset.png", "_peer_delay.png", "_peer_dispersion.png", "_peer_jitter.png" };
 
 QStringList Names(const QString& dir, const QString& prefix, std::initializer_list<const char*> suffixes)
 {
@@ -255,9 +256,9 @@ protected:
 TEST_F(SaveChartImagesTest, WritesTheSevenLoopImagesWithoutPeerData)
 {
     const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
-    const QStringList expected = Names(Dir(), QString(), {LoopSuffixes[0], LoopSuffixes[1], LoopSuffixes[2],
-                                                          LoopSuffixes[3], LoopSuffixes[4], LoopSuffixes[5],
-                                                          LoopSuffixes[6]});
+    const QStringList expected = Names(Dir(), QString(),
+        { LoopSuffixes[0], LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3], LoopSuffixes[4], LoopSuffixes[5],
+            LoopSuffixes[6] });
     EXPECT_EQ(result.Directory, Dir());
     EXPECT_EQ(result.SavedFiles, expected);
     EXPECT_EQ(FilesIn(Dir()).size(), 7);
@@ -277,48 +278,49 @@ TEST_F(SaveChartImagesTest, WritesTheSevenLoopImagesWithoutPeerData)
             texts.push_back(chunk.Data.toStdString());
     }
     using namespace std::string_literals;
-    EXPECT_THAT(texts, ElementsAre("Author\0Brannock"s, "Description\0NTP performance data"s,
-                                   "Software\0Ferncastle Software"s, "Title\0NTP performance data"s));
+    EXPECT_THAT(texts,
+        ElementsAre("Author\0Brannock"s, "Description\0NTP performance data"s, "Software\0Ferncastle Software"s,
+            "Title\0NTP performance data"s));
 }
 
 TEST_F(SaveChartImagesTest, WithPeerDataWritesTwelveImagesPrefixedByEachGroupsReferenceDay)
 {
     host.havePeerData = true;
     host.loopX = 44262.75; // 2021-03-07
-    host.peerX = 44263.1;  // 2021-03-08
+    host.peerX = 44263.1; // 2021-03-08
     const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), true);
 
     QStringList expected = Names(Dir(), QStringLiteral("2021-03-07"),
-                                 {LoopSuffixes[0], LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3],
-                                  LoopSuffixes[4], LoopSuffixes[5], LoopSuffixes[6]});
+        { LoopSuffixes[0], LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3], LoopSuffixes[4], LoopSuffixes[5],
+            LoopSuffixes[6] });
     expected += Names(Dir(), QStringLiteral("2021-03-08"),
-                      {PeerSuffixes[0], PeerSuffixes[1], PeerSuffixes[2], PeerSuffixes[3], PeerSuffixes[4]});
+        { PeerSuffixes[0], PeerSuffixes[1], PeerSuffixes[2], PeerSuffixes[3], PeerSuffixes[4] });
     EXPECT_EQ(result.SavedFiles, expected);
     EXPECT_EQ(FilesIn(Dir()).size(), 12);
 
     // Each page is made current before its image is drawn, and every page control is
     // given back its page afterwards.
     EXPECT_THAT(host.calls,
-                ElementsAreArray(QStringList{
-                    "begin", "TabSheetOffset", "render 1", "TabSheetOffsetVsTOD", "render 2",
-                    "TabSheetAbsFrequency", "render 3", "TabSheetFrequency", "render 4", "TabSheetFreqVsTOD",
-                    "render 5", "TabSheetJitter", "render 6", "TabSheetLoopstatsPollInterval", "render 7",
-                    "end loop", "TabSheetPeerTable", "render 8", "TabSheetPeerOffset", "render 9",
-                    "TabSheetPeerDelay", "render 10", "TabSheetDispersion", "render 11", "TabSheetPeerJitter",
-                    "render 12", "end peer", "end"}));
+        ElementsAreArray(QStringList { "begin", "TabSheetOffset", "render 1", "TabSheetOffsetVsTOD", "render 2",
+            "TabSheetAbsFrequency", "render 3", "TabSheetFrequency", "render 4", "TabSheetFreqVsTOD", "render 5",
+            "TabSheetJitter", "render 6", "TabSheetLoopstatsPollInterval", "render 7", "end loop", "TabSheetPeerTable",
+            "render 8", "TabSheetPeerOffset", "render 9", "TabSheetPeerDelay", "render 10", "TabSheetDispersion",
+            "render 11", "TabSheetPeerJitter", "render 12", "end peer", "end" }));
 }
 
 TEST_F(SaveChartImagesTest, PrefixOfAChartWithoutPointsIsDayZero)
 {
-    EXPECT_EQ(SaveChartImages(host, BuiltInChartRows(), true).SavedFiles.front(), Dir() + QStringLiteral("1899-12-30_offset.png"));
+    EXPECT_EQ(SaveChartImages(host, BuiltInChartRows(), true).SavedFiles.front(),
+        Dir() + QStringLiteral("1899-12-30_offset.png"));
 }
 
 TEST_F(SaveChartImagesTest, AFailedImageIsLeftOutAndTheRestAreWritten)
 {
-    host.failingImages = {1, 7};
+    host.failingImages = { 1, 7 };
     const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
-    EXPECT_EQ(result.SavedFiles, Names(Dir(), QString(), {LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3],
-                                                          LoopSuffixes[4], LoopSuffixes[5]}));
+    EXPECT_EQ(result.SavedFiles,
+        Names(
+            Dir(), QString(), { LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3], LoopSuffixes[4], LoopSuffixes[5] }));
     EXPECT_EQ(FilesIn(Dir()).size(), 5);
 }
 
@@ -372,7 +374,7 @@ TEST_F(SaveChartImagesTest, RedirectedImagesGoToTheOtherDirectoryUnderTheSameRul
 
 TEST(SaveResultMessage, ComposesEitherMessageAndItsDisplayForm)
 {
-    const QString saved = SaveResultMessage({"/d/_offset.png", "/d/_jitter.png"}, "/d/");
+    const QString saved = SaveResultMessage({ "/d/_offset.png", "/d/_jitter.png" }, "/d/");
     EXPECT_EQ(saved, QStringLiteral("Image files saved to:\r\r/d/_offset.png\r\n/d/_jitter.png\r\n"));
     EXPECT_EQ(MessageForDisplay(saved), QStringLiteral("Image files saved to:\n\n/d/_offset.png\n/d/_jitter.png\n"));
 

@@ -108,8 +108,7 @@ struct FormatCase
 };
 
 class PngFormats : public ::testing::TestWithParam<FormatCase>
-{
-};
+{ };
 
 TEST_P(PngFormats, DecodesToTheSourcePixelsWithTheExpectedColourType)
 {
@@ -138,32 +137,33 @@ TEST_P(PngFormats, DecodesToTheSourcePixelsWithTheExpectedColourType)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bitmaps, PngFormats,
-    ::testing::Values(
-        FormatCase{"BlueCornerRgb",
-                   [] {
-                       QImage image(3, 2, QImage::Format_RGB888);
-                       image.fill(Qt::white);
-                       image.setPixelColor(0, 0, QColor(0, 0, 255));
-                       return image;
-                   },
-                   2, false},
-        FormatCase{"Rgb888", [] { return Pattern(QImage::Format_RGB888, 17, 9); }, 2, false},
-        FormatCase{"Bgr888", [] { return Pattern(QImage::Format_BGR888, 17, 9); }, 2, false},
-        FormatCase{"GreyRampPalette", [] { return Indexed(GreyRamp(256), 19, 7); }, 0, false},
-        FormatCase{"ShortGreyRampPalette", [] { return Indexed(GreyRamp(16), 19, 7); }, 0, false},
-        FormatCase{"ColourPalette",
-                   [] { return Indexed({qRgb(255, 0, 0), qRgb(0, 128, 0), qRgb(10, 20, 30)}, 5, 4); }, 3, true},
-        FormatCase{"Grayscale8", [] { return Pattern(QImage::Format_Grayscale8, 11, 6); }, 0, false}),
+INSTANTIATE_TEST_SUITE_P(Bitmaps, PngFormats,
+    ::testing::Values(FormatCase { "BlueCornerRgb",
+                          [] {
+                              QImage image(3, 2, QImage::Format_RGB888);
+                              image.fill(Qt::white);
+                              image.setPixelColor(0, 0, QColor(0, 0, 255));
+                              return image;
+                          },
+                          2, false },
+        FormatCase { "Rgb888", [] { return Pattern(QImage::Format_RGB888, 17, 9); }, 2, false },
+        FormatCase { "Bgr888", [] { return Pattern(QImage::Format_BGR888, 17, 9); }, 2, false },
+        FormatCase { "GreyRampPalette", [] { return Indexed(GreyRamp(256), 19, 7); }, 0, false },
+        FormatCase { "ShortGreyRampPalette", [] { return Indexed(GreyRamp(16), 19, 7); }, 0, false },
+        FormatCase { "ColourPalette",
+            [] {
+                return Indexed({ qRgb(255, 0, 0), qRgb(0, 128, 0), qRgb(10, 20, 30) }, 5, 4);
+            },
+            3, true },
+        FormatCase { "Grayscale8", [] { return Pattern(QImage::Format_Grayscale8, 11, 6); }, 0, false }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PngEncoder, AssignFromBitmapRejectsOtherDepthsAndKeepsTheFormerImage)
 {
     TPngImage png;
     png.AssignFromBitmap(Pattern(QImage::Format_RGB888, 4, 3));
-    for (const QImage& bad : {Pattern(QImage::Format_RGB32, 4, 4), Pattern(QImage::Format_ARGB32, 4, 4),
-                              Pattern(QImage::Format_RGB16, 4, 4), QImage()}) {
+    for (const QImage& bad : { Pattern(QImage::Format_RGB32, 4, 4), Pattern(QImage::Format_ARGB32, 4, 4),
+             Pattern(QImage::Format_RGB16, 4, 4), QImage() }) {
         try {
             png.AssignFromBitmap(bad);
             ADD_FAILURE() << "accepted format " << bad.format();
@@ -178,7 +178,7 @@ TEST(PngEncoder, AssignFromBitmapRejectsOtherDepthsAndKeepsTheFormerImage)
 
 TEST(PngEncoder, PaletteIndexesPastTheColourTableBecomeBlack)
 {
-    QImage image = Indexed({qRgb(1, 2, 3), qRgb(200, 0, 0)}, 4, 4);
+    QImage image = Indexed({ qRgb(1, 2, 3), qRgb(200, 0, 0) }, 4, 4);
     image.scanLine(3)[3] = 9; // setPixel refuses indexes past the table
     TPngImage png;
     png.AssignFromBitmap(image);
@@ -213,7 +213,7 @@ TEST(PngEncoder, WritePngFileLaysOutChunksTextAndUtcTime)
     const QString name = dir.filePath(QStringLiteral("chart.png"));
     const std::time_t before = std::time(nullptr);
     ASSERT_TRUE(WritePngFile(Pattern(QImage::Format_RGB888, 300, 200), name, "Brannock", "NTP performance data",
-                             "Ferncastle Software", "NTP performance data"));
+        "Ferncastle Software", "NTP performance data"));
     const std::time_t after = std::time(nullptr);
     if (oldTz.isNull())
         qunsetenv("TZ");
@@ -227,8 +227,8 @@ TEST(PngEncoder, WritePngFileLaysOutChunksTextAndUtcTime)
     types.erase(std::unique(types.begin(), types.end()), types.end());
     EXPECT_THAT(types, ElementsAre("IHDR", "tEXt", "IDAT", "tIME", "IEND"));
     EXPECT_THAT(TextChunks(chunks),
-                ElementsAre(Text("Author", "Brannock"), Text("Description", "NTP performance data"),
-                            Text("Software", "Ferncastle Software"), Text("Title", "NTP performance data")));
+        ElementsAre(Text("Author", "Brannock"), Text("Description", "NTP performance data"),
+            Text("Software", "Ferncastle Software"), Text("Title", "NTP performance data")));
 
     const QByteArray& ihdr = chunks.front().Data;
     EXPECT_EQ(ihdr.mid(8), QByteArray("\x08\x02\x00\x00\x00", 5)); // depth, type, methods
@@ -237,7 +237,7 @@ TEST(PngEncoder, WritePngFileLaysOutChunksTextAndUtcTime)
     ASSERT_TRUE(time);
     ASSERT_EQ(time->Data.size(), 7);
     const auto byte = [&](int i) { return static_cast<unsigned char>(time->Data[i]); };
-    std::tm stamp{};
+    std::tm stamp {};
     stamp.tm_year = (byte(0) << 8 | byte(1)) - 1900;
     stamp.tm_mon = byte(2) - 1;
     stamp.tm_mday = byte(3);
@@ -303,22 +303,22 @@ TEST(PngEncoder, FailuresThrowAndLeaveExistingFilesAlone)
         const char* messagePart;
     };
     const Case cases[] = {
-        {"never assigned", [](TPngImage&) {}, "width is zero"},
-        {"wider than libpng allows",
-         [](TPngImage& png) { png.AssignFromBitmap(QImage(1000001, 1, QImage::Format_Grayscale8)); },
-         "exceeds user limit"},
-        {"unknown row filter",
-         [](TPngImage& png) {
-             png.AssignFromBitmap(Pattern(QImage::Format_RGB888, 3, 3));
-             png.SetFilters(0x07);
-         },
-         "filter"},
-        {"single write request above 8193 bytes",
-         [](TPngImage& png) {
-             png.AssignFromBitmap(Pattern(QImage::Format_RGB888, 3, 3));
-             png.Description = QString(9000, QLatin1Char('d'));
-         },
-         "buffer override: needed 9000"},
+        { "never assigned", [](TPngImage&) {}, "width is zero" },
+        { "wider than libpng allows",
+            [](TPngImage& png) { png.AssignFromBitmap(QImage(1000001, 1, QImage::Format_Grayscale8)); },
+            "exceeds user limit" },
+        { "unknown row filter",
+            [](TPngImage& png) {
+                png.AssignFromBitmap(Pattern(QImage::Format_RGB888, 3, 3));
+                png.SetFilters(0x07);
+            },
+            "filter" },
+        { "single write request above 8193 bytes",
+            [](TPngImage& png) {
+                png.AssignFromBitmap(Pattern(QImage::Format_RGB888, 3, 3));
+                png.Description = QString(9000, QLatin1Char('d'));
+            },
+            "buffer override: needed 9000" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -375,7 +375,7 @@ std::vector<ProgressCall> RecordProgress(std::uint32_t height, std::int64_t msPe
         EXPECT_EQ(&sender, &png);
         EXPECT_FALSE(redraw);
         EXPECT_TRUE(rect.isEmpty());
-        calls.push_back({stage, percent, message});
+        calls.push_back({ stage, percent, message });
     });
     EncodeToMemory(png);
     return calls;
@@ -403,10 +403,10 @@ TEST(PngEncoderProgress, RowNotificationsAreLimitedToOnePer100Ms)
     // Ten rows; libpng reports rows 1 to 10. More than 100 ms must pass between two
     // notifications: exactly 100 is not enough.
     const Case cases[] = {
-        {0, {10}},
-        {50, {10, 40, 70, 100}},
-        {100, {10, 30, 50, 70, 90}},
-        {101, {10, 20, 30, 40, 50, 60, 70, 80, 90, 100}},
+        { 0, { 10 } },
+        { 50, { 10, 40, 70, 100 } },
+        { 100, { 10, 30, 50, 70, 90 } },
+        { 101, { 10, 20, 30, 40, 50, 60, 70, 80, 90, 100 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.msPerRow);
@@ -424,7 +424,7 @@ TEST(PngEncoderProgress, RowNotificationsAreLimitedToOnePer100Ms)
 
 TEST(PngEncoderProgress, PercentIsWholeNumberDivisionOfRowsDone)
 {
-    EXPECT_EQ(RunningPercents(RecordProgress(3, 1000)), (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(RunningPercents(RecordProgress(3, 1000)), (std::vector<int> { 33, 66, 100 }));
 }
 
 TEST(PngEncoderProgress, AThrowingHandlerFailsTheWriteCleanly)

@@ -24,7 +24,8 @@ std::vector<std::uint8_t> RowFilterBytes(const std::vector<PngChunk>& chunks, in
     std::vector<std::uint8_t> raw(static_cast<std::size_t>(height) * (rowBytes + 1));
     uLongf rawSize = static_cast<uLongf>(raw.size());
     if (uncompress(raw.data(), &rawSize, reinterpret_cast<const Bytef*>(compressed.constData()),
-                   static_cast<uLong>(compressed.size())) != Z_OK
+            static_cast<uLong>(compressed.size()))
+            != Z_OK
         || rawSize != raw.size())
         return {};
     std::vector<std::uint8_t> filters;
@@ -54,7 +55,7 @@ std::vector<PngChunk> ReadChunks(const QByteArray& png)
         const std::uint32_t length = BigEndian32(png.constData() + at);
         if (length > static_cast<std::uint64_t>(png.size() - at - 12))
             return {};
-        chunks.push_back({std::string(png.constData() + at + 4, 4), png.mid(at + 8, length)});
+        chunks.push_back({ std::string(png.constData() + at + 4, 4), png.mid(at + 8, length) });
         at += 12 + static_cast<qsizetype>(length);
     }
     if (at != png.size())
@@ -77,7 +78,7 @@ std::optional<DecodedPng> DecodePng(const QByteArray& png)
         return std::nullopt;
     const QByteArray& header = chunks.front().Data;
 
-    png_image image{};
+    png_image image {};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, png.constData(), static_cast<std::size_t>(png.size())))
         return std::nullopt;

@@ -44,8 +44,8 @@ QByteArray Fingerprint(const QString& path)
         QCryptographicHash hash(QCryptographicHash::Sha256);
         for (int y = 0; y < image.height(); ++y)
             hash.addData(QByteArrayView(reinterpret_cast<const char*>(image.constScanLine(y)), image.width() * 4));
-        return name.toUtf8() + ' ' + QByteArray::number(image.width()) + 'x' + QByteArray::number(image.height())
-            + ' ' + hash.result().toHex();
+        return name.toUtf8() + ' ' + QByteArray::number(image.width()) + 'x' + QByteArray::number(image.height()) + ' '
+            + hash.result().toHex();
     }
     const QByteArray bytes = Read(path);
     return name.toUtf8() + ' ' + QByteArray::number(bytes.size()) + ' '
@@ -54,10 +54,10 @@ QByteArray Fingerprint(const QString& path)
 
 struct GoldenCase
 {
-    const char* Name;        // the manifest is tests/golden/<Name>.manifest
-    const char* Statistics;  // "examples" or "week" (generated)
-    const char* Store;       // settings store contents after the key line; may be empty
-    const char* Zone;        // TZ of the run
+    const char* Name; // the manifest is tests/golden/<Name>.manifest
+    const char* Statistics; // "examples" or "week" (generated)
+    const char* Store; // settings store contents after the key line; may be empty
+    const char* Zone; // TZ of the run
 };
 
 // Default settings; and a second look at the examples with most options changed, a
@@ -66,19 +66,19 @@ const GoldenCase Cases[] = {
     { "examples-defaults", "examples", "", "UTC" },
     { "week-defaults", "week", "", "UTC" },
     { "examples-options", "examples",
-      "\"SaveWithDatePrefix\"=dword:00000001\n"
-      "\"LocalTime\"=dword:00000001\n"
-      "\"ExponentialAverage\"=dword:00000001\n"
-      "\"PlotHours\"=dword:00000030\n"
-      "\"HoursToAverage\"=dword:00000003\n"
-      "\"ClipOffsets\"=dword:00000000\n"
-      "\"IgnoreDataGaps\"=dword:00000001\n"
-      "\"WhitePlotBackground\"=dword:00000001\n"
-      "\"PeerstatsLAN\"=dword:00000000\n"
-      "\"MaxPeerOffset\"=\"3\"\n"
-      "\"FormClientWidth\"=dword:00000500\n"
-      "\"FormClientHeight\"=dword:00000280\n",
-      "America/New_York" },
+        "\"SaveWithDatePrefix\"=dword:00000001\n"
+        "\"LocalTime\"=dword:00000001\n"
+        "\"ExponentialAverage\"=dword:00000001\n"
+        "\"PlotHours\"=dword:00000030\n"
+        "\"HoursToAverage\"=dword:00000003\n"
+        "\"ClipOffsets\"=dword:00000000\n"
+        "\"IgnoreDataGaps\"=dword:00000001\n"
+        "\"WhitePlotBackground\"=dword:00000001\n"
+        "\"PeerstatsLAN\"=dword:00000000\n"
+        "\"MaxPeerOffset\"=\"3\"\n"
+        "\"FormClientWidth\"=dword:00000500\n"
+        "\"FormClientHeight\"=dword:00000280\n",
+        "America/New_York" },
 };
 
 class GoldenOutputTest : public ::testing::TestWithParam<GoldenCase>
@@ -93,9 +93,9 @@ protected:
         // A fixed name: the directory's name is part of the chart titles.
         const QString directory = week.filePath(QStringLiteral("week"));
         QProcess statgen;
-        statgen.start(QStringLiteral(STATGEN_EXE), { QStringLiteral("--out"), directory, QStringLiteral("--days"),
-                                                     QStringLiteral("7"), QStringLiteral("--start"),
-                                                     QStringLiteral("2026-03-02") });
+        statgen.start(QStringLiteral(STATGEN_EXE),
+            { QStringLiteral("--out"), directory, QStringLiteral("--days"), QStringLiteral("7"),
+                QStringLiteral("--start"), QStringLiteral("2026-03-02") });
         EXPECT_TRUE(statgen.waitForFinished(60000) && statgen.exitCode() == 0);
         return directory;
     }
@@ -117,8 +117,8 @@ protected:
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
         QProcess process;
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(TALLIMER_EXE), { QStringLiteral("--save-images"), images.path(),
-                                                      QStringLiteral("--export-csv"), csv.path(), statistics });
+        process.start(QStringLiteral(TALLIMER_EXE),
+            { QStringLiteral("--save-images"), images.path(), QStringLiteral("--export-csv"), csv.path(), statistics });
         if (!process.waitForFinished(120000)) {
             process.kill();
             process.waitForFinished();
@@ -147,8 +147,8 @@ TEST_P(GoldenOutputTest, ImagesAndDataMatchTheRecordedOutput)
     const GoldenCase& golden = GetParam();
     ASSERT_EQ(Run(golden, StatisticsDir(golden)), 0);
     const QByteArray actual = Manifest();
-    const QString manifestFile = SourceDir + QStringLiteral("/tests/golden/") + QLatin1String(golden.Name)
-        + QStringLiteral(".manifest");
+    const QString manifestFile
+        = SourceDir + QStringLiteral("/tests/golden/") + QLatin1String(golden.Name) + QStringLiteral(".manifest");
     if (qEnvironmentVariableIsSet("TALLIMER_GOLDEN_UPDATE")) {
         ASSERT_TRUE(Write(manifestFile, actual));
         return;
@@ -163,10 +163,9 @@ TEST_P(GoldenOutputTest, ImagesAndDataMatchTheRecordedOutput)
         EXPECT_EQ(got[i].toStdString(), want[i].toStdString());
 }
 
-INSTANTIATE_TEST_SUITE_P(Outputs, GoldenOutputTest, ::testing::ValuesIn(Cases),
-                         [](const auto& info) {
-                             QString name = QString::fromLatin1(info.param.Name);
-                             return name.remove(QLatin1Char('-')).toStdString();
-                         });
+INSTANTIATE_TEST_SUITE_P(Outputs, GoldenOutputTest, ::testing::ValuesIn(Cases), [](const auto& info) {
+    QString name = QString::fromLatin1(info.param.Name);
+    return name.remove(QLatin1Char('-')).toStdString();
+});
 
 } // namespace

@@ -61,7 +61,7 @@ TEST(ChronyLogLines, UnsynchronisedTrackingGivesNoRecord)
     ChronyTrackingLine line;
     ASSERT_TRUE(ParseChronyTrackingLine("2026-03-02 00:00:02 0.0.0.0          0     14.800      0.000  0.000e+00 ?  "
                                         "0  0.000e+00  0.000e+00  0.000e+00  0.000e+00  0.000e+00",
-                                        line));
+        line));
     EXPECT_EQ(line.leap, '?');
     EXPECT_EQ(line.reference, "0.0.0.0");
     ChronyLoopRecord loop;
@@ -125,24 +125,24 @@ TEST(ChronyLogLines, RejectedLines)
         "   Date (UTC) Time     IP Address   St   Freq ppm   Skew ppm     Offset L Co  Offset sd Rem. corr. "
         "Root delay Root disp. Max. error",
         "   Date (UTC) Time         Refid  DP L P  Raw offset   Cooked offset      Disp.",
-        Tracking + " 1.0e-06",                                 // 15 fields
-        Tracking.substr(0, Tracking.rfind(' ')),               // 13 fields, yet statistics has 13
+        Tracking + " 1.0e-06", // 15 fields
+        Tracking.substr(0, Tracking.rfind(' ')), // 13 fields, yet statistics has 13
         replace(Tracking, "14.862", "nan"),
         replace(Tracking, "14.862", "inf"),
-        replace(Tracking, "-2.500e-05", "-2.5e999"),           // overflows a double
+        replace(Tracking, "-2.500e-05", "-2.5e999"), // overflows a double
         replace(Tracking, "14.862", "14,862"),
         replace(Tracking, " N ", " X "),
-        replace(Tracking, "2026-03-02", "2026-02-29"),         // not a leap year
+        replace(Tracking, "2026-03-02", "2026-02-29"), // not a leap year
         replace(Tracking, "2026-03-02", "2026-3-2"),
         replace(Tracking, "10:15:30", "24:00:00"),
         replace(Tracking, "10:15:30", "10:15:30."),
         replace(Measurement, "1.50", "1.5x"),
-        replace(Measurement, " 7  7 ", " 7.5  7 "),            // poll is an integer
+        replace(Measurement, " 7  7 ", " 7.5  7 "), // poll is an integer
         replace(Measurement, "2.600e-04", "NaN"),
         replace(Statistics, " 32 ", " -inf "),
         replace(Statistics, "2.400e-05", "+-2.4e-05"),
-        replace(RefclockRaw, " 3 N 1 ", " - N 1 "),           // half filtered
-        replace(RefclockRaw, " 3 N 1 ", " 3 N 2 "),           // PPS flag is 0 or 1
+        replace(RefclockRaw, " 3 N 1 ", " - N 1 "), // half filtered
+        replace(RefclockRaw, " 3 N 1 ", " 3 N 2 "), // PPS flag is 0 or 1
         replace(RefclockFiltered, "-5.912660e-07", "-"),
         replace(RefclockFiltered, "10:15:06.250000", "10:15:06,250000"),
     };
@@ -165,7 +165,7 @@ TEST(ChronyLogLines, BlanksTabsAndLineEnds)
     for (char& c : tabbed)
         if (c == ' ')
             c = '\t';
-    for (const std::string& line : {Statistics + "\r", tabbed, "  " + Statistics + "  "}) {
+    for (const std::string& line : { Statistics + "\r", tabbed, "  " + Statistics + "  " }) {
         ChronyStatisticsLine s;
         EXPECT_TRUE(ParseChronyStatisticsLine(line, s)) << line;
         EXPECT_EQ(s.source, "192.168.1.10");
@@ -198,15 +198,13 @@ TEST(ChronyLogLines, PollOfTheTrackedSourceAtOrBeforeTheUpdate)
         double time;
         std::optional<int> poll;
     } cases[] = {
-        {"192.168.1.10", At(9, 59, 59), std::nullopt}, // before its first measurement
-        {"192.168.1.10", At(10, 0, 0), 6},             // at a measurement's time
-        {"192.168.1.10", At(10, 7, 0), 6},
-        {"192.168.1.10", At(10, 9, 0), 8},             // the line stamped out of order
-        {"192.168.1.10", At(10, 15, 30), 7},
-        {"192.168.1.10", At(11, 0, 0), 9},
-        {"192.0.2.123", At(10, 15, 30), 10},           // another source's own polls
-        {"PPS", At(10, 15, 30), std::nullopt},         // a refclock has no measurements
-        {"192.168.1.1", At(10, 15, 30), std::nullopt}, // a prefix of a source is not it
+        { "192.168.1.10", At(9, 59, 59), std::nullopt }, // before its first measurement
+        { "192.168.1.10", At(10, 0, 0), 6 }, // at a measurement's time
+        { "192.168.1.10", At(10, 7, 0), 6 }, { "192.168.1.10", At(10, 9, 0), 8 }, // the line stamped out of order
+        { "192.168.1.10", At(10, 15, 30), 7 }, { "192.168.1.10", At(11, 0, 0), 9 },
+        { "192.0.2.123", At(10, 15, 30), 10 }, // another source's own polls
+        { "PPS", At(10, 15, 30), std::nullopt }, // a refclock has no measurements
+        { "192.168.1.1", At(10, 15, 30), std::nullopt }, // a prefix of a source is not it
     };
     // Before sorting the lookup scans, after it bisects: both give the same answers.
     for (int pass = 0; pass < 2; ++pass) {
@@ -245,9 +243,9 @@ TEST(ChronyLogLines, PeerRecordsWithAndWithoutJitter)
 {
     ChronySourceHistory jitters;
     // statistics.log, as written: the PPS line stamped before the NTP line above it.
-    for (const std::string& text :
-         {Statistics, std::string("2026-03-02 10:15:06 PPS              3.999e-07 -1.284e-06  4.999e-08 -2.737e-11  "
-                                  "8.399e-09 1.9e-01  64   0  35  0.00")}) {
+    for (const std::string& text : { Statistics,
+             std::string("2026-03-02 10:15:06 PPS              3.999e-07 -1.284e-06  4.999e-08 -2.737e-11  "
+                         "8.399e-09 1.9e-01  64   0  35  0.00") }) {
         ChronyStatisticsLine s;
         ASSERT_TRUE(ParseChronyStatisticsLine(text, s));
         AddJitterOf(jitters, s);
@@ -313,7 +311,7 @@ TEST(ChronyLogLines, GeneratedLogsParseAndConnect)
     std::vector<ChronyTrackingLine> tracking;
     int records = 0;
     for (const auto& day : days) {
-        for (const auto* text : {&day.tracking, &day.measurements, &day.statistics, &day.refclocks}) {
+        for (const auto* text : { &day.tracking, &day.measurements, &day.statistics, &day.refclocks }) {
             for (const std::string& line : Lines(*text)) {
                 ChronyTrackingLine t;
                 ChronyMeasurementLine m;

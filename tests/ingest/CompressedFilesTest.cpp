@@ -17,7 +17,8 @@
 
 namespace {
 
-const std::string Text = "61000 0.000 0.000010 -15.000 0.000020 0.001 6\n61000 60.000 0.000011 -15.000 0.000020 0.001 6\n";
+const std::string Text
+    = "61000 0.000 0.000010 -15.000 0.000020 0.001 6\n61000 60.000 0.000011 -15.000 0.000020 0.001 6\n";
 
 // A gzip member with optional header parts, built by hand around zlib's raw deflate.
 std::string Member(const std::string& data, std::uint8_t flags, const std::string& optional)
@@ -57,7 +58,7 @@ RepeatedDeflate RepeatChunk(std::size_t chunkBytes, std::size_t copies)
     std::mt19937 random(7);
     for (std::size_t i = 0; i < chunk.size(); i += 2048)
         chunk[i] = static_cast<char>(random() | 1);
-    z_stream z{};
+    z_stream z {};
     EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
     std::string segment(deflateBound(&z, chunk.size()) + 16, '\0');
     z.next_in = reinterpret_cast<Bytef*>(chunk.data());
@@ -78,7 +79,7 @@ RepeatedDeflate RepeatChunk(std::size_t chunkBytes, std::size_t copies)
     }
     out.deflate += std::string("\x03\x00", 2); // a last, empty block
     out.crc = static_cast<std::uint32_t>(crc);
-    out.size = std::uint64_t{chunkBytes} * copies;
+    out.size = std::uint64_t { chunkBytes } * copies;
     return out;
 }
 
@@ -103,21 +104,21 @@ std::string ZipOf(const RepeatedDeflate& d, std::uint32_t statedSize)
     const std::string name = "loopstats";
     const auto header = [&](bool central) {
         std::string h = central ? std::string("PK\x01\x02\x14\x00", 6) : std::string("PK\x03\x04", 4);
-        PutLe(h, 20, 2);          // version needed
-        PutLe(h, 0, 2);           // flags
-        PutLe(h, 8, 2);           // deflate
-        PutLe(h, 0, 4);           // time and date
+        PutLe(h, 20, 2); // version needed
+        PutLe(h, 0, 2); // flags
+        PutLe(h, 8, 2); // deflate
+        PutLe(h, 0, 4); // time and date
         PutLe(h, d.crc, 4);
         PutLe(h, d.deflate.size(), 4);
         PutLe(h, statedSize, 4);
         PutLe(h, name.size(), 2);
-        PutLe(h, 0, 2);           // extra field
+        PutLe(h, 0, 2); // extra field
         if (central) {
-            PutLe(h, 0, 2);       // comment
-            PutLe(h, 0, 2);       // disk
-            PutLe(h, 0, 2);       // internal attributes
-            PutLe(h, 0, 4);       // external attributes
-            PutLe(h, 0, 4);       // local header at 0
+            PutLe(h, 0, 2); // comment
+            PutLe(h, 0, 2); // disk
+            PutLe(h, 0, 2); // internal attributes
+            PutLe(h, 0, 4); // external attributes
+            PutLe(h, 0, 4); // local header at 0
         }
         return h + name;
     };
@@ -125,7 +126,7 @@ std::string ZipOf(const RepeatedDeflate& d, std::uint32_t statedSize)
     const std::size_t directory = zip.size();
     zip += header(true);
     zip += std::string("PK\x05\x06", 4);
-    PutLe(zip, 0, 4);                          // disks
+    PutLe(zip, 0, 4); // disks
     PutLe(zip, 1, 2);
     PutLe(zip, 1, 2);
     PutLe(zip, zip.size() - directory - 12, 4); // directory size
@@ -150,7 +151,7 @@ protected:
         else
             LoadStatisticsFile(name, lines, filesRead);
         std::vector<std::string> out(lines.begin(), lines.end());
-        return {out, filesRead.contains(name)};
+        return { out, filesRead.contains(name) };
     }
 
     QTemporaryDir dir;
@@ -165,10 +166,10 @@ TEST(GzipMember, OptionalHeaderPartsAreReadPast)
         std::uint8_t flags;
         std::string optional;
     } cases[] = {
-        {"none", 0, ""},
-        {"name and comment", 0x18, std::string("loopstats.20200419\0a comment\0", 29)},
-        {"extra field", 0x04, std::string("\x03\x00xyz", 5)},
-        {"all four", 0x1E, std::string("\x01\x00qname\0\0\xAB\xCD", 11)},
+        { "none", 0, "" },
+        { "name and comment", 0x18, std::string("loopstats.20200419\0a comment\0", 29) },
+        { "extra field", 0x04, std::string("\x03\x00xyz", 5) },
+        { "all four", 0x1E, std::string("\x01\x00qname\0\0\xAB\xCD", 11) },
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DecodeGzipMember(Member(Text, c.flags, c.optional), out), Text.size()) << c.what;
@@ -194,18 +195,18 @@ TEST(GzipMember, DamageIsADecompressionError)
         std::string bytes;
         int code;
     } cases[] = {
-        {"empty", "", Z_BUF_ERROR},
-        {"short header", good.substr(0, 9), Z_BUF_ERROR},
-        {"header only", good.substr(0, 10), Z_BUF_ERROR},
-        {"plain text", Text, Z_DATA_ERROR},
-        {"wrong method", method, Z_DATA_ERROR},
-        {"reserved flag", reserved, Z_DATA_ERROR},
-        {"length changed", lastByte, Z_DATA_ERROR},
-        {"CRC changed", crcByte, Z_DATA_ERROR},
-        {"trailer missing", good.substr(0, good.size() - 8), Z_BUF_ERROR},
-        {"extra length past the end", Member(Text, 0x04, "").substr(0, 10) + std::string("\xFF\xFF", 2), Z_BUF_ERROR},
-        {"name runs to the end", Member(Text, 0x08, "").substr(0, 10) + "name", Z_BUF_ERROR},
-        {"header CRC cut", Member(Text, 0x02, "").substr(0, 11), Z_BUF_ERROR},
+        { "empty", "", Z_BUF_ERROR },
+        { "short header", good.substr(0, 9), Z_BUF_ERROR },
+        { "header only", good.substr(0, 10), Z_BUF_ERROR },
+        { "plain text", Text, Z_DATA_ERROR },
+        { "wrong method", method, Z_DATA_ERROR },
+        { "reserved flag", reserved, Z_DATA_ERROR },
+        { "length changed", lastByte, Z_DATA_ERROR },
+        { "CRC changed", crcByte, Z_DATA_ERROR },
+        { "trailer missing", good.substr(0, good.size() - 8), Z_BUF_ERROR },
+        { "extra length past the end", Member(Text, 0x04, "").substr(0, 10) + std::string("\xFF\xFF", 2), Z_BUF_ERROR },
+        { "name runs to the end", Member(Text, 0x08, "").substr(0, 10) + "name", Z_BUF_ERROR },
+        { "header CRC cut", Member(Text, 0x02, "").substr(0, 11), Z_BUF_ERROR },
     };
     for (const auto& c : cases)
         EXPECT_EQ(DecodeError(c.bytes), c.code) << c.what;
@@ -225,17 +226,17 @@ TEST(GzipMember, OnlyTheFirstMemberIsDecoded)
 TEST(GzipMember, ABombIsRefusedNotInflated)
 {
     // Zeros deflate at about 1030:1, past the 1000:1 that any statistics text reaches.
-    const std::string bomb = GzipBytes(std::string(std::size_t{64} << 20, '\0'));
+    const std::string bomb = GzipBytes(std::string(std::size_t { 64 } << 20, '\0'));
     EXPECT_EQ(DecodeError(bomb), Z_MEM_ERROR);
 }
 
 TEST(GzipMember, OutputBeyondTheLimitIsRefusedBeforeItsMemoryIsSpent)
 {
     // 5 MiB at a few hundred to one: the ratio guard lets it through, the limit does not.
-    const RepeatedDeflate five = RepeatChunk(std::size_t{1} << 20, 5);
+    const RepeatedDeflate five = RepeatChunk(std::size_t { 1 } << 20, 5);
     ASSERT_GT(five.deflate.size() * 1000, five.size);
     const std::string gz = GzipOf(five);
-    constexpr std::size_t MiB = std::size_t{1} << 20;
+    constexpr std::size_t MiB = std::size_t { 1 } << 20;
 
     std::string out;
     EXPECT_EQ(DecodeGzipMember(gz, out, 5 * MiB), 5 * MiB) << "exactly at the limit";
@@ -244,8 +245,8 @@ TEST(GzipMember, OutputBeyondTheLimitIsRefusedBeforeItsMemoryIsSpent)
     // The trailer's length sizes the buffer at once; four bytes of trailing data hide it,
     // so the buffer grows step by step up to the limit.
     const std::string hidden = gz + std::string(4, '\0');
-    for (const std::string* bytes : {&gz, &hidden}) {
-        for (const std::size_t limit : {4 * MiB, 5 * MiB - 1}) {
+    for (const std::string* bytes : { &gz, &hidden }) {
+        for (const std::size_t limit : { 4 * MiB, 5 * MiB - 1 }) {
             std::string refused;
             try {
                 DecodeGzipMember(*bytes, refused, limit);
@@ -264,7 +265,7 @@ TEST_F(CompressedFiles, FilesBeyond256MiBAreUnreadable)
     // their size (sparse, so the disk holds next to nothing), a ZIP entry by the size
     // its directory states, and a ZIP entry that understates it when the output passes
     // the stated size.
-    constexpr std::uint64_t Limit = std::uint64_t{256} << 20;
+    constexpr std::uint64_t Limit = std::uint64_t { 256 } << 20;
     const auto sparse = [&](const char* name, const std::string& start) {
         WriteBytes(path(name), start);
         QFile file(path(name));
@@ -275,14 +276,14 @@ TEST_F(CompressedFiles, FilesBeyond256MiBAreUnreadable)
     load(path("loopstats.20200419"), true);
     sparse("loopstats.20200420.gz", GzipBytes(LoopLines(3)));
     const auto gz = load(path("loopstats.20200420.gz"));
-    EXPECT_EQ(gz.first, std::vector<std::string>{"left from before"});
+    EXPECT_EQ(gz.first, std::vector<std::string> { "left from before" });
     EXPECT_FALSE(gz.second);
 
     // 300 MiB at a few hundred to one: within the ratio, beyond the limit.
-    const RepeatedDeflate bomb = RepeatChunk(std::size_t{1} << 20, 300);
+    const RepeatedDeflate bomb = RepeatChunk(std::size_t { 1 } << 20, 300);
     ASSERT_GT(bomb.size, Limit);
     ASSERT_GT(bomb.deflate.size() * 1000, Limit);
-    for (const std::uint32_t stated : {static_cast<std::uint32_t>(bomb.size), std::uint32_t{2} << 20}) {
+    for (const std::uint32_t stated : { static_cast<std::uint32_t>(bomb.size), std::uint32_t { 2 } << 20 }) {
         WriteBytes(path("bomb.zip"), ZipOf(bomb, stated));
         load(path("bomb.zip"), true);
     }
@@ -306,7 +307,7 @@ TEST_F(CompressedFiles, FormIsChosenByTheExtensionAlone)
 
     // Plain text under a .gz name: no lines, the list left as it was, not named as read.
     const auto fake = load(path("loopstats.20200419.GZ"));
-    EXPECT_EQ(fake.first, std::vector<std::string>{"left from before"});
+    EXPECT_EQ(fake.first, std::vector<std::string> { "left from before" });
     EXPECT_FALSE(fake.second);
 
     EXPECT_EQ(load(path("loopstats.20200419")).first.size(), 2u);
@@ -324,7 +325,7 @@ TEST_F(CompressedFiles, FormIsChosenByTheExtensionAlone)
 
 TEST_F(CompressedFiles, ZipEntriesInOrderUpToSix)
 {
-    WriteZip(path("two.zip"), {{"b", LoopLines(100)}, {"a", LoopLines(50, 61001)}});
+    WriteZip(path("two.zip"), { { "b", LoopLines(100) }, { "a", LoopLines(50, 61001) } });
     const auto two = load(path("two.zip"));
     ASSERT_EQ(two.first.size(), 150u);
     EXPECT_EQ(two.first[0].substr(0, 7), "61000 0");
@@ -350,20 +351,21 @@ TEST_F(CompressedFiles, UnreadableZipIsAFailureForTheCaller)
     load(path("text.zip"), true);
     load(path("missing.zip"), true);
     // An entry that inflates more than 1000:1 is refused, not extracted.
-    WriteZip(path("bomb.zip"), {{"loopstats", LoopLines(3)}, {"zeros", std::string(std::size_t{32} << 20, '\0')}});
+    WriteZip(
+        path("bomb.zip"), { { "loopstats", LoopLines(3) }, { "zeros", std::string(std::size_t { 32 } << 20, '\0') } });
     load(path("bomb.zip"), true);
 }
 
 TEST_F(CompressedFiles, ZipWithLyingSizesNeverReadsPastItsBound)
 {
-    WriteZip(path("ok.zip"), {{"loopstats", LoopLines(20)}});
+    WriteZip(path("ok.zip"), { { "loopstats", LoopLines(20) } });
     const std::string good = ReadBytes(path("ok.zip"));
     // Claim 4 GB uncompressed and a huge compressed size in the local and central
     // headers; the reader must refuse or read only what is there.
-    for (const std::uint32_t claim : {0xFFFFFFF0u, 3u, 0u}) {
+    for (const std::uint32_t claim : { 0xFFFFFFF0u, 3u, 0u }) {
         std::string bad = good;
         for (std::size_t at = 0; (at = bad.find("PK\x01\x02", at)) != std::string::npos; at += 4)
-            for (const std::size_t field : {20u, 24u})
+            for (const std::size_t field : { 20u, 24u })
                 for (int k = 0; k < 4; ++k)
                     bad[at + field + static_cast<std::size_t>(k)] = static_cast<char>((claim >> (8 * k)) & 0xFF);
         WriteBytes(path("bad.zip"), bad);
@@ -371,8 +373,7 @@ TEST_F(CompressedFiles, ZipWithLyingSizesNeverReadsPastItsBound)
         QStringList filesRead;
         try {
             LoadStatisticsFile(path("bad.zip"), lines, filesRead);
-        } catch (const StatisticsReadError&) {
-        }
+        } catch (const StatisticsReadError&) { }
         EXPECT_LE(lines.size(), 20u) << claim;
     }
 }
@@ -381,7 +382,7 @@ TEST_F(CompressedFiles, ArbitraryBytesNeverCrash)
 {
     std::mt19937 random(20260101);
     const std::string zip = [&] {
-        WriteZip(path("seed.zip"), {{"a", LoopLines(30)}, {"b", LoopLines(30)}});
+        WriteZip(path("seed.zip"), { { "a", LoopLines(30) }, { "b", LoopLines(30) } });
         return ReadBytes(path("seed.zip"));
     }();
     const std::string gz = GzipBytes(LoopLines(30));
@@ -398,8 +399,11 @@ TEST_F(CompressedFiles, ArbitraryBytesNeverCrash)
             gzFlipped[random() % gzFlipped.size()] = static_cast<char>(random());
         }
         const std::pair<const char*, const std::string*> files[] = {
-            {"x.gz", &garbage}, {"x.zip", &garbage}, {"x.20200419", &garbage},
-            {"y.zip", &zipFlipped}, {"y.gz", &gzFlipped},
+            { "x.gz", &garbage },
+            { "x.zip", &garbage },
+            { "x.20200419", &garbage },
+            { "y.zip", &zipFlipped },
+            { "y.gz", &gzFlipped },
         };
         for (const auto& [name, bytes] : files) {
             WriteBytes(path(name), *bytes);
@@ -407,8 +411,7 @@ TEST_F(CompressedFiles, ArbitraryBytesNeverCrash)
             QStringList filesRead;
             try {
                 LoadStatisticsFile(path(name), lines, filesRead);
-            } catch (const StatisticsReadError&) {
-            }
+            } catch (const StatisticsReadError&) { }
             // And through the readers, which parse what came out.
             StatisticsFiles files;
             files.ReadLoopFile(path(name), true);

@@ -1,7 +1,7 @@
 // Captions carry the latest time stamp as a date and time; the day-number scale and the
 // formatter themselves are tested with the core library.
-#include "Captions.h"
 #include "DateTime.h"
+#include "Captions.h"
 
 #include <QLocale>
 
@@ -20,11 +20,11 @@ TEST_F(DateTimeFormatting, Captions)
 {
     const double t = DateTimeFromMjd(60000, 43200 + 59);
     EXPECT_EQ(ListCaption(QStringLiteral("1.0.0.0"), QStringLiteral("/var/log/ntpstats/"), t, QStringLiteral("UTC")),
-              QStringLiteral("Tallimer V1.0.0.0 - /var/log/ntpstats/  up to: 2023-Feb-25 12:00 UTC"));
+        QStringLiteral("Tallimer V1.0.0.0 - /var/log/ntpstats/  up to: 2023-Feb-25 12:00 UTC"));
     EXPECT_EQ(ListCaption(QString(), QString(), t, QStringLiteral("Local Time")),
-              QStringLiteral("Tallimer V -   up to: 2023-Feb-25 12:00 Local Time"));
+        QStringLiteral("Tallimer V -   up to: 2023-Feb-25 12:00 Local Time"));
     EXPECT_EQ(SingleFileCaption(QStringLiteral("loopstats.20230225"), t, QStringLiteral("UTC")),
-              QStringLiteral("Tallimer:  loopstats.20230225  up to: 2023-Feb-25 12:00 UTC"));
+        QStringLiteral("Tallimer:  loopstats.20230225  up to: 2023-Feb-25 12:00 UTC"));
 }
 
 // The caption cuts the time to the minute after rounding to the millisecond: 12:00:59.6
@@ -32,9 +32,9 @@ TEST_F(DateTimeFormatting, Captions)
 TEST_F(DateTimeFormatting, CaptionTimesAreNotRoundedToTheMinute)
 {
     EXPECT_EQ(SingleFileCaption(QStringLiteral("f"), DateTimeFromMjd(60000, 43259.6), QStringLiteral("UTC")),
-              QStringLiteral("Tallimer:  f  up to: 2023-Feb-25 12:00 UTC"));
+        QStringLiteral("Tallimer:  f  up to: 2023-Feb-25 12:00 UTC"));
     EXPECT_EQ(SingleFileCaption(QStringLiteral("f"), DateTimeFromMjd(60000, 86399.99996), QStringLiteral("UTC")),
-              QStringLiteral("Tallimer:  f  up to: 2023-Feb-26 00:00 UTC"));
+        QStringLiteral("Tallimer:  f  up to: 2023-Feb-26 00:00 UTC"));
 }
 
 } // namespace

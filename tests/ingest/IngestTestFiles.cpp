@@ -55,6 +55,7 @@ std::string PeerLines(int n, int mjd)
 {
     std::string text;
     for (int i = 0; i < n; ++i)
-        text += std::to_string(mjd) + " " + std::to_string(i * 60) + ".125 192.168.1.10 9424 0.000012 0.000250 0.001 0.0001\n";
+        text += std::to_string(mjd) + " " + std::to_string(i * 60)
+            + ".125 192.168.1.10 9424 0.000012 0.000250 0.001 0.0001\n";
     return text;
 }

@@ -85,13 +85,14 @@ TEST(StatGen, WritesDailyFilesSomeGzipped)
     std::filesystem::remove_all(dir);
     StatGenParams params = DefaultParams();
     params.days = 2;
-    params.gzipDays = {1};
+    params.gzipDays = { 1 };
     const auto written = WriteStatisticsDirectory(dir.string(), params);
     std::vector<std::string> names;
     for (const auto& path : written)
         names.push_back(std::filesystem::path(path).filename().string());
-    EXPECT_EQ(names, (std::vector<std::string>{"loopstats.20260101", "peerstats.20260101", "loopstats.20260102.gz",
-                                               "peerstats.20260102.gz"}));
+    EXPECT_EQ(names,
+        (std::vector<std::string> {
+            "loopstats.20260101", "peerstats.20260101", "loopstats.20260102.gz", "peerstats.20260102.gz" }));
     std::filesystem::remove_all(dir);
 }
 
@@ -118,10 +119,8 @@ TEST(StatGen, ChronyLogLayout)
     {
         std::string ChronyLogDay::*log;
         std::size_t fields;
-    } logs[] = {{&ChronyLogDay::tracking, 14},
-                {&ChronyLogDay::measurements, 20},
-                {&ChronyLogDay::statistics, 13},
-                {&ChronyLogDay::refclocks, 9}};
+    } logs[] = { { &ChronyLogDay::tracking, 14 }, { &ChronyLogDay::measurements, 20 },
+        { &ChronyLogDay::statistics, 13 }, { &ChronyLogDay::refclocks, 9 } };
     for (const auto& [log, fields] : logs) {
         for (std::size_t d = 0; d < days.size(); ++d) {
             const auto records = Records(days[d].*log);
@@ -147,7 +146,7 @@ TEST(StatGen, ChronyLogLayout)
             // Without banners: the same records, nothing else.
             std::vector<std::vector<std::string>> expected;
             std::copy_if(records.begin(), records.end(), std::back_inserter(expected),
-                         [&](const auto& r) { return r.size() == fields; });
+                [&](const auto& r) { return r.size() == fields; });
             EXPECT_EQ(Records(plainDays[d].*log), expected);
         }
     }
@@ -202,8 +201,8 @@ TEST(StatGen, ChronyLogValues)
             filtered += r[3] == "-";
         }
     }
-    EXPECT_EQ(sources, (std::set<std::string>{"192.168.1.10", "192.0.2.123"}));
-    EXPECT_EQ(refclocks, (std::set<std::string>{"GPS", "PPS"}));
+    EXPECT_EQ(sources, (std::set<std::string> { "192.168.1.10", "192.0.2.123" }));
+    EXPECT_EQ(refclocks, (std::set<std::string> { "GPS", "PPS" }));
     EXPECT_GT(filtered, 100);
     EXPECT_GT(statisticsBackwards, 100);
 }
@@ -216,12 +215,12 @@ TEST(StatGen, ChronyRotatedNames)
         bool gzip;
         std::vector<std::string> names; // of tracking, oldest day first
     } cases[] = {
-        {ChronyRotation::Numbered, true, {"tracking.log.3.gz", "tracking.log.2.gz", "tracking.log.1", "tracking.log"}},
-        {ChronyRotation::Numbered, false, {"tracking.log.3", "tracking.log.2", "tracking.log.1", "tracking.log"}},
-        {ChronyRotation::Dated,
-         true,
-         {"tracking.log-20260102.gz", "tracking.log-20260103.gz", "tracking.log-20260104", "tracking.log"}},
-        {ChronyRotation::None, true, {"tracking.log", "tracking.log", "tracking.log", "tracking.log"}},
+        { ChronyRotation::Numbered, true,
+            { "tracking.log.3.gz", "tracking.log.2.gz", "tracking.log.1", "tracking.log" } },
+        { ChronyRotation::Numbered, false, { "tracking.log.3", "tracking.log.2", "tracking.log.1", "tracking.log" } },
+        { ChronyRotation::Dated, true,
+            { "tracking.log-20260102.gz", "tracking.log-20260103.gz", "tracking.log-20260104", "tracking.log" } },
+        { ChronyRotation::None, true, { "tracking.log", "tracking.log", "tracking.log", "tracking.log" } },
     };
     for (const auto& c : cases)
         for (int day = 0; day < 4; ++day)

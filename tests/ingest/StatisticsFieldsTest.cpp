@@ -1,5 +1,5 @@
-#include "LoopLineParser.h"
 #include "StatisticsFields.h"
+#include "LoopLineParser.h"
 
 #include <gtest/gtest.h>
 
@@ -32,20 +32,20 @@ TEST(SplitLoopFields, SeparatorsQuotesAndCommas)
         std::string line;
         Fields expected;
     } cases[] = {
-        {"", {}},
-        {"   \t ", {}},
-        {"a b", {"a", "b"}},
-        {"  a \t\x01 b  ", {"a", "b"}},
-        {"a,b", {"a", "b"}},
-        {"a , b", {"a", "b"}},
-        {"a,,b", {"a", "", "b"}},
-        {"a,", {"a", ""}},
-        {",a", {"", "a"}},
-        {"\"a b\" c", {"a b", "c"}},
-        {"\"a b\"c", {"a b", "c"}},
-        {"\"unclosed b", {"unclosed b"}},
-        {"caf\xC3\xA9 x", {"caf\xC3\xA9", "x"}},
-        {"1 2 3 4 5 6 7 8 9 10 11", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "<more>"}},
+        { "", {} },
+        { "   \t ", {} },
+        { "a b", { "a", "b" } },
+        { "  a \t\x01 b  ", { "a", "b" } },
+        { "a,b", { "a", "b" } },
+        { "a , b", { "a", "b" } },
+        { "a,,b", { "a", "", "b" } },
+        { "a,", { "a", "" } },
+        { ",a", { "", "a" } },
+        { "\"a b\" c", { "a b", "c" } },
+        { "\"a b\"c", { "a b", "c" } },
+        { "\"unclosed b", { "unclosed b" } },
+        { "caf\xC3\xA9 x", { "caf\xC3\xA9", "x" } },
+        { "1 2 3 4 5 6 7 8 9 10 11", { "1", "2", "3", "4", "5", "6", "7", "8", "9", "<more>" } },
     };
     for (const auto& c : cases)
         EXPECT_EQ(Split(c.line), c.expected) << c.line;
@@ -76,18 +76,18 @@ TEST(ParseLoopLine, WhichLinesAreRecords)
         const char* line;
         bool ok;
     } cases[] = {
-        {"59000\t3600.5\t0.000123\t-15.2\t0.000045\t0.001\t6", true},
-        {"59000 3600.5 0.000123 0.000 0.000045 0.000000 6", true}, // after a restart
-        {"59000 3600.5 0.000123 -15.2 0.000045 wander? 10", true},  // field 6 is not read
-        {"59000,3600.5,0.000123,-15.2,0.000045,0.001,6", true},
-        {"59000 3600.5 0.000123 -15.2 0.000045 0.001 6 extra", false},
-        {"59000 3600.5 0.000123 -15.2 0.000045 0.001", false},
-        {"59000 3600.5 0,000123 -15.2 0.000045 0.001 6", false},
-        {"59000.5 3600.5 0.000123 -15.2 0.000045 0.001 6", false},
-        {"59000 3600.5 0.000123 -15.2 0.000045 0.001 6.5", false},
-        {"59000 3600.5 0.000123 -15.2 nan 0.001 6", false},
-        {"59000 3600.5 0.000123 -15.2 0.0000", false}, // a line cut short while written
-        {"", false},
+        { "59000\t3600.5\t0.000123\t-15.2\t0.000045\t0.001\t6", true },
+        { "59000 3600.5 0.000123 0.000 0.000045 0.000000 6", true }, // after a restart
+        { "59000 3600.5 0.000123 -15.2 0.000045 wander? 10", true }, // field 6 is not read
+        { "59000,3600.5,0.000123,-15.2,0.000045,0.001,6", true },
+        { "59000 3600.5 0.000123 -15.2 0.000045 0.001 6 extra", false },
+        { "59000 3600.5 0.000123 -15.2 0.000045 0.001", false },
+        { "59000 3600.5 0,000123 -15.2 0.000045 0.001 6", false },
+        { "59000.5 3600.5 0.000123 -15.2 0.000045 0.001 6", false },
+        { "59000 3600.5 0.000123 -15.2 0.000045 0.001 6.5", false },
+        { "59000 3600.5 0.000123 -15.2 nan 0.001 6", false },
+        { "59000 3600.5 0.000123 -15.2 0.0000", false }, // a line cut short while written
+        { "", false },
     };
     for (const auto& c : cases) {
         LoopRecord r;
@@ -103,9 +103,9 @@ namespace {
 // splitter. Both must agree: turning the first blank run into " , " keeps the fields.
 TEST(ParseLoopLine, InPlaceReadingAgreesWithTheSplitter)
 {
-    const char* tokens[] = {"59000", "3600.5", "-0.000123", "+15.2", "1e-3", "6",  "10", "nan", "inf", "+",
-                            "-",     ".",      "0x1",       "6.0",   "abc",  "1,5", "",   "+-1", "1e999", "7x"};
-    const char* blanks[] = {" ", "\t", "  ", " \x01 "};
+    const char* tokens[] = { "59000", "3600.5", "-0.000123", "+15.2", "1e-3", "6", "10", "nan", "inf", "+", "-", ".",
+        "0x1", "6.0", "abc", "1,5", "", "+-1", "1e999", "7x" };
+    const char* blanks[] = { " ", "\t", "  ", " \x01 " };
     std::mt19937 random(7);
     int records = 0;
     for (int round = 0; round < 4000; ++round) {

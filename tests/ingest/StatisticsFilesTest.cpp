@@ -1,9 +1,9 @@
+#include "StatisticsFiles.h"
 #include "DateTime.h"
 #include "FileNames.h"
 #include "IngestTestFiles.h"
 #include "StatGenParams.h"
 #include "StatisticsDirectoryWriter.h"
-#include "StatisticsFiles.h"
 #include "StatisticsGenerator.h"
 #include "TallimerVersion.h"
 
@@ -53,11 +53,20 @@ TEST(FileNamesTest, ListAcceptance)
         const char* name;
         bool accepted;
     } cases[] = {
-        {"loopstats.20200419", true},     {"/a/b/loopstats.20200419.gz", true}, {"peerstats.20200419.GZ", true},
-        {"clockstats.20200419", true},    {"loopstats.20200419.zip", false},    {"loopstats", false},
-        {"loopstats.19600000", false},    {"loopstats.19600001", true},         {"loopstats.202512", false},
-        {"loopstats.txt", false},         {"loopstats.99999999999", false},     {"a.b/loopstats", false},
-        {"loopstats.2020-04-19", false},  {"loopstats.gz", false},
+        { "loopstats.20200419", true },
+        { "/a/b/loopstats.20200419.gz", true },
+        { "peerstats.20200419.GZ", true },
+        { "clockstats.20200419", true },
+        { "loopstats.20200419.zip", false },
+        { "loopstats", false },
+        { "loopstats.19600000", false },
+        { "loopstats.19600001", true },
+        { "loopstats.202512", false },
+        { "loopstats.txt", false },
+        { "loopstats.99999999999", false },
+        { "a.b/loopstats", false },
+        { "loopstats.2020-04-19", false },
+        { "loopstats.gz", false },
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsAcceptedListName(QString::fromLatin1(c.name)), c.accepted) << c.name;
@@ -68,16 +77,17 @@ TEST(FileNamesTest, KindsMarkersLabelsAndWildcards)
     EXPECT_TRUE(IsLoopFile(QStringLiteral("/peer/Loopstats.x")));
     EXPECT_FALSE(IsLoopFile(QStringLiteral("/loop/peerstats")));
     EXPECT_TRUE(IsPeerFile(QStringLiteral("PEERSTATS")));
-    for (const char* name : {"loopstats", "loopstats.txt", "LoopStats.zip", "x.loops.2020", "mypeerstats"})
+    for (const char* name : { "loopstats", "loopstats.txt", "LoopStats.zip", "x.loops.2020", "mypeerstats" })
         EXPECT_TRUE(HasStatisticsMarker(QString::fromLatin1(name))) << name;
-    for (const char* name : {"loops.txt", "/loopstats/clock", "peers.1"})
+    for (const char* name : { "loops.txt", "/loopstats/clock", "peers.1" })
         EXPECT_FALSE(HasStatisticsMarker(QString::fromLatin1(name))) << name;
 
     const struct
     {
         const char* label;
         const char* shortLabel;
-    } labels[] = {{"/var/log/ntpstats/", "Ntpstats"}, {"./", "."}, {"/", ""}, {"stats/", "Stats"}, {"/x/9z/", "9z"}};
+    } labels[] = { { "/var/log/ntpstats/", "Ntpstats" }, { "./", "." }, { "/", "" }, { "stats/", "Stats" },
+        { "/x/9z/", "9z" } };
     for (const auto& c : labels)
         EXPECT_EQ(AbbreviateDirectoryLabel(QString::fromLatin1(c.label)), QString::fromLatin1(c.shortLabel)) << c.label;
 
@@ -89,14 +99,15 @@ TEST(FileNamesTest, KindsMarkersLabelsAndWildcards)
 
 TEST_F(StatisticsFilesTest, ListMatchingFilesSortsIgnoringCaseWithoutDuplicates)
 {
-    for (const char* name : {"loopstats.20200102", "LOOPSTATS.20200101", ".loopstats.2020", "loopstats", "peerstats.2020"})
+    for (const char* name :
+        { "loopstats.20200102", "LOOPSTATS.20200101", ".loopstats.2020", "loopstats", "peerstats.2020" })
         write(QString::fromLatin1(name), "");
     QDir(dir.path()).mkdir(QStringLiteral("loopstats.2021"));
     QStringList found;
     const QString pattern = WithTrailingSeparator(dir.path()) + QStringLiteral("loop*.2*");
     ListMatchingFiles(pattern, found);
     ListMatchingFiles(pattern, found);
-    EXPECT_EQ(names(found), (QStringList{"LOOPSTATS.20200101", "loopstats.20200102", "loopstats.2021"}));
+    EXPECT_EQ(names(found), (QStringList { "LOOPSTATS.20200101", "loopstats.20200102", "loopstats.2021" }));
     ListMatchingFiles(path(QStringLiteral("gone/loop*.2*")), found);
     EXPECT_EQ(found.size(), 3);
 }
@@ -105,15 +116,15 @@ TEST_F(StatisticsFilesTest, DirectoryReadsLoopThenPeerFilesInDateOrder)
 {
     StatGenParams params = DefaultParams();
     params.days = 3;
-    params.gzipDays = {0};
+    params.gzipDays = { 0 };
     WriteStatisticsDirectory(QFile::encodeName(dir.path()).toStdString(), params);
     write(QStringLiteral("loopstats.20251231.zip"), "not read in a directory");
 
     files.OpenPath(dir.path());
     EXPECT_EQ(names(files.LoopFilesRead),
-              (QStringList{"loopstats.20260101.gz", "loopstats.20260102", "loopstats.20260103"}));
+        (QStringList { "loopstats.20260101.gz", "loopstats.20260102", "loopstats.20260103" }));
     EXPECT_EQ(names(files.PeerFilesRead),
-              (QStringList{"peerstats.20260101.gz", "peerstats.20260102", "peerstats.20260103"}));
+        (QStringList { "peerstats.20260101.gz", "peerstats.20260102", "peerstats.20260103" }));
     EXPECT_TRUE(files.FileList.isEmpty());
     EXPECT_TRUE(files.SingleFileName.isEmpty());
     EXPECT_EQ(files.DirectoryLabel, AbbreviateDirectoryLabel(dir.path()));
@@ -130,9 +141,10 @@ TEST_F(StatisticsFilesTest, DirectoryReadsLoopThenPeerFilesInDateOrder)
     // The caption names the folder of the first name and the last line's time.
     const double last = files.Loop.LoopTimes[0][static_cast<std::size_t>(records() - 1)];
     EXPECT_DOUBLE_EQ(files.LatestTime, last);
-    EXPECT_EQ(files.Caption, QStringLiteral("Tallimer V" TALLIMER_VERSION " - ") + WithTrailingSeparator(dir.path())
-                                 + QStringLiteral("  up to: ") + FormatDateTime(last, QStringLiteral("yyyy-mmm-dd hh:nn "))
-                                 + QStringLiteral("UTC"));
+    EXPECT_EQ(files.Caption,
+        QStringLiteral("Tallimer V" TALLIMER_VERSION " - ") + WithTrailingSeparator(dir.path())
+            + QStringLiteral("  up to: ") + FormatDateTime(last, QStringLiteral("yyyy-mmm-dd hh:nn "))
+            + QStringLiteral("UTC"));
     EXPECT_TRUE(files.Caption.contains(QStringLiteral("up to: 2026-Jan-03 2")));
 
     // A reload reads the same again, and picks up a new day.
@@ -165,9 +177,13 @@ TEST_F(StatisticsFilesTest, SinglePathsByMarker)
         const char* name;
         bool read;
     } cases[] = {
-        {"loopstats", true}, {"loopstats.202512", true}, {"loopstats.txt", true}, {"loops.20200419", true},
-        {"my.loops.2020", false}, // the marker without the kind
-        {"loop.dat", false}, {"clockstats.20200419", false},
+        { "loopstats", true },
+        { "loopstats.202512", true },
+        { "loopstats.txt", true },
+        { "loops.20200419", true },
+        { "my.loops.2020", false }, // the marker without the kind
+        { "loop.dat", false },
+        { "clockstats.20200419", false },
     };
     for (const auto& c : cases) {
         const QString name = write(QString::fromLatin1(c.name), LoopLines(2));
@@ -183,10 +199,10 @@ TEST_F(StatisticsFilesTest, SinglePathsByMarker)
     }
 
     // A ZIP archive is read only as a single path with a marker.
-    WriteZip(path(QStringLiteral("loopstats.zip")), {{"loopstats.20200419", LoopLines(4)}, {"x", LoopLines(1)}});
+    WriteZip(path(QStringLiteral("loopstats.zip")), { { "loopstats.20200419", LoopLines(4) }, { "x", LoopLines(1) } });
     files.OpenPath(path(QStringLiteral("loopstats.zip")));
     EXPECT_EQ(records(), 5);
-    files.OpenFileList({path(QStringLiteral("loopstats.zip")), path(QStringLiteral("loopstats.txt"))});
+    files.OpenFileList({ path(QStringLiteral("loopstats.zip")), path(QStringLiteral("loopstats.txt")) });
     EXPECT_EQ(records(), 5);
 
     // A missing file with a marker reads nothing and clears the label.
@@ -208,19 +224,20 @@ TEST_F(StatisticsFilesTest, ListOrderFirstMarksAndClearing)
     files.Loop.Lengthen(1);
     files.Loop.PointCounts[0] = 1;
 
-    files.OpenFileList({peer19, loop19, clock, loop18, peer19});
+    files.OpenFileList({ peer19, loop19, clock, loop18, peer19 });
     EXPECT_EQ(names(files.FileList),
-              (QStringList{"clockstats.20200417", "loopstats.20200418", "LoopStats.20200419.gz", "peerstats.20200419",
-                           "peerstats.20200419"}));
-    EXPECT_EQ(records(), 5);               // started afresh by the first loop file
+        (QStringList { "clockstats.20200417", "loopstats.20200418", "LoopStats.20200419.gz", "peerstats.20200419",
+            "peerstats.20200419" }));
+    EXPECT_EQ(records(), 5); // started afresh by the first loop file
     EXPECT_EQ(files.PeerLines.size(), 2u); // afresh, and the name given twice is read twice
-    EXPECT_EQ(names(files.LoopFilesRead), (QStringList{"loopstats.20200418", "LoopStats.20200419.gz"}));
-    EXPECT_TRUE(files.Caption.startsWith(QStringLiteral("Tallimer V" TALLIMER_VERSION " - ") + WithTrailingSeparator(dir.path())));
+    EXPECT_EQ(names(files.LoopFilesRead), (QStringList { "loopstats.20200418", "LoopStats.20200419.gz" }));
+    EXPECT_TRUE(files.Caption.startsWith(
+        QStringLiteral("Tallimer V" TALLIMER_VERSION " - ") + WithTrailingSeparator(dir.path())));
 
     // A list with no accepted name empties the four lists and keeps the stores.
-    files.SelectedPeers = QStringList{QStringLiteral("192.168.1.10")};
+    files.SelectedPeers = QStringList { QStringLiteral("192.168.1.10") };
     const QString caption = files.Caption;
-    files.OpenFileList({write(QStringLiteral("loopstats"), LoopLines(1))});
+    files.OpenFileList({ write(QStringLiteral("loopstats"), LoopLines(1)) });
     EXPECT_TRUE(files.FileList.isEmpty());
     EXPECT_TRUE(files.LoopFilesRead.isEmpty());
     EXPECT_TRUE(files.PeerFilesRead.isEmpty());
@@ -234,13 +251,13 @@ TEST_F(StatisticsFilesTest, ListOfDirectories)
     QDir(dir.path()).mkdir(QStringLiteral("a"));
     QDir(dir.path()).mkdir(QStringLiteral("b"));
     WriteBytes(path(QStringLiteral("a/loopstats.20200419")), LoopLines(4));
-    files.OpenFileList({path(QStringLiteral("a"))});
+    files.OpenFileList({ path(QStringLiteral("a")) });
     EXPECT_EQ(records(), 4);
     EXPECT_EQ(files.LastPath, path(QStringLiteral("a")));
     EXPECT_TRUE(files.FileList.isEmpty());
 
     StatisticsFiles two;
-    two.OpenFileList({path(QStringLiteral("a")), path(QStringLiteral("b"))});
+    two.OpenFileList({ path(QStringLiteral("a")), path(QStringLiteral("b")) });
     EXPECT_EQ(two.Loop.DataSetCount, 0);
 }
 
@@ -248,7 +265,7 @@ TEST_F(StatisticsFilesTest, ReloadOfAListRereadsTheList)
 {
     const QString a = write(QStringLiteral("loopstats.20200418"), LoopLines(2));
     const QString b = write(QStringLiteral("loopstats.20200419"), LoopLines(3));
-    files.OpenFileList({b, a});
+    files.OpenFileList({ b, a });
     write(QStringLiteral("loopstats.20200419"), LoopLines(7));
     files.RereadLastOpened();
     EXPECT_EQ(records(), 9);
@@ -271,7 +288,7 @@ TEST_F(StatisticsFilesTest, EntriesThatAreNotFilesDoNotTakeTheFirstMark)
     files.RereadLastOpened();
     EXPECT_EQ(records(), 3);
     EXPECT_EQ(files.PeerLines.size(), 1u);
-    EXPECT_EQ(names(files.PeerFilesRead), QStringList{"peerstats.20200419"});
+    EXPECT_EQ(names(files.PeerFilesRead), QStringList { "peerstats.20200419" });
 
     // The FIFO given alone is not read either.
     StatisticsFiles single;
@@ -316,10 +333,10 @@ TEST_F(StatisticsFilesTest, LoopReaderRecordsAndLatestTime)
     // A second file appends; its last line (a line being written, cut short) is skipped
     // and leaves the "up to" time as it was; skipped lines leave fill values behind.
     const QString second = write(QStringLiteral("loopstats.20200531"),
-                                 "59001 60.0 -0.000200 -15.1 0.000050 0.002 7\n"
-                                 "garbage\n"
-                                 "59001 120.0 0.0 0.000 0.000030 0.000000 8\n"
-                                 "59001 180.0 0.000");
+        "59001 60.0 -0.000200 -15.1 0.000050 0.002 7\n"
+        "garbage\n"
+        "59001 120.0 0.0 0.000 0.000030 0.000000 8\n"
+        "59001 180.0 0.000");
     files.ReadLoopFile(second, false);
     ASSERT_EQ(records(), 4);
     EXPECT_DOUBLE_EQ(files.Loop.LoopOffsets[0][2], -0.2);
@@ -330,13 +347,13 @@ TEST_F(StatisticsFilesTest, LoopReaderRecordsAndLatestTime)
     ASSERT_EQ(files.Loop.LoopTimes[0].size(), 6u);
     EXPECT_EQ(files.Loop.LoopPollExponents[0][5], 6);
     EXPECT_EQ(files.Loop.LoopTimes[0][5], 0.0);
-    EXPECT_EQ(names(files.LoopFilesRead), (QStringList{"loopstats.20200530", "loopstats.20200531"}));
+    EXPECT_EQ(names(files.LoopFilesRead), (QStringList { "loopstats.20200530", "loopstats.20200531" }));
 
     // Zone offset is taken as the line is parsed.
     files.ZoneOffset = -1.0 / 24;
     files.ReadLoopFile(first, true);
     EXPECT_NEAR(files.Loop.LoopTimes[0][0], 43982 + 7200.5 / 86400, 1e-9);
-    EXPECT_EQ(files.Loop.DataSetNames, std::vector<QString>{QStringLiteral("loopstats")});
+    EXPECT_EQ(files.Loop.DataSetNames, std::vector<QString> { QStringLiteral("loopstats") });
 }
 
 TEST_F(StatisticsFilesTest, LoopReaderFailures)
@@ -347,7 +364,7 @@ TEST_F(StatisticsFilesTest, LoopReaderFailures)
     files.ReadLoopFile(empty, true);
     EXPECT_EQ(files.Loop.DataSetCount, 1);
     EXPECT_EQ(records(), 0);
-    EXPECT_EQ(files.LoopFilesRead, QStringList{empty});
+    EXPECT_EQ(files.LoopFilesRead, QStringList { empty });
     EXPECT_EQ(files.LatestTime, 7);
 
     // A plain file that cannot be read leaves the directory and the list alone.
@@ -365,18 +382,17 @@ TEST_F(StatisticsFilesTest, LoopReaderFailures)
     // Appending to a store that was never started starts it.
     StatisticsFiles fresh;
     fresh.ReadLoopFile(write(QStringLiteral("loopstats.20200104"), LoopLines(2)), false);
-    EXPECT_EQ(fresh.Loop.PointCounts, std::vector<std::int32_t>{2});
+    EXPECT_EQ(fresh.Loop.PointCounts, std::vector<std::int32_t> { 2 });
 }
 
 TEST_F(StatisticsFilesTest, PeerLinesAreCollectedUnparsed)
 {
-    const std::string variants =
-        "61000 10.5 127.127.28.0 963a 0.000012 0.000000000 0.000950 0.000100\n"
-        "61000 11.5 SHM(0) 963a 0.000012 0.000000 0.000950 0.000100\n"
-        "61000 12.5 2001:db8::123 9324 0.0004 0.012 0.003 0.0002\n"
-        "61000 13.5 192.168.1.10 9424 0.000020 0.000250 0.001\n" // old 7-field line
-        "61000 14.5 198.51.100.7 9324 -0.0015 0.03 0.01 0.0005 extra fields\r\n"
-        "61000 15.5 192.168.1.11 94";                            // being written
+    const std::string variants = "61000 10.5 127.127.28.0 963a 0.000012 0.000000000 0.000950 0.000100\n"
+                                 "61000 11.5 SHM(0) 963a 0.000012 0.000000 0.000950 0.000100\n"
+                                 "61000 12.5 2001:db8::123 9324 0.0004 0.012 0.003 0.0002\n"
+                                 "61000 13.5 192.168.1.10 9424 0.000020 0.000250 0.001\n" // old 7-field line
+                                 "61000 14.5 198.51.100.7 9324 -0.0015 0.03 0.01 0.0005 extra fields\r\n"
+                                 "61000 15.5 192.168.1.11 94"; // being written
     const QString first = write(QStringLiteral("peerstats.20260101.gz"), GzipBytes(variants));
     const QString second = write(QStringLiteral("peerstats.20260102"), "61001 1.0 192.168.1.10 9424 0 0 0 0\n");
 
@@ -392,7 +408,7 @@ TEST_F(StatisticsFilesTest, PeerLinesAreCollectedUnparsed)
     EXPECT_EQ(files.PeerLines[4], "61000 14.5 198.51.100.7 9324 -0.0015 0.03 0.01 0.0005 extra fields");
     EXPECT_EQ(files.PeerLines[5], "61000 15.5 192.168.1.11 94");
     EXPECT_EQ(files.PeerLines[6], "61001 1.0 192.168.1.10 9424 0 0 0 0");
-    EXPECT_EQ(files.PeerFilesRead, (QStringList{first, second}));
+    EXPECT_EQ(files.PeerFilesRead, (QStringList { first, second }));
     EXPECT_TRUE(files.HavePeerData);
 
     files.ReadPeerFile(write(QStringLiteral("peerstats.20260103"), ""), true);

@@ -1,13 +1,13 @@
 // The readers behind discovery: which names each claims and in what order they are read,
 // which texts each recognises, and how discovery hands files to them.
 
+#include "StatisticsReaders.h"
 #include "FileNames.h"
 #include "IngestTestFiles.h"
 #include "LoopLineParser.h"
 #include "LoopLinesReader.h"
 #include "StatGenParams.h"
 #include "StatisticsFiles.h"
-#include "StatisticsReaders.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,40 +72,40 @@ TEST(StatisticsReaders, NamesEachNtpReaderClaims)
         Verdict peer;
     } cases[] = {
         // Day files, as ever.
-        {"loopstats.20251207", Verdict::Claimed, Verdict::Foreign},
-        {"/var/log/ntpstats/loopstats.20251207.gz", Verdict::Claimed, Verdict::Foreign},
-        {"PEERSTATS.20251207.GZ", Verdict::Foreign, Verdict::Claimed},
-        {"loops.20251207", Verdict::Claimed, Verdict::Foreign},
-        {"loopstats.19600000", Verdict::Family, Verdict::Unknown},
+        { "loopstats.20251207", Verdict::Claimed, Verdict::Foreign },
+        { "/var/log/ntpstats/loopstats.20251207.gz", Verdict::Claimed, Verdict::Foreign },
+        { "PEERSTATS.20251207.GZ", Verdict::Foreign, Verdict::Claimed },
+        { "loops.20251207", Verdict::Claimed, Verdict::Foreign },
+        { "loopstats.19600000", Verdict::Family, Verdict::Unknown },
         // Months, weeks and years.
-        {"loopstats.202512", Verdict::Claimed, Verdict::Foreign},
-        {"loopstats.202512.gz", Verdict::Claimed, Verdict::Foreign},
-        {"peerstats.202601", Verdict::Foreign, Verdict::Claimed},
-        {"loopstats.202513", Verdict::Family, Verdict::Unknown},
-        {"loopstats.202500", Verdict::Family, Verdict::Unknown},
-        {"loopstats.195912", Verdict::Family, Verdict::Unknown},
-        {"loopstats.2025W49", Verdict::Claimed, Verdict::Foreign},
-        {"loopstats.2025w9", Verdict::Claimed, Verdict::Foreign},
-        {"peerstats.2026W53.gz", Verdict::Foreign, Verdict::Claimed}, // 2026 has 53 ISO weeks
-        {"loopstats.2025W53", Verdict::Family, Verdict::Unknown},     // 2025 has 52
-        {"loopstats.2025W00", Verdict::Family, Verdict::Unknown},
-        {"loopstats.2025W123", Verdict::Family, Verdict::Unknown},
-        {"loopstats.2025", Verdict::Claimed, Verdict::Foreign},
-        {"loopstats.2025.gz", Verdict::Claimed, Verdict::Foreign},
-        {"loopstats.1959", Verdict::Family, Verdict::Unknown},
-        {"loopstats.+2025", Verdict::Family, Verdict::Unknown},
+        { "loopstats.202512", Verdict::Claimed, Verdict::Foreign },
+        { "loopstats.202512.gz", Verdict::Claimed, Verdict::Foreign },
+        { "peerstats.202601", Verdict::Foreign, Verdict::Claimed },
+        { "loopstats.202513", Verdict::Family, Verdict::Unknown },
+        { "loopstats.202500", Verdict::Family, Verdict::Unknown },
+        { "loopstats.195912", Verdict::Family, Verdict::Unknown },
+        { "loopstats.2025W49", Verdict::Claimed, Verdict::Foreign },
+        { "loopstats.2025w9", Verdict::Claimed, Verdict::Foreign },
+        { "peerstats.2026W53.gz", Verdict::Foreign, Verdict::Claimed }, // 2026 has 53 ISO weeks
+        { "loopstats.2025W53", Verdict::Family, Verdict::Unknown }, // 2025 has 52
+        { "loopstats.2025W00", Verdict::Family, Verdict::Unknown },
+        { "loopstats.2025W123", Verdict::Family, Verdict::Unknown },
+        { "loopstats.2025", Verdict::Claimed, Verdict::Foreign },
+        { "loopstats.2025.gz", Verdict::Claimed, Verdict::Foreign },
+        { "loopstats.1959", Verdict::Family, Verdict::Unknown },
+        { "loopstats.+2025", Verdict::Family, Verdict::Unknown },
         // Archives and names without a period.
-        {"loopstats.202512.zip", Verdict::Family, Verdict::Unknown},
-        {"loopstats", Verdict::Family, Verdict::Unknown},
-        {"loopstats.txt", Verdict::Family, Verdict::Unknown},
-        {"loopstats.gz", Verdict::Family, Verdict::Unknown},
-        {"peerstats.old", Verdict::Unknown, Verdict::Family},
+        { "loopstats.202512.zip", Verdict::Family, Verdict::Unknown },
+        { "loopstats", Verdict::Family, Verdict::Unknown },
+        { "loopstats.txt", Verdict::Family, Verdict::Unknown },
+        { "loopstats.gz", Verdict::Family, Verdict::Unknown },
+        { "peerstats.old", Verdict::Unknown, Verdict::Family },
         // ntpd's other statistics, and names that say nothing.
-        {"clockstats.20251207", Verdict::Foreign, Verdict::Foreign},
-        {"sysstats.202512", Verdict::Foreign, Verdict::Foreign},
-        {"/loopstats/mydata", Verdict::Unknown, Verdict::Unknown},
-        {"tracking.log", Verdict::Unknown, Verdict::Unknown},
-        {".gz", Verdict::Unknown, Verdict::Unknown},
+        { "clockstats.20251207", Verdict::Foreign, Verdict::Foreign },
+        { "sysstats.202512", Verdict::Foreign, Verdict::Foreign },
+        { "/loopstats/mydata", Verdict::Unknown, Verdict::Unknown },
+        { "tracking.log", Verdict::Unknown, Verdict::Unknown },
+        { ".gz", Verdict::Unknown, Verdict::Unknown },
     };
     for (const auto& c : cases) {
         const QString name = QString::fromLatin1(c.name);
@@ -114,31 +114,30 @@ TEST(StatisticsReaders, NamesEachNtpReaderClaims)
     }
     EXPECT_EQ(loop.Kind(), StatisticsKind::Loop);
     EXPECT_EQ(peer.Kind(), StatisticsKind::Peer);
-    EXPECT_EQ(loop.DirectoryPatterns(), QStringList{QStringLiteral("loop*.2*")});
-    EXPECT_EQ(peer.DirectoryPatterns(), QStringList{QStringLiteral("peer*.2*")});
+    EXPECT_EQ(loop.DirectoryPatterns(), QStringList { QStringLiteral("loop*.2*") });
+    EXPECT_EQ(peer.DirectoryPatterns(), QStringList { QStringLiteral("peer*.2*") });
 }
 
 TEST(StatisticsReaders, OrderOfNtpFilesByThePeriodTheyHold)
 {
     // In reading order. A period is placed by the date it starts on, and of periods
     // starting on one date the longer comes first; day files keep their names' order.
-    const QStringList ordered{
-        "/s/loopstats.2024W52",   // 2024-12-23
-        "/s/loopstats.2025",      // 2025-01-01
+    const QStringList ordered {
+        "/s/loopstats.2024W52", // 2024-12-23
+        "/s/loopstats.2025", // 2025-01-01
         "/s/loopstats.202501.gz", // 2025-01-01
-        "/s/loopstats.20250101",
-        "/s/loopstats.20250101.gz",
-        "/s/loopstats.2025W9",    // 2025-02-24: before week 10 although its name sorts after
-        "/s/loopstats.2025W10",   // 2025-03-03
+        "/s/loopstats.20250101", "/s/loopstats.20250101.gz",
+        "/s/loopstats.2025W9", // 2025-02-24: before week 10 although its name sorts after
+        "/s/loopstats.2025W10", // 2025-03-03
         "/s/LOOPSTATS.202511",
-        "/s/loopstats.2025W48",   // 2025-11-24
+        "/s/loopstats.2025W48", // 2025-11-24
         "/s/loopstats.20251130",
-        "/s/loopstats.202512",    // 2025-12-01
-        "/s/loopstats.2025W49",   // 2025-12-01
+        "/s/loopstats.202512", // 2025-12-01
+        "/s/loopstats.2025W49", // 2025-12-01
         "/s/loopstats.20251201",
         "/s/loopstats.2026W01.gz", // 2025-12-29
         "/s/loopstats.2026",
-        "/t/loopstats.2020",      // another folder comes after, as its names do
+        "/t/loopstats.2020", // another folder comes after, as its names do
     };
     QStringList shuffled = ordered;
     std::reverse(shuffled.begin(), shuffled.end());
@@ -151,7 +150,7 @@ TEST(StatisticsReaders, OrderOfNtpFilesByThePeriodTheyHold)
         claimed.emplace_back(std::move(claim.order), name);
     }
     std::stable_sort(claimed.begin(), claimed.end(),
-                     [](const auto& a, const auto& b) { return FileOrder::Before(a.first, b.first); });
+        [](const auto& a, const auto& b) { return FileOrder::Before(a.first, b.first); });
     QStringList read;
     for (const auto& [order, name] : claimed)
         read.append(name);
@@ -160,7 +159,7 @@ TEST(StatisticsReaders, OrderOfNtpFilesByThePeriodTheyHold)
     // A day file's place is its whole name, so day files read in the order of their
     // names whatever their folders and prefixes.
     EXPECT_EQ(NtpLoopstats().ExamineName(QStringLiteral("/b/loops.20200419.gz")).order.text,
-              QStringLiteral("/b/loops.20200419.gz"));
+        QStringLiteral("/b/loops.20200419.gz"));
 }
 
 TEST(StatisticsReaders, RecognitionByTheFirstRecords)
@@ -174,27 +173,28 @@ TEST(StatisticsReaders, RecognitionByTheFirstRecords)
         std::string text;
         Who who;
     } cases[] = {
-        {"loop lines", LoopLines(3), Who::Loop},
-        {"peer lines", PeerLines(3), Who::Peer},
-        {"a refclock and an IPv6 peer",
-         "61000 1.5 127.127.28.0 963a 0.000012 0.000000000 0.000950 0.000100\n"
-         "61000 2.5 2001:db8::123 9324 0.0004 0.012 0.003 0.0002\n",
-         Who::Peer},
-        {"blank lines before the records", "\n  \r\n\t\n" + loop + "\n", Who::Loop},
-        {"a damaged first line", "\x01\x02garbage\n" + loop + "\n" + loop + "\n", Who::Loop},
-        {"a last line cut short", peer + "\n61000 1.5 192.16", Who::Peer},
-        {"one record in five", "a\nb\nc\nd\n" + loop + "\n" + loop + "\n", Who::Nobody},
-        {"records only after five other lines", "a\nb\nc\nd\ne\n" + LoopLines(20), Who::Nobody},
-        {"empty", "", Who::Nobody},
-        {"garbage", "hello world\nthis is not ntp\n", Who::Nobody},
-        {"a peer line with the status in decimal words", "61000 0.1 192.168.1.10 reach 0.1 0.2 0.3 0.4\n", Who::Nobody},
-        {"a peer line of nine fields", peer + " extra\n", Who::Nobody},
-        {"an old peer line of seven fields", "61000 0.1 192.168.1.10 9424 0.1 0.2 0.3\n", Who::Nobody},
-        {"a loop line with a comma as decimal point", "61000 0 0,000010 -15 0,00002 0.001 6\n", Who::Nobody},
-        {"clockstats", "61000 525.624 127.127.4.1 93 226 00:08:29.606 D\n", Who::Nobody},
-        {"a chrony tracking log",
-         "2025-12-07 00:00:01 192.168.1.1 2 -15.123 0.010 1.2e-05 N 1 3.1e-06 -2.0e-08 1.1e-03 2.4e-04 9.9e-04\n",
-         Who::Nobody},
+        { "loop lines", LoopLines(3), Who::Loop },
+        { "peer lines", PeerLines(3), Who::Peer },
+        { "a refclock and an IPv6 peer",
+            "61000 1.5 127.127.28.0 963a 0.000012 0.000000000 0.000950 0.000100\n"
+            "61000 2.5 2001:db8::123 9324 0.0004 0.012 0.003 0.0002\n",
+            Who::Peer },
+        { "blank lines before the records", "\n  \r\n\t\n" + loop + "\n", Who::Loop },
+        { "a damaged first line", "\x01\x02garbage\n" + loop + "\n" + loop + "\n", Who::Loop },
+        { "a last line cut short", peer + "\n61000 1.5 192.16", Who::Peer },
+        { "one record in five", "a\nb\nc\nd\n" + loop + "\n" + loop + "\n", Who::Nobody },
+        { "records only after five other lines", "a\nb\nc\nd\ne\n" + LoopLines(20), Who::Nobody },
+        { "empty", "", Who::Nobody },
+        { "garbage", "hello world\nthis is not ntp\n", Who::Nobody },
+        { "a peer line with the status in decimal words", "61000 0.1 192.168.1.10 reach 0.1 0.2 0.3 0.4\n",
+            Who::Nobody },
+        { "a peer line of nine fields", peer + " extra\n", Who::Nobody },
+        { "an old peer line of seven fields", "61000 0.1 192.168.1.10 9424 0.1 0.2 0.3\n", Who::Nobody },
+        { "a loop line with a comma as decimal point", "61000 0 0,000010 -15 0,00002 0.001 6\n", Who::Nobody },
+        { "clockstats", "61000 525.624 127.127.4.1 93 226 00:08:29.606 D\n", Who::Nobody },
+        { "a chrony tracking log",
+            "2025-12-07 00:00:01 192.168.1.1 2 -15.123 0.010 1.2e-05 N 1 3.1e-06 -2.0e-08 1.1e-03 2.4e-04 9.9e-04\n",
+            Who::Nobody },
     };
     for (const auto& c : cases) {
         LineList lines;
@@ -212,7 +212,7 @@ TEST_F(ReaderDiscoveryTest, AFamilyNameGivenAloneIsReadByItsText)
     const QString renamed = write(QStringLiteral("loopstats.txt"), LoopLines(4));
     files.OpenPath(renamed);
     EXPECT_EQ(Records(files), 4);
-    EXPECT_EQ(files.LoopFilesRead, QStringList{renamed});
+    EXPECT_EQ(files.LoopFilesRead, QStringList { renamed });
     EXPECT_EQ(files.SingleFileName, renamed);
 
     StatisticsFiles peers;
@@ -220,7 +220,7 @@ TEST_F(ReaderDiscoveryTest, AFamilyNameGivenAloneIsReadByItsText)
     peers.OpenPath(peersAsLoop);
     EXPECT_EQ(peers.Loop.DataSetCount, 0);
     EXPECT_EQ(peers.PeerLines.size(), 3u);
-    EXPECT_EQ(peers.PeerFilesRead, QStringList{peersAsLoop});
+    EXPECT_EQ(peers.PeerFilesRead, QStringList { peersAsLoop });
     EXPECT_TRUE(peers.HavePeerData);
     EXPECT_EQ(peers.SingleFileName, peersAsLoop);
 
@@ -228,7 +228,7 @@ TEST_F(ReaderDiscoveryTest, AFamilyNameGivenAloneIsReadByItsText)
     const QString nothing = write(QStringLiteral("loopstats.new"), "");
     empty.OpenPath(nothing);
     EXPECT_EQ(Records(empty), 0);
-    EXPECT_EQ(empty.LoopFilesRead, QStringList{nothing});
+    EXPECT_EQ(empty.LoopFilesRead, QStringList { nothing });
 
     // A dated name is read by its name whatever it holds.
     StatisticsFiles dated;
@@ -245,15 +245,15 @@ TEST_F(ReaderDiscoveryTest, NamesThatSayNothingAreReadByTheReaderThatRecognisesT
     const QString notes = writeGzip(QStringLiteral("notes.gz"), PeerLines(3, 61017));
     const QString garbage = write(QStringLiteral("garbage"), "hello\nworld\n");
     const QString zipped = path(QStringLiteral("archive.zip"));
-    WriteZip(zipped, {{"x", LoopLines(7)}});
+    WriteZip(zipped, { { "x", LoopLines(7) } });
 
-    files.OpenFileList({notes, garbage, zipped, mydata, day});
-    EXPECT_EQ(FileNames(files.FileList), (QStringList{"loopstats.20251207", "mydata", "notes.gz"}));
+    files.OpenFileList({ notes, garbage, zipped, mydata, day });
+    EXPECT_EQ(FileNames(files.FileList), (QStringList { "loopstats.20251207", "mydata", "notes.gz" }));
     EXPECT_EQ(Records(files), 2002);
     EXPECT_TRUE(TimesAscend(files));
-    EXPECT_EQ(files.LoopFilesRead, (QStringList{day, mydata}));
+    EXPECT_EQ(files.LoopFilesRead, (QStringList { day, mydata }));
     EXPECT_EQ(files.PeerLines.size(), 3u);
-    EXPECT_EQ(files.PeerFilesRead, QStringList{notes});
+    EXPECT_EQ(files.PeerFilesRead, QStringList { notes });
 
     // A reload reads them the same way again.
     files.RereadLastOpened();
@@ -261,7 +261,7 @@ TEST_F(ReaderDiscoveryTest, NamesThatSayNothingAreReadByTheReaderThatRecognisesT
     EXPECT_EQ(files.PeerLines.size(), 3u);
 
     // A list of names nobody recognises is a list with no accepted name.
-    files.OpenFileList({garbage, zipped});
+    files.OpenFileList({ garbage, zipped });
     EXPECT_TRUE(files.FileList.isEmpty());
     EXPECT_TRUE(files.LoopFilesRead.isEmpty());
     EXPECT_EQ(Records(files), 2002);
@@ -272,7 +272,7 @@ TEST_F(ReaderDiscoveryTest, NamesThatSayNothingAreReadByTheReaderThatRecognisesT
     EXPECT_EQ(Records(single), 2000);
     EXPECT_EQ(single.SingleFileName, mydata);
     EXPECT_EQ(single.DirectoryLabel, AbbreviateDirectoryLabel(WithTrailingSeparator(dir.path())));
-    for (const QString& unread : {garbage, zipped}) {
+    for (const QString& unread : { garbage, zipped }) {
         StatisticsFiles alone;
         alone.DirectoryLabel = QStringLiteral("kept");
         alone.OpenPath(unread);
@@ -289,8 +289,8 @@ TEST_F(ReaderDiscoveryTest, TextsAreNotRecognisedThroughPipes)
     const QString pipe = path(QStringLiteral("mydata"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const QString real = write(QStringLiteral("loopstats.20251207"), LoopLines(2));
-    files.OpenFileList({pipe, real});
-    EXPECT_EQ(files.FileList, QStringList{real});
+    files.OpenFileList({ pipe, real });
+    EXPECT_EQ(files.FileList, QStringList { real });
     EXPECT_EQ(Records(files), 2);
     files.OpenPath(pipe);
     EXPECT_EQ(Records(files), 2);
@@ -304,26 +304,28 @@ TEST_F(ReaderDiscoveryTest, DirectoriesOfWeekMonthAndYearFilesReadEveryLineInPer
         std::vector<std::tuple<const char*, std::int32_t, int>> loopFiles; // name, MJD, lines
         std::vector<std::tuple<const char*, std::int32_t, int>> peerFiles;
     } cases[] = {
-        {"months",
-         {{"loopstats.202510", MjdFromDate(2025, 10, 1), 3},
-          {"loopstats.202511.gz", MjdFromDate(2025, 11, 1), 2},
-          {"loopstats.202512", MjdFromDate(2025, 12, 1), 4}},
-         {{"peerstats.202511", MjdFromDate(2025, 11, 1), 2}, {"peerstats.202512.gz", MjdFromDate(2025, 12, 1), 3}}},
-        {"weeks",
-         {{"loopstats.2025W9", MjdFromDate(2025, 2, 24), 2},
-          {"loopstats.2025W10.gz", MjdFromDate(2025, 3, 3), 3},
-          {"loopstats.2025W11", MjdFromDate(2025, 3, 10), 1}},
-         {{"peerstats.2025W9.gz", MjdFromDate(2025, 2, 24), 1}, {"peerstats.2025W10", MjdFromDate(2025, 3, 3), 4}}},
-        {"years",
-         {{"loopstats.2024.gz", MjdFromDate(2024, 12, 31), 2}, {"loopstats.2025", MjdFromDate(2025, 6, 1), 5}},
-         {{"peerstats.2025", MjdFromDate(2025, 6, 1), 2}}},
-        {"days and the periods around them",
-         {{"loopstats.2025", MjdFromDate(2025, 1, 1), 2},
-          {"loopstats.2025W48", MjdFromDate(2025, 11, 24), 2},
-          {"loopstats.20251130.gz", MjdFromDate(2025, 11, 30), 1},
-          {"loopstats.202512", MjdFromDate(2025, 12, 1), 3},
-          {"loopstats.20251202", MjdFromDate(2025, 12, 2), 2}},
-         {{"peerstats.20251130", MjdFromDate(2025, 11, 30), 1}, {"peerstats.202512", MjdFromDate(2025, 12, 1), 2}}},
+        { "months",
+            { { "loopstats.202510", MjdFromDate(2025, 10, 1), 3 },
+                { "loopstats.202511.gz", MjdFromDate(2025, 11, 1), 2 },
+                { "loopstats.202512", MjdFromDate(2025, 12, 1), 4 } },
+            { { "peerstats.202511", MjdFromDate(2025, 11, 1), 2 },
+                { "peerstats.202512.gz", MjdFromDate(2025, 12, 1), 3 } } },
+        { "weeks",
+            { { "loopstats.2025W9", MjdFromDate(2025, 2, 24), 2 },
+                { "loopstats.2025W10.gz", MjdFromDate(2025, 3, 3), 3 },
+                { "loopstats.2025W11", MjdFromDate(2025, 3, 10), 1 } },
+            { { "peerstats.2025W9.gz", MjdFromDate(2025, 2, 24), 1 },
+                { "peerstats.2025W10", MjdFromDate(2025, 3, 3), 4 } } },
+        { "years",
+            { { "loopstats.2024.gz", MjdFromDate(2024, 12, 31), 2 }, { "loopstats.2025", MjdFromDate(2025, 6, 1), 5 } },
+            { { "peerstats.2025", MjdFromDate(2025, 6, 1), 2 } } },
+        { "days and the periods around them",
+            { { "loopstats.2025", MjdFromDate(2025, 1, 1), 2 }, { "loopstats.2025W48", MjdFromDate(2025, 11, 24), 2 },
+                { "loopstats.20251130.gz", MjdFromDate(2025, 11, 30), 1 },
+                { "loopstats.202512", MjdFromDate(2025, 12, 1), 3 },
+                { "loopstats.20251202", MjdFromDate(2025, 12, 2), 2 } },
+            { { "peerstats.20251130", MjdFromDate(2025, 11, 30), 1 },
+                { "peerstats.202512", MjdFromDate(2025, 12, 1), 2 } } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -379,15 +381,18 @@ class RotatedLogReader final : public LoopLinesReader
 {
 public:
     QString FormatName() const override { return QStringLiteral("rotated test log"); }
-    QStringList DirectoryPatterns() const override { return {QStringLiteral("clock.log*")}; }
+    QStringList DirectoryPatterns() const override { return { QStringLiteral("clock.log*") }; }
     NameClaim ExamineName(const QString& path) const override
     {
         const QString name = FileNamePart(path);
         if (!name.startsWith(QLatin1String("clock.log")))
             return {};
-        return NameClaim{Verdict::Claimed, FileOrder{FolderPart(path) + QStringLiteral("clock.log")}};
+        return NameClaim { Verdict::Claimed, FileOrder { FolderPart(path) + QStringLiteral("clock.log") } };
     }
-    bool MarksSinglePath(const QString& path) const override { return FileNamePart(path).startsWith(QLatin1String("clock.log")); }
+    bool MarksSinglePath(const QString& path) const override
+    {
+        return FileNamePart(path).startsWith(QLatin1String("clock.log"));
+    }
     bool Recognises(const LineList&) const override { return false; }
     bool OrdersByText() const override { return true; }
     std::optional<double> FirstTime(const LineList& lines) const override
@@ -407,7 +412,7 @@ public:
 TEST_F(ReaderDiscoveryTest, AReaderMayOrderItsFilesByTheirText)
 {
     const RotatedLogReader rotated;
-    StatisticsFiles logs({&rotated, &NtpPeerstats()});
+    StatisticsFiles logs({ &rotated, &NtpPeerstats() });
     write(QStringLiteral("clock.log"), LoopLines(2, 61003));
     write(QStringLiteral("clock.log.1"), LoopLines(3, 61002));
     writeGzip(QStringLiteral("clock.log.2.gz"), LoopLines(4, 61001));
@@ -415,14 +420,15 @@ TEST_F(ReaderDiscoveryTest, AReaderMayOrderItsFilesByTheirText)
     write(QStringLiteral("peerstats.20251207"), PeerLines(1));
 
     logs.OpenPath(dir.path());
-    EXPECT_EQ(FileNames(logs.LoopFilesRead), (QStringList{"clock.log.2.gz", "clock.log.1", "clock.log", "clock.log.3"}));
+    EXPECT_EQ(
+        FileNames(logs.LoopFilesRead), (QStringList { "clock.log.2.gz", "clock.log.1", "clock.log", "clock.log.3" }));
     EXPECT_EQ(Records(logs), 9);
     EXPECT_TRUE(TimesAscend(logs));
     EXPECT_EQ(logs.PeerLines.size(), 1u);
 
-    logs.OpenFileList({path(QStringLiteral("clock.log")), path(QStringLiteral("clock.log.2.gz")),
-                       path(QStringLiteral("clock.log.1"))});
-    EXPECT_EQ(FileNames(logs.FileList), (QStringList{"clock.log.2.gz", "clock.log.1", "clock.log"}));
+    logs.OpenFileList({ path(QStringLiteral("clock.log")), path(QStringLiteral("clock.log.2.gz")),
+        path(QStringLiteral("clock.log.1")) });
+    EXPECT_EQ(FileNames(logs.FileList), (QStringList { "clock.log.2.gz", "clock.log.1", "clock.log" }));
     EXPECT_TRUE(TimesAscend(logs));
 
     // Without ntpd's loop reader, a loopstats name is nobody's.

@@ -28,35 +28,41 @@ struct LineCase
 };
 
 class LineSplitting : public ::testing::TestWithParam<LineCase>
-{
-};
+{ };
 
 TEST_P(LineSplitting, GivesTheLinesOfTheText)
 {
     EXPECT_EQ(LinesOf(GetParam().bytes), GetParam().expected) << GetParam().what;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, LineSplitting,
-    ::testing::Values(
-        LineCase{"empty text", "", {}},
-        LineCase{"LF", "a\nb\n", {"a", "b"}},
-        LineCase{"CR LF", "a\r\nb\r\n", {"a", "b"}},
-        LineCase{"lone CR", "a\rb\r", {"a", "b"}},
-        LineCase{"mixed ends and blank lines", "a\r\n\rb\n\nc", {"a", "", "b", "", "c"}},
-        LineCase{"last line without a line end", "a\nb", {"a", "b"}},
-        LineCase{"CR at the very end", "a\r", {"a"}},
-        LineCase{"only a line end", "\n", {""}},
-        LineCase{"NUL ends the text", std::string("a\nb\0c\nd\n", 8), {"a", "b"}},
-        LineCase{"NUL first", std::string("\0a\n", 3), {}},
-        LineCase{"UTF-8 BOM dropped", "\xEF\xBB\xBFx y\n", {"x y"}},
-        LineCase{"valid UTF-8 kept", "caf\xC3\xA9\n", {"caf\xC3\xA9"}},
-        LineCase{"invalid UTF-8 read as Latin-1", "caf\xE9\n\xFF", {"caf\xC3\xA9", "\xC3\xBF"}},
-        LineCase{"truncated UTF-8 sequence at the end", "a\xE2\x82", {"a\xC3\xA2\xC2\x82"}},
-        LineCase{"UTF-16 LE with BOM", std::string("\xFF\xFE" "a\0\n\0b\0\r\0\n\0", 12), {"a", "b"}},
-        LineCase{"UTF-16 BE with BOM", std::string("\xFE\xFF\0a\0\n\0\xE9", 8), {"a", "\xC3\xA9"}},
-        LineCase{"UTF-16 NUL ends the text", std::string("\xFF\xFE" "a\0\0\0b\0", 8), {"a"}},
-        LineCase{"UTF-16 odd last byte ignored", std::string("\xFF\xFE" "a\0b", 5), {"a"}}));
+INSTANTIATE_TEST_SUITE_P(Texts, LineSplitting,
+    ::testing::Values(LineCase { "empty text", "", {} }, LineCase { "LF", "a\nb\n", { "a", "b" } },
+        LineCase { "CR LF", "a\r\nb\r\n", { "a", "b" } }, LineCase { "lone CR", "a\rb\r", { "a", "b" } },
+        LineCase { "mixed ends and blank lines", "a\r\n\rb\n\nc", { "a", "", "b", "", "c" } },
+        LineCase { "last line without a line end", "a\nb", { "a", "b" } },
+        LineCase { "CR at the very end", "a\r", { "a" } }, LineCase { "only a line end", "\n", { "" } },
+        LineCase { "NUL ends the text", std::string("a\nb\0c\nd\n", 8), { "a", "b" } },
+        LineCase { "NUL first", std::string("\0a\n", 3), {} },
+        LineCase { "UTF-8 BOM dropped", "\xEF\xBB\xBFx y\n", { "x y" } },
+        LineCase { "valid UTF-8 kept", "caf\xC3\xA9\n", { "caf\xC3\xA9" } },
+        LineCase { "invalid UTF-8 read as Latin-1", "caf\xE9\n\xFF", { "caf\xC3\xA9", "\xC3\xBF" } },
+        LineCase { "truncated UTF-8 sequence at the end", "a\xE2\x82", { "a\xC3\xA2\xC2\x82" } },
+        LineCase { "UTF-16 LE with BOM",
+            std::string("\xFF\xFE"
+                        "a\0\n\0b\0\r\0\n\0",
+                12),
+            { "a", "b" } },
+        LineCase { "UTF-16 BE with BOM", std::string("\xFE\xFF\0a\0\n\0\xE9", 8), { "a", "\xC3\xA9" } },
+        LineCase { "UTF-16 NUL ends the text",
+            std::string("\xFF\xFE"
+                        "a\0\0\0b\0",
+                8),
+            { "a" } },
+        LineCase { "UTF-16 odd last byte ignored",
+            std::string("\xFF\xFE"
+                        "a\0b",
+                5),
+            { "a" } }));
 
 TEST(LineList, AppendSharesLinesInOrderAndSurvivesTheSource)
 {
@@ -86,7 +92,7 @@ TEST(LineList, AMegabyteLineIsOneLine)
     LineList list;
     list.appendText(std::move(text));
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].size(), std::size_t{1} << 20);
+    EXPECT_EQ(list[0].size(), std::size_t { 1 } << 20);
     EXPECT_EQ(list[1], "short");
 }
 

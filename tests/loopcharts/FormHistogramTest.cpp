@@ -41,13 +41,12 @@ TEST(FormHistogram, ContextMenuOfTheOffsetChartOpensTheHistogramModally)
     QMenu* menu = CreatePopupMenuShowHisto(histogram, &offsetsView);
     offsetsView.SetContextMenu(menu);
     EXPECT_EQ(menu->parent(), &offsetsView);
-    EXPECT_EQ(ActionTexts(*menu),
-              (QStringList{"Offset histogram", "-", "Change scale", "Restore auto-scale"}));
+    EXPECT_EQ(ActionTexts(*menu), (QStringList { "Offset histogram", "-", "Change scale", "Restore auto-scale" }));
     EXPECT_TRUE(menu->actions()[0]->isEnabled());
     EXPECT_FALSE(menu->actions()[2]->isEnabled());
     EXPECT_FALSE(menu->actions()[3]->isEnabled());
 
-    model.TakeOffsets(Offsets({-500, -100, 0, 0, 100, 500, 500}), 500);
+    model.TakeOffsets(Offsets({ -500, -100, 0, 0, 100, 500, 500 }), 500);
 
     bool wasModal = false;
     QString title;
@@ -66,7 +65,7 @@ TEST(FormHistogram, ContextMenuOfTheOffsetChartOpensTheHistogramModally)
     EXPECT_EQ(histogram.windowTitle(), "Tallimer - Histogram of offsets");
     EXPECT_EQ(title, "Count versus microseconds offset");
     EXPECT_EQ(bottom, "Mean: 71.4 \u00b5s,  standard deviation: 349.8 \u00b5s");
-    EXPECT_EQ(points, 5u);  // bins -35, -7, 0, 7, 35
+    EXPECT_EQ(points, 5u); // bins -35, -7, 0, 7, 35
     const TChartSeries& line = histogram.ChartHisto().Series(0);
     EXPECT_EQ(line.SeriesColor(), ChartColors::Red);
     EXPECT_DOUBLE_EQ(line.XValueAt(0), -500);
@@ -82,7 +81,7 @@ TEST(FormHistogram, ShowingBeforeAnyRebuildOrAfterAnEmptyOneShowsNothing)
     EXPECT_EQ(histogram.ChartHisto().Series(0).PointCount(), 0u);
     histogram.hide();
 
-    model.TakeOffsets(Offsets({1, 2, 3}), 500);
+    model.TakeOffsets(Offsets({ 1, 2, 3 }), 500);
     histogram.show();
     EXPECT_EQ(histogram.ChartHisto().Series(0).PointCount(), 3u);
     histogram.hide();
@@ -101,8 +100,8 @@ TEST(FormHistogram, MenuOutlivingTheHistogramDoesNothing)
     auto histogram = std::make_unique<TFormHistogram>(model);
     QMenu* menu = CreatePopupMenuShowHisto(*histogram, &offsetsView);
     histogram.reset();
-    menu->actions()[0]->trigger();  // must neither crash nor block
+    menu->actions()[0]->trigger(); // must neither crash nor block
     SUCCEED();
 }
 
-}  // namespace
+} // namespace

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr double Day = 43940;  // 2020-04-19
+constexpr double Day = 43940; // 2020-04-19
 
 // The date-time at a whole number of minutes after midnight, computed the way the bucket
 // boundaries are, so that a sample "on the hour" is exactly on it.
@@ -46,25 +46,19 @@ TEST(HourBuckets, SamplesEveryTwentyMinutesFromFivePastTen)
 {
     // 10:05, 10:25, 10:45 fill the first bucket; 11:05 closes it and, being the last
     // sample, opens one that is never closed.
-    const auto records = Feed({{605, 1.0}, {625, 2.0}, {645, 4.0}, {665, 100.0}});
+    const auto records = Feed({ { 605, 1.0 }, { 625, 2.0 }, { 645, 4.0 }, { 665, 100.0 } });
     ASSERT_EQ(records.size(), 1u);
     EXPECT_DOUBLE_EQ(records[0].Start, At(605));
     EXPECT_NEAR(records[0].Duration, 1.0 / 24, 1e-9);
-    EXPECT_DOUBLE_EQ(records[0].Rms, PopulationSd({1.0, 2.0, 4.0}));
+    EXPECT_DOUBLE_EQ(records[0].Rms, PopulationSd({ 1.0, 2.0, 4.0 }));
 }
 
 TEST(HourBuckets, FollowClockHoursAndSkipSamplesOnTheBoundary)
 {
     // Starts at 10:20; the samples at 11:00 and 12:00 sit exactly on bucket ends and
     // belong to no bucket; the last sample (12:40) is in no RMS value.
-    const auto records = Feed({{620, 1.0},
-                               {640, 3.0},
-                               {660, 1000.0},
-                               {680, 5.0},
-                               {700, 9.0},
-                               {720, 1000.0},
-                               {740, 7.0},
-                               {760, 1000.0}});
+    const auto records = Feed({ { 620, 1.0 }, { 640, 3.0 }, { 660, 1000.0 }, { 680, 5.0 }, { 700, 9.0 },
+        { 720, 1000.0 }, { 740, 7.0 }, { 760, 1000.0 } });
     ASSERT_EQ(records.size(), 3u);
     EXPECT_DOUBLE_EQ(records[0].Start, At(620));
     EXPECT_DOUBLE_EQ(records[0].Start + records[0].Duration, At(680));
@@ -107,4 +101,4 @@ TEST(HourBuckets, ResetForgetsRecordsAndTheOpenBucket)
     EXPECT_TRUE(buckets.Records().empty());
 }
 
-}  // namespace
+} // namespace

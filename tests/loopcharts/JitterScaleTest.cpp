@@ -18,10 +18,22 @@ TEST(JitterScale, AutomaticChoiceFollowsTheMedian)
         double FullScaleUs;
     };
     const Case cases[] = {
-        {0.0, 11, 100},      {0.04, 11, 100},     {0.05, 11, 100},    {0.08, 7, 2000},
-        {0.1, 7, 2000},      {0.15, 6, 5000},     {0.2, 6, 5000},     {0.5, 5, 10000},
-        {0.7, 5, 10000},     {1.0, 4, 20000},     {2.0, 3, 50000},    {4.0, 2, 100000},
-        {6.0, 2, 100000},    {10.0, 1, 200000},   {15.0, 1, 200000},  {15.5, 0, 500000},
+        { 0.0, 11, 100 },
+        { 0.04, 11, 100 },
+        { 0.05, 11, 100 },
+        { 0.08, 7, 2000 },
+        { 0.1, 7, 2000 },
+        { 0.15, 6, 5000 },
+        { 0.2, 6, 5000 },
+        { 0.5, 5, 10000 },
+        { 0.7, 5, 10000 },
+        { 1.0, 4, 20000 },
+        { 2.0, 3, 50000 },
+        { 4.0, 2, 100000 },
+        { 6.0, 2, 100000 },
+        { 10.0, 1, 200000 },
+        { 15.0, 1, 200000 },
+        { 15.5, 0, 500000 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.MedianMs);
@@ -40,7 +52,7 @@ TEST(JitterScale, PositionsOutsideTheSpinnerTakeItsEnds)
 
 TEST(JitterScale, DrawnJitterIsClippedToTheFullScale)
 {
-    EXPECT_DOUBLE_EQ(DrawnJitter(0.3, 100), 100);  // 0.3 ms at 100 µs: the top of the axis
+    EXPECT_DOUBLE_EQ(DrawnJitter(0.3, 100), 100); // 0.3 ms at 100 µs: the top of the axis
     EXPECT_DOUBLE_EQ(DrawnJitter(0.05, 100), 50);
     EXPECT_DOUBLE_EQ(DrawnJitter(-0.3, 100), -100);
 }
@@ -51,8 +63,7 @@ struct Series
     std::vector<double> Jitters;
     double Median(int plotHours) const
     {
-        return MedianJitter(Times.data(), Jitters.data(), static_cast<std::int32_t>(Times.size()),
-                            plotHours);
+        return MedianJitter(Times.data(), Jitters.data(), static_cast<std::int32_t>(Times.size()), plotHours);
     }
 };
 
@@ -71,7 +82,7 @@ TEST(JitterScale, FastSamplesCountOncePerThinningInterval)
 TEST(JitterScale, SlowSamplesAllCountAndAnEvenCountAveragesTheMiddle)
 {
     Series s;
-    const double jitters[] = {0.4, 0.1, 0.3, 0.2};
+    const double jitters[] = { 0.4, 0.1, 0.3, 0.2 };
     for (int i = 0; i < 4; ++i) {
         s.Times.push_back(Day + i * 2048.0 / 86400);
         s.Jitters.push_back(jitters[i]);
@@ -96,8 +107,8 @@ TEST(JitterScale, EmptyOrUnorderableDataGiveASoundMedian)
 {
     Series empty;
     EXPECT_EQ(empty.Median(12), 0);
-    Series nan{{Day, Day + 0.1, Day + 0.2}, {std::nan(""), 0.5, std::nan("")}};
+    Series nan { { Day, Day + 0.1, Day + 0.2 }, { std::nan(""), 0.5, std::nan("") } };
     EXPECT_DOUBLE_EQ(nan.Median(12), 0.5);
 }
 
-}  // namespace
+} // namespace

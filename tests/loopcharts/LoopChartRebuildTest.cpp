@@ -53,7 +53,7 @@ TEST_F(LoopChartRebuild, AttachesEverySeriesToItsChartAndReplacesThemNextTime)
         EXPECT_EQ(charts.poll.LeftAxis().Minimum(), 4);
 
         // One data set: only the RMS line and the days are listed in legends.
-        for (TChart* chart : {&charts.absFrequency, &charts.frequency, &charts.poll})
+        for (TChart* chart : { &charts.absFrequency, &charts.frequency, &charts.poll })
             EXPECT_FALSE(chart->Series(0).ShowInLegend());
         EXPECT_FALSE(charts.offsets.Series(0).ShowInLegend());
         EXPECT_TRUE(charts.offsets.Series(1).ShowInLegend());
@@ -98,7 +98,7 @@ TEST_F(LoopChartRebuild, SeveralDataSetsAreListedAndNeverClipped)
     EXPECT_TRUE(charts.offsets.Series(0).ShowInLegend());
     EXPECT_EQ(charts.offsets.Series(2).Title(), "second");
     EXPECT_EQ(results.OffsetClipLimit, 5000000);
-    EXPECT_EQ(charts.offsets.Series(2).YValueAt(0), 900.0);  // ms, unclipped
+    EXPECT_EQ(charts.offsets.Series(2).YValueAt(0), 900.0); // ms, unclipped
     EXPECT_EQ(charts.jitter.SeriesCount(), 4u);
     EXPECT_EQ(results.PlottedPointCount, 20);
     // Day colours count on across data sets within one run.
@@ -118,15 +118,15 @@ TEST_F(LoopChartRebuild, ClipLimitAndOffsetUnit)
         const char* AxisTitle;
     };
     const Case cases[] = {
-        {0.08, true, -0.8, 500, -500, "Offset - \u00b5s"},
-        {0.15, true, -0.8, 1500, -0.8, "Offset - ms"},
-        {0.15, true, 2.0, 1500, 1.5, "Offset - ms"},
-        {0.5, true, -4.0, 3000, -3.0, "Offset - ms"},
-        {1.0, true, 12.0, 10000, 10.0, "Offset - ms"},
-        {2.0, true, 30.0, 20000, 20.0, "Offset - ms"},
-        {4.0, true, 70.0, 50000, 50.0, "Offset - ms"},
-        {0.08, false, -0.8, 5000000, -0.8, "Offset - ms"},
-        {400, false, 6000, 5000000, 5000, "Offset - ms"},
+        { 0.08, true, -0.8, 500, -500, "Offset - \u00b5s" },
+        { 0.15, true, -0.8, 1500, -0.8, "Offset - ms" },
+        { 0.15, true, 2.0, 1500, 1.5, "Offset - ms" },
+        { 0.5, true, -4.0, 3000, -3.0, "Offset - ms" },
+        { 1.0, true, 12.0, 10000, 10.0, "Offset - ms" },
+        { 2.0, true, 30.0, 20000, 20.0, "Offset - ms" },
+        { 4.0, true, 70.0, 50000, 50.0, "Offset - ms" },
+        { 0.08, false, -0.8, 5000000, -0.8, "Offset - ms" },
+        { 400, false, 6000, 5000000, 5000, "Offset - ms" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ProbeMs);
@@ -155,10 +155,10 @@ TEST_F(LoopChartRebuild, DaySeriesFromHalfPastTenAtNightToHalfPastTenTwoDaysLate
     LoopRebuildInputs inputs;
     inputs.PlotHours = 48;
     charts.Build(data.store, inputs);
-    const char* titles[] = {"2020-Apr-19", "2020-Apr-20", "2020-Apr-21"};
-    const std::uint32_t colours[] = {0x000080, 0xFF00FF, 0x339966};
-    const std::size_t points[] = {6, 96, 43};
-    for (TChart* chart : {&charts.offsetVsTOD, &charts.freqVsTOD}) {
+    const char* titles[] = { "2020-Apr-19", "2020-Apr-20", "2020-Apr-21" };
+    const std::uint32_t colours[] = { 0x000080, 0xFF00FF, 0x339966 };
+    const std::size_t points[] = { 6, 96, 43 };
+    for (TChart* chart : { &charts.offsetVsTOD, &charts.freqVsTOD }) {
         ASSERT_EQ(chart->SeriesCount(), 3u);
         for (std::size_t d = 0; d < 3; ++d) {
             const TChartSeries& day = chart->Series(d);
@@ -179,7 +179,7 @@ TEST_F(LoopChartRebuild, RmsLevelPerClockHour)
     // twelve-hour window and only make the store long enough to plot.
     LoopStoreBuilder data;
     data.AddRegular(MinutesAfter(April19 - 1, 8 * 60), 12, 5);
-    const double offsets[] = {0.01, 0.02, 0.04, 0.09};
+    const double offsets[] = { 0.01, 0.02, 0.04, 0.09 };
     for (int i = 0; i < 4; ++i)
         data.Add(MinutesAfter(April19, 605 + 20 * i), offsets[i]);
     const LoopRebuildResults results = charts.Build(data.store);
@@ -187,11 +187,11 @@ TEST_F(LoopChartRebuild, RmsLevelPerClockHour)
     const TChartSeries& rms = charts.offsets.Series(1);
     ASSERT_EQ(rms.PointCount(), 2u);
     const double mean = (0.01 + 0.02 + 0.04) / 3;
-    const double sd = std::sqrt(((0.01 - mean) * (0.01 - mean) + (0.02 - mean) * (0.02 - mean) +
-                                 (0.04 - mean) * (0.04 - mean)) / 3);
+    const double sd = std::sqrt(
+        ((0.01 - mean) * (0.01 - mean) + (0.02 - mean) * (0.02 - mean) + (0.04 - mean) * (0.04 - mean)) / 3);
     EXPECT_DOUBLE_EQ(rms.XValueAt(0), MinutesAfter(April19, 605));
     EXPECT_NEAR(rms.XValueAt(1), MinutesAfter(April19, 665), 1e-9);
-    EXPECT_NEAR(rms.YValueAt(0), sd * 1000, 1e-9);  // µs, like the offsets
+    EXPECT_NEAR(rms.YValueAt(0), sd * 1000, 1e-9); // µs, like the offsets
     EXPECT_EQ(rms.YValueAt(0), rms.YValueAt(1));
 }
 
@@ -204,10 +204,10 @@ TEST_F(LoopChartRebuild, GapMarkers)
         bool Markers;
     };
     const Case cases[] = {
-        {61, false, true},
-        {59, false, false},
-        {61, true, false},
-        {6 * 1440, true, false},
+        { 61, false, true },
+        { 59, false, false },
+        { 61, true, false },
+        { 6 * 1440, true, false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.GapMinutes);
@@ -224,8 +224,7 @@ TEST_F(LoopChartRebuild, GapMarkers)
         charts.Build(data.store, inputs);
 
         const std::size_t expected = c.Markers ? 22 : 20;
-        for (TChart* chart : {&charts.offsets, &charts.absFrequency, &charts.frequency, &charts.jitter,
-                              &charts.poll})
+        for (TChart* chart : { &charts.offsets, &charts.absFrequency, &charts.frequency, &charts.jitter, &charts.poll })
             EXPECT_EQ(chart->Series(0).PointCount(), expected);
         EXPECT_EQ(charts.jitter.Series(1).PointCount(), expected);
         if (!c.Markers)
@@ -238,9 +237,12 @@ TEST_F(LoopChartRebuild, GapMarkers)
             double Y;
         };
         const Marker markers[] = {
-            {charts.offsets.Series(0), 0},      {charts.absFrequency.Series(0), 19},
-            {charts.frequency.Series(0), 0},    {charts.jitter.Series(0), 0},
-            {charts.jitter.Series(1), 0},       {charts.poll.Series(0), 4},
+            { charts.offsets.Series(0), 0 },
+            { charts.absFrequency.Series(0), 19 },
+            { charts.frequency.Series(0), 0 },
+            { charts.jitter.Series(0), 0 },
+            { charts.jitter.Series(1), 0 },
+            { charts.poll.Series(0), 4 },
         };
         for (const Marker& m : markers) {
             EXPECT_DOUBLE_EQ(m.Series.XValueAt(10), a);
@@ -256,14 +258,13 @@ TEST_F(LoopChartRebuild, GapMarkers)
 
 TEST_F(LoopChartRebuild, TooFewSamples)
 {
-    for (int count : {15, 16}) {
+    for (int count : { 15, 16 }) {
         SCOPED_TRACE(count);
         LoopStoreBuilder data;
         data.AddRegular(MinutesAfter(April19, 600), count, 10);
         const LoopRebuildResults results = charts.Build(data.store);
         if (count == 15) {
-            EXPECT_EQ(results.Messages,
-                      QStringList{"Too few data points (15), at least 16 are required."});
+            EXPECT_EQ(results.Messages, QStringList { "Too few data points (15), at least 16 are required." });
             EXPECT_FALSE(results.Plotted);
             EXPECT_TRUE(results.FilesHint.isEmpty());
             EXPECT_EQ(results.OffsetCopy->PointCount(), 0u);
@@ -290,10 +291,9 @@ TEST_F(LoopChartRebuild, WindowLongerThanTheChartsTakeIsCutAtItsStart)
     inputs.PlotHours = 168;
     inputs.HoursToAverage = 1;
     const LoopRebuildResults results = charts.Build(data.store, inputs);
-    const double first = data.store.LoopTimes[0][2399];  // 05:19:52
+    const double first = data.store.LoopTimes[0][2399]; // 05:19:52
     ASSERT_EQ(results.Messages.size(), 1);
-    EXPECT_EQ(results.Messages[0],
-              "Warning: too many points to plot!  Earliest will now be:\n2020-Apr-19 05:19");
+    EXPECT_EQ(results.Messages[0], "Warning: too many points to plot!  Earliest will now be:\n2020-Apr-19 05:19");
     EXPECT_EQ(results.PlottedPointCount, 57601);
     EXPECT_EQ(results.FirstPlottedTime, first);
     EXPECT_EQ(charts.offsets.Series(0).PointCount(), 57601u);
@@ -313,7 +313,7 @@ TEST_F(LoopChartRebuild, ShortDataSetIsPlottedWhole)
     EXPECT_EQ(results.FirstPlottedTime, data.store.LoopTimes[0][0]);
     // The window starts at the data set's first sample, whose average is 0.
     EXPECT_EQ(charts.jitter.Series(1).YValueAt(0), 0.0);
-    EXPECT_EQ(charts.jitter.Series(1).YValueAt(1), static_cast<float>(0.02) * 1000.0);  // single-precision sum
+    EXPECT_EQ(charts.jitter.Series(1).YValueAt(1), static_cast<float>(0.02) * 1000.0); // single-precision sum
 }
 
 TEST_F(LoopChartRebuild, JitterScaleChoice)
@@ -328,8 +328,10 @@ TEST_F(LoopChartRebuild, JitterScaleChoice)
         double LeftMax;
     };
     const Case cases[] = {
-        {0.08, false, false, 0, 7, 2000},   {0.04, false, false, 0, 11, 100},
-        {0.08, true, false, 14, 14, 10},    {0.08, false, true, 9, 9, 500},
+        { 0.08, false, false, 0, 7, 2000 },
+        { 0.04, false, false, 0, 11, 100 },
+        { 0.08, true, false, 14, 14, 10 },
+        { 0.08, false, true, 9, 9, 500 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Expected);
@@ -355,8 +357,7 @@ TEST_F(LoopChartRebuild, WeightedChangesOnlyTheMovingAverage)
 {
     LoopStoreBuilder data;
     for (int i = 0; i < 50; ++i)
-        data.Add(MinutesAfter(April19, 600 + i * 10), 0.01 * (i % 7), 10 + 0.1 * (i % 3),
-                 0.01 + 0.002 * (i % 5), 6);
+        data.Add(MinutesAfter(April19, 600 + i * 10), 0.01 * (i % 7), 10 + 0.1 * (i % 3), 0.01 + 0.002 * (i % 5), 6);
     LoopRebuildInputs inputs;
     inputs.JitterScalePosition = 8;
     inputs.JitterScaleChosen = true;
@@ -381,9 +382,9 @@ TEST_F(LoopChartRebuild, PollInterval)
     struct Case
     {
         std::int32_t Exponent;
-        double Seconds;  // 0: no point
+        double Seconds; // 0: no point
     };
-    const Case cases[] = {{6, 64}, {10, 1024}, {0, 1}, {30, 1073741824}, {31, 0}, {-1, 0}};
+    const Case cases[] = { { 6, 64 }, { 10, 1024 }, { 0, 1 }, { 30, 1073741824 }, { 31, 0 }, { -1, 0 } };
     LoopStoreBuilder data;
     for (int i = 0; i < 16; ++i) {
         const std::int32_t exponent = cases[i % 6].Exponent;
@@ -407,10 +408,9 @@ TEST_F(LoopChartRebuild, BottomAxisTitles)
         const char* TimeOfDay;
     };
     const Case cases[] = {
-        {"", 20 * 60 + 15, "2020-Apr-19 08:15 to 20:15 UTC", "Time (UTC)"},
-        {"/var/log/ntpstats", 24 * 60 + 60,
-         "/var/log/ntpstats  -  2020-Apr-19 13:00 to 2020-Apr-20 01:00 UTC",
-         "/var/log/ntpstats  -  Time (UTC)"},
+        { "", 20 * 60 + 15, "2020-Apr-19 08:15 to 20:15 UTC", "Time (UTC)" },
+        { "/var/log/ntpstats", 24 * 60 + 60, "/var/log/ntpstats  -  2020-Apr-19 13:00 to 2020-Apr-20 01:00 UTC",
+            "/var/log/ntpstats  -  Time (UTC)" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Dated);
@@ -422,8 +422,7 @@ TEST_F(LoopChartRebuild, BottomAxisTitles)
         LoopRebuildInputs inputs;
         inputs.DirectoryLabel = c.Directory;
         charts.Build(data.store, inputs);
-        for (TChart* chart : {&charts.offsets, &charts.jitter, &charts.frequency, &charts.absFrequency,
-                              &charts.poll})
+        for (TChart* chart : { &charts.offsets, &charts.jitter, &charts.frequency, &charts.absFrequency, &charts.poll })
             EXPECT_EQ(chart->BottomAxis().Title().Caption(), c.Dated);
         EXPECT_EQ(charts.offsetVsTOD.BottomAxis().Title().Caption(), c.TimeOfDay);
         EXPECT_EQ(charts.freqVsTOD.BottomAxis().Title().Caption(), c.TimeOfDay);
@@ -435,10 +434,9 @@ TEST_F(LoopChartRebuild, FilesHint)
     LoopStoreBuilder data;
     data.AddRegular(MinutesAfter(April19, 600), 20, 10);
     LoopRebuildInputs inputs;
-    inputs.LoopFilesRead = {"loopstats.20200418.gz", "loopstats.20200419"};
+    inputs.LoopFilesRead = { "loopstats.20200418.gz", "loopstats.20200419" };
     const LoopRebuildResults results = charts.Build(data.store, inputs);
-    EXPECT_EQ(results.FilesHint,
-              "20 loopstats values used from:\n\nloopstats.20200418.gz\nloopstats.20200419\n");
+    EXPECT_EQ(results.FilesHint, "20 loopstats values used from:\n\nloopstats.20200418.gz\nloopstats.20200419\n");
 }
 
 TEST_F(LoopChartRebuild, NoDataAndBadInputsGiveSoundResults)
@@ -471,7 +469,7 @@ TEST_F(LoopChartRebuild, NoDataAndBadInputsGiveSoundResults)
         int HoursToAverage;
         int JitterScale;
     };
-    for (const Case& c : {Case{0, 0, -5}, Case{-100, -1, 99}, Case{100000, 1000, 17}}) {
+    for (const Case& c : { Case { 0, 0, -5 }, Case { -100, -1, 99 }, Case { 100000, 1000, 17 } }) {
         LoopRebuildInputs inputs;
         inputs.PlotHours = c.PlotHours;
         inputs.HoursToAverage = c.HoursToAverage;
@@ -486,4 +484,4 @@ TEST_F(LoopChartRebuild, NoDataAndBadInputsGiveSoundResults)
     }
 }
 
-}  // namespace
+} // namespace

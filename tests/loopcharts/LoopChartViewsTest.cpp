@@ -18,8 +18,7 @@ int RedPixels(const QImage& image)
 {
     int count = 0;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-        {
+        for (int x = 0; x < image.width(); ++x) {
             // Lines are antialiased: count every clearly red pixel.
             const QRgb p = image.pixel(x, y);
             count += qRed(p) - qGreen(p) > 80 && qRed(p) - qBlue(p) > 80;
@@ -33,16 +32,15 @@ TEST(LoopChartViews, RebuildIsShownOnTheViewsOfTheLoopPage)
     QLocale::setDefault(QLocale::c());
     std::array<TChart, 7> charts;
     std::vector<std::unique_ptr<TChartView>> views;
-    const ChartId ids[] = {ChartId::Offsets,   ChartId::OffsetVsTOD, ChartId::AbsFrequency,
-                           ChartId::Frequency, ChartId::FreqVsTOD,   ChartId::Jitter,
-                           ChartId::LoopstatsPollInterval};
+    const ChartId ids[] = { ChartId::Offsets, ChartId::OffsetVsTOD, ChartId::AbsFrequency, ChartId::Frequency,
+        ChartId::FreqVsTOD, ChartId::Jitter, ChartId::LoopstatsPollInterval };
     for (std::size_t i = 0; i < charts.size(); ++i) {
         ConfigureChart(charts[i], ids[i]);
         views.push_back(std::make_unique<TChartView>(&charts[i]));
         views[i]->resize(600, 300);
     }
-    const LoopChartSet set{&views[0]->Chart(), &views[1]->Chart(), &charts[2], &charts[3],
-                           &charts[4], &charts[5], &charts[6]};
+    const LoopChartSet set { &views[0]->Chart(), &views[1]->Chart(), &charts[2], &charts[3], &charts[4], &charts[5],
+        &charts[6] };
 
     const QImage before = views[0]->grab().toImage();
     EXPECT_EQ(RedPixels(before), 0);
@@ -64,4 +62,4 @@ TEST(LoopChartViews, RebuildIsShownOnTheViewsOfTheLoopPage)
     EXPECT_EQ(views[5]->Chart().Series(1).Title(), "loopstats avg.");
 }
 
-}  // namespace
+} // namespace

@@ -22,10 +22,7 @@ inline double MinutesAfter(double day, double minutes)
 class LoopStoreBuilder
 {
 public:
-    explicit LoopStoreBuilder(const QString& name = QStringLiteral("loopstats"))
-    {
-        AddDataSet(name);
-    }
+    explicit LoopStoreBuilder(const QString& name = QStringLiteral("loopstats")) { AddDataSet(name); }
 
     LoopStoreBuilder& AddDataSet(const QString& name)
     {
@@ -41,8 +38,8 @@ public:
     }
 
     // Appends to the last data set.
-    LoopStoreBuilder& Add(double time, double offsetMs = 0.01, double frequency = 10,
-                          double jitterMs = 0.02, std::int32_t poll = 6)
+    LoopStoreBuilder& Add(
+        double time, double offsetMs = 0.01, double frequency = 10, double jitterMs = 0.02, std::int32_t poll = 6)
     {
         const std::size_t s = store.LoopTimes.size() - 1;
         store.LoopTimes[s].push_back(time);
@@ -55,8 +52,8 @@ public:
     }
 
     // `count` samples `stepMinutes` apart from `start`.
-    LoopStoreBuilder& AddRegular(double start, int count, double stepMinutes, double offsetMs = 0.01,
-                                 double jitterMs = 0.02)
+    LoopStoreBuilder& AddRegular(
+        double start, int count, double stepMinutes, double offsetMs = 0.01, double jitterMs = 0.02)
     {
         for (int i = 0; i < count; ++i)
             Add(MinutesAfter(start, i * stepMinutes), offsetMs, 10, jitterMs);
@@ -80,14 +77,11 @@ struct LoopChartsFixture
         ConfigureChart(poll, ChartId::LoopstatsPollInterval);
     }
 
-    LoopChartSet Set()
-    {
-        return {&offsets, &offsetVsTOD, &absFrequency, &frequency, &freqVsTOD, &jitter, &poll};
-    }
+    LoopChartSet Set() { return { &offsets, &offsetVsTOD, &absFrequency, &frequency, &freqVsTOD, &jitter, &poll }; }
 
     std::array<TChart*, 7> All()
     {
-        return {&offsets, &offsetVsTOD, &absFrequency, &frequency, &freqVsTOD, &jitter, &poll};
+        return { &offsets, &offsetVsTOD, &absFrequency, &frequency, &freqVsTOD, &jitter, &poll };
     }
 
     LoopRebuildResults Build(const LoopStore& store, LoopRebuildInputs inputs = {})

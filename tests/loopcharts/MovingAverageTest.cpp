@@ -66,8 +66,8 @@ TEST(MovingAverage, NewerJitterTakesTheWeightOfItsPredecessorsAge)
     // Sample 2's predecessor is half a window old (weight 0.1) and multiplies sample 2's
     // jitter; sample 0 is 0.8 windows old (weight 100^-0.8) and multiplies sample 1's.
     const double t2 = Day + 0.5;
-    const std::vector<double> times = {t2 - 0.2, t2 - 0.125, t2};
-    const std::vector<double> jitters = {7.0, 0.0, 1.0};
+    const std::vector<double> times = { t2 - 0.2, t2 - 0.125, t2 };
+    const std::vector<double> jitters = { 7.0, 0.0, 1.0 };
     const TMovingAverage average(true, 6);
     const float w50 = average.AverageWeights()[50];
     const float w80 = average.AverageWeights()[80];
@@ -80,8 +80,8 @@ TEST(MovingAverage, AgesOnAHalfHundredthRoundToEven)
     const double t2 = 1.0;
     const double tieAge = 0.00625;
     ASSERT_EQ(tieAge / 0.25 * 100, 2.5);
-    const std::vector<double> times = {t2 - 0.125, t2 - tieAge, t2};
-    const std::vector<double> jitters = {0.0, 0.0, 1.0};
+    const std::vector<double> times = { t2 - 0.125, t2 - tieAge, t2 };
+    const std::vector<double> jitters = { 0.0, 0.0, 1.0 };
     const TMovingAverage average(true, 6);
     const float w2 = average.AverageWeights()[2];
     const float w50 = average.AverageWeights()[50];
@@ -90,9 +90,9 @@ TEST(MovingAverage, AgesOnAHalfHundredthRoundToEven)
 
 TEST(MovingAverage, FirstSampleAveragesToZero)
 {
-    const std::vector<double> times = {Day, Day + 0.01};
-    const std::vector<double> jitters = {5.0, 3.0};
-    for (bool weighted : {false, true}) {
+    const std::vector<double> times = { Day, Day + 0.01 };
+    const std::vector<double> jitters = { 5.0, 3.0 };
+    for (bool weighted : { false, true }) {
         const TMovingAverage average(weighted, 6);
         EXPECT_EQ(average.At(times.data(), jitters.data(), 0), 0.0);
         EXPECT_DOUBLE_EQ(average.At(times.data(), jitters.data(), 1), 3000.0);
@@ -127,13 +127,13 @@ void MakeIrregularSamples(std::vector<double>& times, std::vector<double>& jitte
     for (int i = 0; i < 6000; ++i) {
         const double r = unit(random);
         if (r < 0.02)
-            t += 0.3;  // a long gap
+            t += 0.3; // a long gap
         else if (r < 0.04)
-            t -= 0.01;  // a stamp out of order
+            t -= 0.01; // a stamp out of order
         else if (r < 0.08)
-            t += 0;  // an equal stamp
+            t += 0; // an equal stamp
         else if (r < 0.12)
-            t += 0.00625;  // a rounding tie at six hours
+            t += 0.00625; // a rounding tie at six hours
         else
             t += unit(random) * 0.004;
         times.push_back(t);
@@ -149,10 +149,10 @@ TEST(MovingAverage, FillMatchesTheSampleBySampleDefinition)
 {
     std::vector<double> times, jitters;
     MakeIrregularSamples(times, jitters);
-    for (bool weighted : {false, true}) {
-        for (int hours : {1, 5, 6, 12}) {
+    for (bool weighted : { false, true }) {
+        for (int hours : { 1, 5, 6, 12 }) {
             const TMovingAverage average(weighted, hours);
-            for (std::int32_t first : {0, 1, 5, 2000}) {
+            for (std::int32_t first : { 0, 1, 5, 2000 }) {
                 const std::int32_t last = static_cast<std::int32_t>(times.size()) - 1 - first % 3;
                 std::vector<double> out(static_cast<std::size_t>(last - first + 1));
                 average.Fill(times.data(), jitters.data(), first, last, out.data());
@@ -173,14 +173,14 @@ TEST(MovingAverage, FillIsTheSameOnAnyNumberOfThreads)
 {
     std::vector<double> times, jitters;
     MakeIrregularSamples(times, jitters);
-    for (bool weighted : {false, true}) {
+    for (bool weighted : { false, true }) {
         const TMovingAverage average(weighted, 5);
-        for (std::int32_t first : {0, 37}) {
+        for (std::int32_t first : { 0, 37 }) {
             const auto last = static_cast<std::int32_t>(times.size()) - 1;
             std::vector<double> expected;
             for (std::int32_t j = first; j <= last; ++j)
                 expected.push_back(average.At(times.data(), jitters.data(), j));
-            for (int threads : {0, 1, 2, 3, 7, 64}) {
+            for (int threads : { 0, 1, 2, 3, 7, 64 }) {
                 std::vector<double> out(expected.size(), -1.0);
                 average.Fill(times.data(), jitters.data(), first, last, out.data(), threads);
                 ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size() * sizeof(double)), 0)
@@ -218,4 +218,4 @@ TEST(MovingAverage, FillFromEveryPoolThreadAtOnceFinishes)
         EXPECT_EQ(std::memcmp(out.data(), expected.data(), out.size() * sizeof(double)), 0);
 }
 
-}  // namespace
+} // namespace

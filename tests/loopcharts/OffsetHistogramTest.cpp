@@ -27,10 +27,10 @@ TEST_F(OffsetHistogramTest, EvenSpreadAcrossZeroSpansBinsMinus35To35)
 {
     std::vector<double> ys;
     for (int i = -50; i <= 50; ++i)
-        ys.push_back(i);  // µs
+        ys.push_back(i); // µs
     const OffsetHistogram h = BinOffsets(ys, 500);
     ASSERT_TRUE(h.HasBins);
-    EXPECT_DOUBLE_EQ(h.Scale, 0.7);  // a bin is 50/35 ≈ 1.43 µs wide
+    EXPECT_DOUBLE_EQ(h.Scale, 0.7); // a bin is 50/35 ≈ 1.43 µs wide
     ASSERT_EQ(h.Bins.size(), 71u);
     EXPECT_EQ(h.Bins.front().Index, -35);
     EXPECT_DOUBLE_EQ(h.Bins.front().Offset, -50);
@@ -47,7 +47,7 @@ TEST_F(OffsetHistogramTest, PositiveOffsetsFillBinsZeroTo70InMilliseconds)
 {
     std::vector<double> ys;
     for (int i = 0; i <= 100; ++i)
-        ys.push_back(i / 10.0);  // 0 .. 10 ms
+        ys.push_back(i / 10.0); // 0 .. 10 ms
     const OffsetHistogram h = BinOffsets(ys, 20000);
     EXPECT_DOUBLE_EQ(h.Scale, 7.0);
     EXPECT_EQ(h.Bins.front().Index, 0);
@@ -58,9 +58,9 @@ TEST_F(OffsetHistogramTest, PositiveOffsetsFillBinsZeroTo70InMilliseconds)
 
 TEST_F(OffsetHistogramTest, GapMarkersCountAsZeroOffsets)
 {
-    const std::vector<double> plain = {-10, 10, -10, 10};
+    const std::vector<double> plain = { -10, 10, -10, 10 };
     std::vector<double> withGap = plain;
-    withGap.insert(withGap.begin() + 2, {0.0, 0.0});
+    withGap.insert(withGap.begin() + 2, { 0.0, 0.0 });
     const OffsetHistogram a = BinOffsets(plain, 500);
     const OffsetHistogram b = BinOffsets(withGap, 500);
     EXPECT_EQ(CountIn(a, 0), 0);
@@ -72,8 +72,8 @@ TEST_F(OffsetHistogramTest, GapMarkersCountAsZeroOffsets)
 
 TEST_F(OffsetHistogramTest, SingleOffsetIsItsOwnMeanAndDeviation)
 {
-    for (double y : {12.5, -3.0}) {
-        const OffsetHistogram h = BinOffsets(std::vector<double>{y}, 500);
+    for (double y : { 12.5, -3.0 }) {
+        const OffsetHistogram h = BinOffsets(std::vector<double> { y }, 500);
         ASSERT_EQ(h.Bins.size(), 1u);
         EXPECT_EQ(h.Bins[0].Index, y > 0 ? 35 : -35);
         EXPECT_EQ(h.Mean, y);
@@ -83,7 +83,7 @@ TEST_F(OffsetHistogramTest, SingleOffsetIsItsOwnMeanAndDeviation)
 
 TEST_F(OffsetHistogramTest, ClippedOffsetsPileUpInTheOutermostBins)
 {
-    std::vector<double> ys = {-500, -500, -500, 500, 500, -20, 30};
+    std::vector<double> ys = { -500, -500, -500, 500, 500, -20, 30 };
     const OffsetHistogram h = BinOffsets(ys, 500);
     EXPECT_EQ(h.Bins.front().Index, -35);
     EXPECT_EQ(h.Bins.front().Count, 3);
@@ -94,7 +94,7 @@ TEST_F(OffsetHistogramTest, ClippedOffsetsPileUpInTheOutermostBins)
 TEST_F(OffsetHistogramTest, BinIndexRoundsHalvesToEven)
 {
     // Scale 35/s with s = 14: y = 1 gives 2.5, which goes to bin 2; y = 3 gives 7.5 -> 8.
-    const OffsetHistogram h = BinOffsets(std::vector<double>{-14, 14, 1, 3}, 500);
+    const OffsetHistogram h = BinOffsets(std::vector<double> { -14, 14, 1, 3 }, 500);
     EXPECT_EQ(CountIn(h, 2), 1);
     EXPECT_EQ(CountIn(h, 3), 0);
     EXPECT_EQ(CountIn(h, 8), 1);
@@ -102,7 +102,7 @@ TEST_F(OffsetHistogramTest, BinIndexRoundsHalvesToEven)
 
 TEST_F(OffsetHistogramTest, TitlesFollowTheClipLimit)
 {
-    const std::vector<double> ys = {1.25, 2.5};
+    const std::vector<double> ys = { 1.25, 2.5 };
     EXPECT_EQ(BinOffsets(ys, 500).ChartTitle, "Count versus microseconds offset");
     EXPECT_EQ(BinOffsets(ys, 1000).ChartTitle, "Count versus microseconds offset");
     EXPECT_EQ(BinOffsets(ys, 1500).ChartTitle, "Count versus milliseconds offset");
@@ -111,7 +111,7 @@ TEST_F(OffsetHistogramTest, TitlesFollowTheClipLimit)
 
 TEST_F(OffsetHistogramTest, NothingToBinGivesAnEmptyHistogramThatSaysSo)
 {
-    const OffsetHistogram none = BinOffsets(std::vector<double>{}, 0);
+    const OffsetHistogram none = BinOffsets(std::vector<double> {}, 0);
     EXPECT_FALSE(none.HasBins);
     EXPECT_TRUE(none.Bins.empty());
     EXPECT_EQ(none.ChartTitle, "Nothing to show: no offsets plotted");
@@ -127,8 +127,8 @@ TEST_F(OffsetHistogramTest, NothingToBinGivesAnEmptyHistogramThatSaysSo)
 TEST_F(OffsetHistogramTest, LocaleDecimalSeparatorWithoutGrouping)
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const OffsetHistogram h = BinOffsets(std::vector<double>{1234.26, 1234.26}, 5000000);
+    const OffsetHistogram h = BinOffsets(std::vector<double> { 1234.26, 1234.26 }, 5000000);
     EXPECT_EQ(h.BottomTitle, "Mean: 1234,3 ms,  standard deviation: 0,0 ms");
 }
 
-}  // namespace
+} // namespace

@@ -30,4 +30,4 @@ TEST(RebuildBusyScope, ShowsTheHourglassAndPutsCursorAndPriorityBack)
     EXPECT_EQ(Nice(), before);
 }
 
-}  // namespace
+} // namespace

@@ -4,9 +4,9 @@
 #include "ChartConfiguration.h"
 #include "ChartRenderer.h"
 #include "LoopChartRebuild.h"
+#include "OffsetHistogramModel.h"
 #include "StatisticsFiles.h"
 #include "TChart.h"
-#include "OffsetHistogramModel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,7 +27,7 @@ bool Render(const TChart& chart, const QSize& size, const QString& path)
     return image.save(path, "PNG");
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -50,15 +50,18 @@ int main(int argc, char** argv)
         TChart Chart;
     };
     Named charts[] = {
-        {ChartId::Offsets, "offsets.png", {}},           {ChartId::OffsetVsTOD, "offset-tod.png", {}},
-        {ChartId::AbsFrequency, "abs-frequency.png", {}}, {ChartId::Frequency, "frequency.png", {}},
-        {ChartId::FreqVsTOD, "frequency-tod.png", {}},    {ChartId::Jitter, "jitter.png", {}},
-        {ChartId::LoopstatsPollInterval, "poll.png", {}},
+        { ChartId::Offsets, "offsets.png", {} },
+        { ChartId::OffsetVsTOD, "offset-tod.png", {} },
+        { ChartId::AbsFrequency, "abs-frequency.png", {} },
+        { ChartId::Frequency, "frequency.png", {} },
+        { ChartId::FreqVsTOD, "frequency-tod.png", {} },
+        { ChartId::Jitter, "jitter.png", {} },
+        { ChartId::LoopstatsPollInterval, "poll.png", {} },
     };
     for (Named& n : charts)
         ConfigureChart(n.Chart, n.Id);
 
-    for (bool weighted : {false, true}) {
+    for (bool weighted : { false, true }) {
         LoopRebuildInputs inputs;
         inputs.Store = &files.Loop;
         inputs.LatestTime = files.LatestTime;
@@ -66,9 +69,9 @@ int main(int argc, char** argv)
         inputs.LoopFilesRead = files.LoopFilesRead;
         inputs.PlotHours = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 168;
         inputs.ExponentialAverage = weighted;
-        LoopRebuildResults results =
-            BuildLoopCharts(inputs, {&charts[0].Chart, &charts[1].Chart, &charts[2].Chart, &charts[3].Chart,
-                                     &charts[4].Chart, &charts[5].Chart, &charts[6].Chart});
+        LoopRebuildResults results = BuildLoopCharts(inputs,
+            { &charts[0].Chart, &charts[1].Chart, &charts[2].Chart, &charts[3].Chart, &charts[4].Chart,
+                &charts[5].Chart, &charts[6].Chart });
         for (const QString& message : results.Messages)
             std::fprintf(stderr, "message: %s\n", qPrintable(message));
         const QSize size(964, 440);
@@ -82,8 +85,7 @@ int main(int argc, char** argv)
         histogram.TakeOffsets(std::move(results.OffsetCopy), results.OffsetClipLimit);
         histogram.Recompute();
         Render(histogram.Chart(), QSize(535, 341), outDir + "/histogram.png");
-        std::printf("%d samples plotted, clip limit %g us\n", results.PlottedPointCount,
-                    results.OffsetClipLimit);
+        std::printf("%d samples plotted, clip limit %g us\n", results.PlottedPointCount, results.OffsetClipLimit);
     }
     return 0;
 }

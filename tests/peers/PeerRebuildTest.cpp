@@ -11,14 +11,13 @@
 #include <string>
 #include <vector>
 
-namespace
-{
-std::string Line(int mjd, double seconds, const std::string& address, double offset = 0.001,
-                 double delay = 0.002, double dispersion = 0.003, double jitter = 0.0004)
+namespace {
+std::string Line(int mjd, double seconds, const std::string& address, double offset = 0.001, double delay = 0.002,
+    double dispersion = 0.003, double jitter = 0.0004)
 {
     char text[200];
-    std::snprintf(text, sizeof text, "%d %.3f %s 9614 %.9f %.9f %.9f %.9f", mjd, seconds,
-                  address.c_str(), offset, delay, dispersion, jitter);
+    std::snprintf(text, sizeof text, "%d %.3f %s 9614 %.9f %.9f %.9f %.9f", mjd, seconds, address.c_str(), offset,
+        delay, dispersion, jitter);
     return text;
 }
 
@@ -33,14 +32,14 @@ protected:
         views.assign(lines.begin(), lines.end());
         return RebuildPeerStatistics(views, inputs, store, latestTime, Charts());
     }
-    PeerCharts Charts() { return {&offset, &delay, &dispersion, &jitter}; }
+    PeerCharts Charts() { return { &offset, &delay, &dispersion, &jitter }; }
     static std::vector<double> Ys(const TChartSeries& series)
     {
-        return {series.YValues.begin(), series.YValues.end()};
+        return { series.YValues.begin(), series.YValues.end() };
     }
     static std::vector<double> Xs(const TChartSeries& series)
     {
-        return {series.XValues.begin(), series.XValues.end()};
+        return { series.XValues.begin(), series.XValues.end() };
     }
 
     std::vector<std::string_view> views;
@@ -49,15 +48,15 @@ protected:
     double latestTime = 0;
     TChart offset, delay, dispersion, jitter;
 };
-}  // namespace
+} // namespace
 
 TEST_F(PeerRebuildTest, NoLinesChangesNothing)
 {
-    ASSERT_TRUE(Rebuild({Line(60000, 0, "10.0.0.1")}).Rebuilt);
+    ASSERT_TRUE(Rebuild({ Line(60000, 0, "10.0.0.1") }).Rebuilt);
     const double latest = latestTime;
     inputs.LanOnly = true;
     EXPECT_FALSE(Rebuild({}).Rebuilt);
-    EXPECT_EQ(store.PeerNames, QStringList({"10.0.0.1"}));
+    EXPECT_EQ(store.PeerNames, QStringList({ "10.0.0.1" }));
     EXPECT_EQ(store.PeerLineCounts.size(), 1u);
     EXPECT_EQ(offset.SeriesCount(), 1u);
     EXPECT_EQ(latestTime, latest);
@@ -65,25 +64,23 @@ TEST_F(PeerRebuildTest, NoLinesChangesNothing)
 
 TEST_F(PeerRebuildTest, FillsStoreTableAndChartsInDisplayOrder)
 {
-    latestTime = 44982.9;  // newer than every record: it stays
+    latestTime = 44982.9; // newer than every record: it stays
     const std::vector<std::string> lines = {
         Line(60000, 43200, "10.0.0.1", 0.001, 0.010),
-        Line(60000, 100, "192.168.0.5", -0.002, 0.0499),  // older, yet not the first
-        Line(60000, 43300, "10.0.0.1", -0.002, 0.050),
-        Line(60000, 43400, "10.0.0.1", 0.004, 0.020),
-        "short line",
+        Line(60000, 100, "192.168.0.5", -0.002, 0.0499), // older, yet not the first
+        Line(60000, 43300, "10.0.0.1", -0.002, 0.050), Line(60000, 43400, "10.0.0.1", 0.004, 0.020), "short line",
         Line(60000, 200, "192.168.0.5", 0.0, 0.001),
-        "60000 43200.5 192.168.0.5 9614 0.0012",  // counted, not accepted
+        "60000 43200.5 192.168.0.5 9614 0.0012", // counted, not accepted
     };
-    inputs.ThresholdTexts = {"0", "50", "0", "0"};
+    inputs.ThresholdTexts = { "0", "50", "0", "0" };
     const PeerRebuildResult result = Rebuild(lines);
 
     ASSERT_TRUE(result.Rebuilt);
-    EXPECT_EQ(store.PeerNames, QStringList({"192.168.0.5", "10.0.0.1"}));  // 3 lines each
+    EXPECT_EQ(store.PeerNames, QStringList({ "192.168.0.5", "10.0.0.1" })); // 3 lines each
     ASSERT_EQ(store.PeerLineCounts.size(), 2u);
     EXPECT_EQ(store.PeerLineCounts[0].Address, "10.0.0.1");
     EXPECT_EQ(store.PeerLineCounts[1].Count, 3);
-    EXPECT_DOUBLE_EQ(result.FirstPeerTime, 44982.5);  // first in line order
+    EXPECT_DOUBLE_EQ(result.FirstPeerTime, 44982.5); // first in line order
     EXPECT_DOUBLE_EQ(latestTime, 44982.9);
 
     for (TChart* chart : Charts()) {
@@ -93,9 +90,9 @@ TEST_F(PeerRebuildTest, FillsStoreTableAndChartsInDisplayOrder)
         EXPECT_TRUE(chart->Series(0).XValues.DateTime);
         EXPECT_EQ(chart->BottomAxis().Title().Caption(), "2023-Feb-25 12:00 to 21:36 UTC");
     }
-    EXPECT_EQ(Ys(offset.Series(1)), (std::vector<double>{1, -2, 4}));
+    EXPECT_EQ(Ys(offset.Series(1)), (std::vector<double> { 1, -2, 4 }));
     // The 50 ms threshold keeps the 50 ms delay off its chart, not out of the table.
-    EXPECT_EQ(Ys(delay.Series(1)), (std::vector<double>{10, 20}));
+    EXPECT_EQ(Ys(delay.Series(1)), (std::vector<double> { 10, 20 }));
     EXPECT_EQ(Ys(delay.Series(0)).size(), 2u);
     EXPECT_EQ(offset.LeftAxis().Title().Caption(), "Offset - ms");
     EXPECT_DOUBLE_EQ(offset.LeftAxis().Minimum(), -2);
@@ -113,7 +110,7 @@ TEST_F(PeerRebuildTest, FillsStoreTableAndChartsInDisplayOrder)
     EXPECT_EQ(peer[3], "2.646 ");
     EXPECT_EQ(peer[4], "-2.000 ");
     EXPECT_EQ(peer[5], "4.000 ");
-    EXPECT_EQ(peer[8], "50.000 ");  // largest delay, not plotted
+    EXPECT_EQ(peer[8], "50.000 "); // largest delay, not plotted
 }
 
 TEST_F(PeerRebuildTest, PeerDaysWindowKeepsOlderPeersListedWithoutRecords)
@@ -121,51 +118,48 @@ TEST_F(PeerRebuildTest, PeerDaysWindowKeepsOlderPeersListedWithoutRecords)
     latestTime = 44000;
     inputs.PeerDays = 1;
     const PeerRebuildResult result = Rebuild({
-        Line(59998, 0, "10.0.0.9"),
-        Line(59999, 43199, "10.0.0.1"),     // just before the window
-        Line(59999, 43200, "10.0.0.1"),     // t = 44981.5, the window's start
-        Line(60000, 43200, "10.0.0.1"),     // t = 44982.5
-        "60000 garbage",                    // last line without a readable time
+        Line(59998, 0, "10.0.0.9"), Line(59999, 43199, "10.0.0.1"), // just before the window
+        Line(59999, 43200, "10.0.0.1"), // t = 44981.5, the window's start
+        Line(60000, 43200, "10.0.0.1"), // t = 44982.5
+        "60000 garbage", // last line without a readable time
     });
-    EXPECT_EQ(store.PeerNames, QStringList({"10.0.0.1", "10.0.0.9"}));
-    EXPECT_EQ(result.TableRows[0][0], "10.0.0.9");  // no records: its address only
+    EXPECT_EQ(store.PeerNames, QStringList({ "10.0.0.1", "10.0.0.9" }));
+    EXPECT_EQ(result.TableRows[0][0], "10.0.0.9"); // no records: its address only
     EXPECT_TRUE(result.TableRows[0][1].isEmpty());
     EXPECT_EQ(result.TableRows[1][1], "2 ");
     EXPECT_EQ(offset.Series(1).PointCount(), 0u);
     EXPECT_DOUBLE_EQ(result.FirstPeerTime, 44981.5);
     EXPECT_DOUBLE_EQ(latestTime, 44982.5);
-    EXPECT_EQ(offset.BottomAxis().Title().Caption(),
-              "2023-Feb-24 12:00 to 2023-Feb-25 12:00 UTC");
+    EXPECT_EQ(offset.BottomAxis().Title().Caption(), "2023-Feb-24 12:00 to 2023-Feb-25 12:00 UTC");
 }
 
 TEST_F(PeerRebuildTest, ScaleStepsShrinkTheAxisAndSwitchToMicroseconds)
 {
-    inputs.ScaleSteps = {5, 0, 0, 1};
+    inputs.ScaleSteps = { 5, 0, 0, 1 };
     inputs.DirectoryLabel = "stats";
-    Rebuild({Line(60000, 0, "10.0.0.1", -0.003), Line(60000, 60, "10.0.0.1", 0.005)});
+    Rebuild({ Line(60000, 0, "10.0.0.1", -0.003), Line(60000, 60, "10.0.0.1", 0.005) });
     EXPECT_EQ(offset.LeftAxis().Title().Caption(), "Offset - µs");
     EXPECT_NEAR(offset.LeftAxis().Minimum(), -286.1, 0.1);
     EXPECT_NEAR(offset.LeftAxis().Maximum(), 486.4, 0.1);
-    EXPECT_EQ(Ys(offset.Series(0)), (std::vector<double>{-3000, 5000}));
-    EXPECT_EQ(jitter.LeftAxis().Title().Caption(), "Jitter - µs");  // 0.408 / 1.6 < 0.5
+    EXPECT_EQ(Ys(offset.Series(0)), (std::vector<double> { -3000, 5000 }));
+    EXPECT_EQ(jitter.LeftAxis().Title().Caption(), "Jitter - µs"); // 0.408 / 1.6 < 0.5
     EXPECT_EQ(delay.LeftAxis().Title().Caption(), "Delay - ms");
-    EXPECT_EQ(Ys(delay.Series(0)), (std::vector<double>{2, 2}));
+    EXPECT_EQ(Ys(delay.Series(0)), (std::vector<double> { 2, 2 }));
     EXPECT_TRUE(offset.BottomAxis().Title().Caption().startsWith("stats  -  2023-Feb-25 00:00"));
 
     // The next rebuild starts from milliseconds again.
     inputs.ScaleSteps = {};
-    Rebuild({Line(60000, 0, "10.0.0.1", -0.003), Line(60000, 60, "10.0.0.1", 0.005)});
-    EXPECT_EQ(Ys(offset.Series(0)), (std::vector<double>{-3, 5}));
+    Rebuild({ Line(60000, 0, "10.0.0.1", -0.003), Line(60000, 60, "10.0.0.1", 0.005) });
+    EXPECT_EQ(Ys(offset.Series(0)), (std::vector<double> { -3, 5 }));
     EXPECT_EQ(offset.LeftAxis().Title().Caption(), "Offset - ms");
 }
 
 TEST_F(PeerRebuildTest, LinesOutOfTimeOrderGiveOrderedSeries)
 {
-    Rebuild({Line(60000, 300, "a", 0.003), Line(60000, 100, "a", 0.001),
-             Line(60000, 300, "a", 0.0031), Line(60000, 200, "a", 0.002),
-             Line(60000, 100, "a", 0.0011)});
+    Rebuild({ Line(60000, 300, "a", 0.003), Line(60000, 100, "a", 0.001), Line(60000, 300, "a", 0.0031),
+        Line(60000, 200, "a", 0.002), Line(60000, 100, "a", 0.0011) });
     const TChartSeries& series = offset.Series(0);
-    EXPECT_EQ(Ys(series), (std::vector<double>{1, 1.1, 2, 3, 3.1}));  // equal times in line order
+    EXPECT_EQ(Ys(series), (std::vector<double> { 1, 1.1, 2, 3, 3.1 })); // equal times in line order
     EXPECT_TRUE(std::is_sorted(series.XValues.begin(), series.XValues.end()));
 }
 
@@ -178,10 +172,10 @@ TEST_F(PeerRebuildTest, ManyPeersAndFiltersAndBadRecords)
     lines.push_back("60000 30 192.168.0.100 9614 nan 0.001 0.001 0.001");
     lines.push_back("60000 30 192.168.0.100 9614 1e308 0.001 0.001 0.001");
     lines.push_back("60000 inf 192.168.0.100 9614 0.001 0.001 0.001 0.001");
-    lines.push_back("60000 30 192.168.0.100 9614 0.001 0.001 0.001");  // no jitter
+    lines.push_back("60000 30 192.168.0.100 9614 0.001 0.001 0.001"); // no jitter
     lines.push_back("");
     inputs.LanOnly = true;
-    inputs.ThresholdTexts = {"abc", "-1", "99999999999", "5.5"};  // all: no threshold
+    inputs.ThresholdTexts = { "abc", "-1", "99999999999", "5.5" }; // all: no threshold
     const PeerRebuildResult result = Rebuild(lines);
 
     EXPECT_EQ(store.PeerNames.size(), 17);
@@ -201,16 +195,16 @@ TEST_F(PeerRebuildTest, ManyPeersAndFiltersAndBadRecords)
     }
     EXPECT_TRUE(std::isfinite(offset.LeftAxis().Maximum()));
 
-    inputs.SelectedPeers = {"192.168.0.116"};
+    inputs.SelectedPeers = { "192.168.0.116" };
     Rebuild(lines);
-    EXPECT_EQ(store.PeerNames, QStringList({"192.168.0.116"}));
+    EXPECT_EQ(store.PeerNames, QStringList({ "192.168.0.116" }));
     EXPECT_EQ(offset.Series(0).SeriesColor(), PeerColour(0));
 }
 
 TEST_F(PeerRebuildTest, NoPeersLeavesEmptyChartsWithTheirTitles)
 {
     inputs.LanOnly = true;
-    const PeerRebuildResult result = Rebuild({Line(60000, 0, "10.0.0.1")});
+    const PeerRebuildResult result = Rebuild({ Line(60000, 0, "10.0.0.1") });
     EXPECT_TRUE(result.Rebuilt);
     EXPECT_TRUE(store.PeerNames.isEmpty());
     EXPECT_TRUE(result.TableRows.empty());
@@ -226,8 +220,8 @@ TEST_F(PeerRebuildTest, LoopstatsLinesTakenForPeerLinesShowAtMostTheBusiestPeers
     // no field 8, so no record is accepted.
     std::vector<std::string> lines;
     for (int i = 0; i < 2500; ++i)
-        lines.push_back("60000 " + std::to_string(i) + " 0.000" + std::to_string(100000 + i) +
-                        " -15.25 0.000012 0.001 6");
+        lines.push_back(
+            "60000 " + std::to_string(i) + " 0.000" + std::to_string(100000 + i) + " -15.25 0.000012 0.001 6");
     const PeerRebuildResult result = Rebuild(lines);
     EXPECT_EQ(store.PeerNames.size(), qsizetype(MaxShownPeers));
     EXPECT_EQ(store.PeerLineCounts.size(), MaxShownPeers);

@@ -10,18 +10,15 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 std::vector<std::string_view> Views(const std::vector<std::string>& lines)
 {
-    return {lines.begin(), lines.end()};
+    return { lines.begin(), lines.end() };
 }
 
-std::string Line(int mjd, const std::string& seconds, const std::string& address,
-                 const std::string& offset = "0.001")
+std::string Line(int mjd, const std::string& seconds, const std::string& address, const std::string& offset = "0.001")
 {
-    return std::to_string(mjd) + " " + seconds + " " + address + " 9614 " + offset +
-           " 0.002 0.003 0.004";
+    return std::to_string(mjd) + " " + seconds + " " + address + " 9614 " + offset + " 0.002 0.003 0.004";
 }
 
 std::vector<std::pair<std::string, int>> Counts(const std::vector<PeerCount>& counts)
@@ -31,7 +28,7 @@ std::vector<std::pair<std::string, int>> Counts(const std::vector<PeerCount>& co
         result.emplace_back(c.Address, c.Count);
     return result;
 }
-}  // namespace
+} // namespace
 
 TEST(PeerRecordFields, SplitsOnSingleSpacesOnly)
 {
@@ -41,21 +38,20 @@ TEST(PeerRecordFields, SplitsOnSingleSpacesOnly)
         std::vector<std::string_view> fields;
     };
     const Case cases[] = {
-        {"", {""}},
-        {"a", {"a"}},
-        {"a b c", {"a", "b", "c"}},
-        {"a  c", {"a", "", "c"}},          // two spaces delimit an empty field
-        {"a\tb c", {"a\tb", "c"}},         // a tab is part of the field
-        {"a b ", {"a", "b", ""}},
-        {"1 2 3 4 5 6 7 8 9 10", {"1", "2", "3", "4", "5", "6", "7", "8 9 10"}},
+        { "", { "" } },
+        { "a", { "a" } },
+        { "a b c", { "a", "b", "c" } },
+        { "a  c", { "a", "", "c" } }, // two spaces delimit an empty field
+        { "a\tb c", { "a\tb", "c" } }, // a tab is part of the field
+        { "a b ", { "a", "b", "" } },
+        { "1 2 3 4 5 6 7 8 9 10", { "1", "2", "3", "4", "5", "6", "7", "8 9 10" } },
     };
     for (const Case& c : cases) {
         const PeerRecordFields fields(c.line);
         ASSERT_EQ(fields.Count(), c.fields.size()) << c.line;
         for (std::size_t i = 0; i < c.fields.size(); ++i) {
             // The eighth field of a long line is cut at the next space.
-            const std::string_view expected =
-                i == 7 ? c.fields[i].substr(0, c.fields[i].find(' ')) : c.fields[i];
+            const std::string_view expected = i == 7 ? c.fields[i].substr(0, c.fields[i].find(' ')) : c.fields[i];
             EXPECT_EQ(fields.Field(i + 1), expected) << c.line;
         }
         EXPECT_EQ(fields.Field(c.fields.size() + 1), "");
@@ -66,7 +62,7 @@ TEST(PeerRecordFields, ReadsTimeAndValues)
 {
     const PeerRecordFields fields("60000 43200 192.168.0.5 9614 -0.000250 0.001 1e-3 x");
     ASSERT_TRUE(fields.Time(0).has_value());
-    EXPECT_DOUBLE_EQ(*fields.Time(0), 44982.5);  // 2023-02-25 12:00 UTC
+    EXPECT_DOUBLE_EQ(*fields.Time(0), 44982.5); // 2023-02-25 12:00 UTC
     EXPECT_DOUBLE_EQ(*fields.Time(0.25), 44982.25);
     EXPECT_DOUBLE_EQ(*fields.Value(5), -0.000250);
     EXPECT_DOUBLE_EQ(*fields.Value(7), 0.001);
@@ -80,14 +76,12 @@ TEST(PeerRecordFields, RejectsWhatIsNotAWholeNumber)
     const auto value = [](std::string_view text) {
         return PeerRecordFields("60000 0 10.0.0.1 9614 " + std::string(text) + " 0.002").Value(5);
     };
-    const auto day = [](std::string_view text) {
-        return PeerRecordFields(std::string(text) + " 0 10.0.0.1").Time(0);
-    };
+    const auto day = [](std::string_view text) { return PeerRecordFields(std::string(text) + " 0 10.0.0.1").Time(0); };
     // Blanks around a number cannot reach a field: a space splits, a tab is kept.
-    for (const std::string_view text : {"", "\t1", "1\t", "1,5", "1.5.", "nan", "inf", "-inf",
-                                        "0x10", "1e999", "abc", "+-1", "+"})
+    for (const std::string_view text :
+        { "", "\t1", "1\t", "1,5", "1.5.", "nan", "inf", "-inf", "0x10", "1e999", "abc", "+-1", "+" })
         EXPECT_FALSE(value(text).has_value()) << text;
-    for (const std::string_view text : {"", "1.5", "60000x", "99999999999999999999", "2147483648"})
+    for (const std::string_view text : { "", "1.5", "60000x", "99999999999999999999", "2147483648" })
         EXPECT_FALSE(day(text).has_value()) << text;
     EXPECT_EQ(value("-1.25e-3"), -1.25e-3);
     EXPECT_EQ(value(".5"), 0.5);
@@ -109,10 +103,10 @@ TEST(PeerRecordFields, ReadsNumbersWithAPlusSign)
     EXPECT_DOUBLE_EQ(*fields.Value(8), 0.004);
 
     // Such a line also counts for its peer and moves the window like any other.
-    const std::vector<std::string> lines = {Line(59999, "0", "10.0.0.1"),
-                                            "+60000 +43200 10.0.0.1 9614 +0.001 +0.002 +0.003 +0.004"};
+    const std::vector<std::string> lines
+        = { Line(59999, "0", "10.0.0.1"), "+60000 +43200 10.0.0.1 9614 +0.001 +0.002 +0.003 +0.004" };
     EXPECT_EQ(Counts(CountPeerLines(Views(lines), false, {})),
-              (std::vector<std::pair<std::string, int>>{{"10.0.0.1", 2}}));
+        (std::vector<std::pair<std::string, int>> { { "10.0.0.1", 2 } }));
     EXPECT_DOUBLE_EQ(PeerWindowStart(Views(lines), 1, 0), 44981.5);
 }
 
@@ -127,19 +121,17 @@ TEST(PeerCounting, OrdersByCountThenDescendingAddress)
         lines.push_back(Line(60000, std::to_string(i), "10.0.0.2"));
     lines.push_back("too short");
     const auto counts = CountPeerLines(Views(lines), false, {});
-    EXPECT_EQ(Counts(counts), (std::vector<std::pair<std::string, int>>{
-                                  {"10.0.0.1", 5}, {"10.0.0.2", 5}, {"10.0.0.3", 9}}));
-    EXPECT_EQ(PeerDisplayOrder(counts),
-              (std::vector<std::string>{"10.0.0.3", "10.0.0.2", "10.0.0.1"}));
+    EXPECT_EQ(Counts(counts),
+        (std::vector<std::pair<std::string, int>> { { "10.0.0.1", 5 }, { "10.0.0.2", 5 }, { "10.0.0.3", 9 } }));
+    EXPECT_EQ(PeerDisplayOrder(counts), (std::vector<std::string> { "10.0.0.3", "10.0.0.2", "10.0.0.1" }));
 }
 
 TEST(PeerCounting, FiltersByLanAndSelection)
 {
     const std::vector<std::string> lines = {
-        Line(60000, "1", "127.127.28.0"), Line(60000, "2", "192.168.0.5"),
-        Line(60000, "3", "10.0.0.1"),     Line(60000, "4", "172.16.0.1"),
-        Line(60000, "5", "fe80::1"),      Line(60000, "6", "FE80::1"),
-        "60000 7 192.168.0.5",  // three fields are enough to be counted
+        Line(60000, "1", "127.127.28.0"), Line(60000, "2", "192.168.0.5"), Line(60000, "3", "10.0.0.1"),
+        Line(60000, "4", "172.16.0.1"), Line(60000, "5", "fe80::1"), Line(60000, "6", "FE80::1"),
+        "60000 7 192.168.0.5", // three fields are enough to be counted
     };
     using Expected = std::vector<std::pair<std::string, int>>;
     struct Case
@@ -150,13 +142,12 @@ TEST(PeerCounting, FiltersByLanAndSelection)
         Expected counts;
     };
     const Case cases[] = {
-        {"all", false, {},
-         {{"10.0.0.1", 1}, {"127.127.28.0", 1}, {"172.16.0.1", 1}, {"192.168.0.5", 2},
-          {"fe80::1", 2}}},
-        {"LAN", true, {}, {{"127.127.28.0", 1}, {"192.168.0.5", 2}}},
-        {"selected", false, {"192.168.0.5"}, {{"192.168.0.5", 2}}},
-        {"selected, other case", false, {"FE80::1", "nowhere"}, {{"fe80::1", 2}}},
-        {"selected outside the LAN", true, {"10.0.0.1"}, {}},
+        { "all", false, {},
+            { { "10.0.0.1", 1 }, { "127.127.28.0", 1 }, { "172.16.0.1", 1 }, { "192.168.0.5", 2 }, { "fe80::1", 2 } } },
+        { "LAN", true, {}, { { "127.127.28.0", 1 }, { "192.168.0.5", 2 } } },
+        { "selected", false, { "192.168.0.5" }, { { "192.168.0.5", 2 } } },
+        { "selected, other case", false, { "FE80::1", "nowhere" }, { { "fe80::1", 2 } } },
+        { "selected outside the LAN", true, { "10.0.0.1" }, {} },
     };
     for (const Case& c : cases)
         EXPECT_EQ(Counts(CountPeerLines(Views(lines), c.lan, c.selected)), c.counts) << c.what;
@@ -168,7 +159,7 @@ TEST(PeerCounting, ManyDistinctPeersAreCountedAndCapped)
     std::vector<std::string> lines;
     for (int i = 0; i < 3000; ++i)
         lines.push_back(Line(60000, "0", "p" + std::to_string(10000 + i)));
-    for (const char* busy : {"Busy", "busy", "BUSY"})
+    for (const char* busy : { "Busy", "busy", "BUSY" })
         lines.push_back(Line(60000, "1", busy));
     std::vector<PeerCount> counts = CountPeerLines(Views(lines), false, {});
     ASSERT_EQ(counts.size(), 3001u);
@@ -176,13 +167,13 @@ TEST(PeerCounting, ManyDistinctPeersAreCountedAndCapped)
     EXPECT_EQ(counts[0].Count, 3);
 
     KeepBusiestPeers(counts, 3);
-    EXPECT_EQ(Counts(counts), (std::vector<std::pair<std::string, int>>{
-                                  {"Busy", 3}, {"p12998", 1}, {"p12999", 1}}));
+    EXPECT_EQ(
+        Counts(counts), (std::vector<std::pair<std::string, int>> { { "Busy", 3 }, { "p12998", 1 }, { "p12999", 1 } }));
 }
 
 TEST(PeerCounting, WindowStartsPeerDaysBeforeTheLastReadableLine)
 {
-    const std::string noon = Line(60000, "43200", "10.0.0.2");  // t = 44982.5
+    const std::string noon = Line(60000, "43200", "10.0.0.2"); // t = 44982.5
     struct Case
     {
         const char* what;
@@ -191,14 +182,13 @@ TEST(PeerCounting, WindowStartsPeerDaysBeforeTheLastReadableLine)
         double start;
     };
     const Case cases[] = {
-        {"no window", {noon}, 0, 0},
-        {"one day", {Line(59998, "0", "10.0.0.1"), noon}, 1, 44981.5},
-        {"the last line's peer does not matter", {noon, Line(60000, "43200", "x")}, 1, 44981.5},
-        {"a cut-off last line with its time", {noon, "60000 86400 192.168.0.5 9614 0.0012"}, 2,
-         44981.0},
-        {"a last line cut inside field 2 is unreadable", {noon, "60000"}, 1, 44981.5},
-        {"a last line of garbage", {noon, "x y z"}, 1, 44981.5},
-        {"no readable time at all", {"x y z", "garbage"}, 3, 0},
+        { "no window", { noon }, 0, 0 },
+        { "one day", { Line(59998, "0", "10.0.0.1"), noon }, 1, 44981.5 },
+        { "the last line's peer does not matter", { noon, Line(60000, "43200", "x") }, 1, 44981.5 },
+        { "a cut-off last line with its time", { noon, "60000 86400 192.168.0.5 9614 0.0012" }, 2, 44981.0 },
+        { "a last line cut inside field 2 is unreadable", { noon, "60000" }, 1, 44981.5 },
+        { "a last line of garbage", { noon, "x y z" }, 1, 44981.5 },
+        { "no readable time at all", { "x y z", "garbage" }, 3, 0 },
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(PeerWindowStart(Views(c.lines), c.peerDays, 0), c.start) << c.what;
@@ -206,7 +196,7 @@ TEST(PeerCounting, WindowStartsPeerDaysBeforeTheLastReadableLine)
 
 TEST(PeerLookup, FindsCaseInsensitivelyAndKeepsTheFirstIndex)
 {
-    const PeerLookup lookup({"10.0.0.3", "fe80::1", "10.0.0.2", "FE80::1"});
+    const PeerLookup lookup({ "10.0.0.3", "fe80::1", "10.0.0.2", "FE80::1" });
     EXPECT_EQ(lookup.Find("10.0.0.2"), 2);
     EXPECT_EQ(lookup.Find("10.0.0.3"), 0);
     EXPECT_EQ(lookup.Find("Fe80::1"), 1);
@@ -230,7 +220,7 @@ TEST(PeerAccumulator, SumsAndExtremes)
     EXPECT_DOUBLE_EQ(a.DelayMin, 0.001);
     EXPECT_DOUBLE_EQ(a.DelayMax, 0.003);
     const PeerStatistics s = ComputePeerStatistics(a);
-    EXPECT_DOUBLE_EQ(s[4], 0.002);     // mean delay
-    EXPECT_DOUBLE_EQ(s[7], 0.0005);    // mean dispersion
-    EXPECT_DOUBLE_EQ(s[8], 0.0002);    // mean jitter
+    EXPECT_DOUBLE_EQ(s[4], 0.002); // mean delay
+    EXPECT_DOUBLE_EQ(s[7], 0.0005); // mean dispersion
+    EXPECT_DOUBLE_EQ(s[8], 0.0002); // mean jitter
 }

@@ -18,8 +18,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 QString SampleDir()
 {
     return qEnvironmentVariable("TALLIMER_SAMPLE_DIR");
@@ -45,7 +44,7 @@ bool HasColour(const QImage& image, ChartColor colour)
     }
     return false;
 }
-}  // namespace
+} // namespace
 
 TEST(PeerRender, ChartsAndTableOfGeneratedStatistics)
 {
@@ -54,22 +53,22 @@ TEST(PeerRender, ChartsAndTableOfGeneratedStatistics)
     ASSERT_FALSE(lines.empty());
 
     std::array<TChart, PeerChartCount> charts;
-    const std::array<ChartId, PeerChartCount> ids = {ChartId::PeerstatsOffset, ChartId::PeerstatsDelay,
-                                                     ChartId::PeerstatsDispersion, ChartId::PeerstatsJitter};
-    PeerCharts targets{};
+    const std::array<ChartId, PeerChartCount> ids
+        = { ChartId::PeerstatsOffset, ChartId::PeerstatsDelay, ChartId::PeerstatsDispersion, ChartId::PeerstatsJitter };
+    PeerCharts targets {};
     for (int c = 0; c < PeerChartCount; ++c) {
         ConfigureChart(charts[std::size_t(c)], ids[std::size_t(c)]);
         targets[std::size_t(c)] = &charts[std::size_t(c)];
     }
     PeerRebuildInputs inputs;
     inputs.DirectoryLabel = QStringLiteral("examples");
-    inputs.ThresholdTexts = {"0", "0", "0", "0"};
+    inputs.ThresholdTexts = { "0", "0", "0", "0" };
     PeerStore store;
     double latestTime = 0;
     const PeerRebuildResult result = RebuildPeerStatistics(lines, inputs, store, latestTime, targets);
     ASSERT_GT(store.PeerNames.size(), 3);
 
-    const char* names[] = {"offset", "delay", "dispersion", "jitter"};
+    const char* names[] = { "offset", "delay", "dispersion", "jitter" };
     for (int c = 0; c < PeerChartCount; ++c) {
         QImage image(1000, 560, QImage::Format_RGB32);
         QPainter painter(&image);
@@ -81,7 +80,7 @@ TEST(PeerRender, ChartsAndTableOfGeneratedStatistics)
     }
 
     // Six scale steps narrow the offset axis to about ±0.4 ms, shown in microseconds.
-    inputs.ScaleSteps = {6, 0, 0, 0};
+    inputs.ScaleSteps = { 6, 0, 0, 0 };
     RebuildPeerStatistics(lines, inputs, store, latestTime, targets);
     EXPECT_EQ(charts[0].LeftAxis().Title().Caption(), QString::fromUtf8("Offset - µs"));
     QImage zoomed(1000, 560, QImage::Format_RGB32);

@@ -14,8 +14,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 PeerTableRow Row(const QString& address, const QString& entries)
 {
     PeerTableRow row;
@@ -34,8 +33,7 @@ QPoint CellCentre(const TPeerStatsGrid& grid, int row, int column)
 QPoint SectionCentre(const TPeerStatsGrid& grid, int column)
 {
     const QHeaderView* header = grid.horizontalHeader();
-    return {header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-            header->height() / 2};
+    return { header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2 };
 }
 
 std::vector<Qt::CheckState> CheckStates(const TFormSelectPeers& dialog)
@@ -51,7 +49,7 @@ void WhenShown(TFormSelectPeers& dialog, std::function<void(TFormSelectPeers&)> 
 {
     QTimer::singleShot(0, &dialog, [&dialog, action] { action(dialog); });
 }
-}  // namespace
+} // namespace
 
 TEST(PeerStatsGrid, ShowsHeaderAndRowsAndGrowsWrappedRows)
 {
@@ -63,34 +61,32 @@ TEST(PeerStatsGrid, ShowsHeaderAndRowsAndGrowsWrappedRows)
     const int lineHeight = QFontMetrics(grid.horizontalHeader()->font()).height();
     EXPECT_GT(grid.horizontalHeader()->height(), 2 * lineHeight);
 
-    grid.ShowPeerRows({Row("192.168.100.200", "9"), Row("10.0.0.1", "5")});
+    grid.ShowPeerRows({ Row("192.168.100.200", "9"), Row("10.0.0.1", "5") });
     ASSERT_EQ(grid.rowCount(), 2);
     EXPECT_EQ(grid.item(0, 0)->text(), "192.168.100.200 ");
     EXPECT_EQ(grid.item(1, 2)->text(), "1.000 ");
     EXPECT_TRUE(grid.item(1, 2)->textAlignment() & Qt::AlignRight);
-    EXPECT_GE(grid.columnWidth(0),
-              16 + QFontMetrics(grid.font()).horizontalAdvance("192.168.100.200 "));
+    EXPECT_GE(grid.columnWidth(0), 16 + QFontMetrics(grid.font()).horizontalAdvance("192.168.100.200 "));
 
     PeerTableRow tall = Row("10.0.0.2", "1");
     tall[10] = QStringLiteral("a text far too wide for one line of this column");
-    grid.ShowPeerRows({tall, Row("10.0.0.3", "1")});
+    grid.ShowPeerRows({ tall, Row("10.0.0.3", "1") });
     EXPECT_GT(grid.rowHeight(0), grid.rowHeight(1));
 
     grid.ShowPeerRows({});
     EXPECT_EQ(grid.rowCount(), 0);
-    EXPECT_EQ(grid.AllRows().size(), 1u);  // the header stays
+    EXPECT_EQ(grid.AllRows().size(), 1u); // the header stays
 }
 
 TEST(PeerStatsGrid, PressesChooseTheSortColumn)
 {
     TPeerStatsGrid grid;
     grid.resize(1400, 300);
-    grid.ShowPeerRows({Row("10.0.0.1", "5")});
+    grid.ShowPeerRows({ Row("10.0.0.1", "5") });
     grid.show();
     QSignalSpy changed(&grid, &TPeerStatsGrid::SortChanged);
 
-    QTest::mousePress(grid.horizontalHeader()->viewport(), Qt::LeftButton, {},
-                      SectionCentre(grid, 6));
+    QTest::mousePress(grid.horizontalHeader()->viewport(), Qt::LeftButton, {}, SectionCentre(grid, 6));
     EXPECT_EQ(grid.SortState().Column, 6);
     EXPECT_TRUE(grid.SortState().Ascending);
     QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, CellCentre(grid, 0, 6));
@@ -106,8 +102,8 @@ TEST(PeerStatsGrid, PressesChooseTheSortColumn)
     EXPECT_EQ(changed.count(), 3);
 
     // Below the last row is outside the cells.
-    QTest::mousePress(grid.viewport(), Qt::LeftButton, {},
-                      QPoint(CellCentre(grid, 0, 2).x(), grid.viewport()->height() - 2));
+    QTest::mousePress(
+        grid.viewport(), Qt::LeftButton, {}, QPoint(CellCentre(grid, 0, 2).x(), grid.viewport()->height() - 2));
     EXPECT_EQ(grid.SortState().Column, -1);
     EXPECT_TRUE(grid.SortState().Ascending);
 }
@@ -115,7 +111,7 @@ TEST(PeerStatsGrid, PressesChooseTheSortColumn)
 TEST(PeerStatsGrid, CopiesEveryRowToTheClipboard)
 {
     TPeerStatsGrid grid;
-    grid.ShowPeerRows({Row("10.0.0.2", "5"), Row("10.0.0.1", "3")});
+    grid.ShowPeerRows({ Row("10.0.0.2", "5"), Row("10.0.0.1", "3") });
     QGuiApplication::clipboard()->clear();
     grid.CopyToClipboardAction()->trigger();
     const QString text = QGuiApplication::clipboard()->text();
@@ -133,7 +129,7 @@ TEST(SelectPeers, EveryShowingStartsUncheckedAndOkKeepsTheChecked)
     dialog.SetResetPeerScales([&resets] { ++resets; });
     EXPECT_EQ(dialog.windowTitle(), "Tallimer - Select Peers");
 
-    dialog.SetPeerChoice({"10.0.0.1", "10.0.0.2", "10.0.0.3"});
+    dialog.SetPeerChoice({ "10.0.0.1", "10.0.0.2", "10.0.0.3" });
     std::vector<Qt::CheckState> seen;
     WhenShown(dialog, [&seen](TFormSelectPeers& d) {
         seen = CheckStates(d);
@@ -143,11 +139,11 @@ TEST(SelectPeers, EveryShowingStartsUncheckedAndOkKeepsTheChecked)
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_EQ(seen, std::vector<Qt::CheckState>(3, Qt::Unchecked));
-    EXPECT_EQ(dialog.PeerChoice(), QStringList({"10.0.0.1", "10.0.0.3"}));
+    EXPECT_EQ(dialog.PeerChoice(), QStringList({ "10.0.0.1", "10.0.0.3" }));
     EXPECT_EQ(resets, 1);
 
     // Shown again with the same peers: nothing is checked, "None" clears "All".
-    dialog.SetPeerChoice({"10.0.0.1", "10.0.0.3"});
+    dialog.SetPeerChoice({ "10.0.0.1", "10.0.0.3" });
     WhenShown(dialog, [&seen](TFormSelectPeers& d) {
         seen = CheckStates(d);
         d.ButtonSelectAll()->click();
@@ -157,7 +153,7 @@ TEST(SelectPeers, EveryShowingStartsUncheckedAndOkKeepsTheChecked)
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_EQ(seen, std::vector<Qt::CheckState>(2, Qt::Unchecked));
     EXPECT_TRUE(dialog.PeerChoice().isEmpty());
-    EXPECT_EQ(resets, 2);  // OK resets the spinners even when nothing changed
+    EXPECT_EQ(resets, 2); // OK resets the spinners even when nothing changed
 }
 
 TEST(SelectPeers, ContextPopupConfirmsOrCancels)
@@ -165,8 +161,8 @@ TEST(SelectPeers, ContextPopupConfirmsOrCancels)
     TFormSelectPeers dialog;
     int resets = 0;
     dialog.SetResetPeerScales([&resets] { ++resets; });
-    const std::vector<PeerLineCount> counts = {{"10.0.0.1", 4}, {"192.168.0.5", 9}};
-    QStringList selected = {"10.0.0.1"};
+    const std::vector<PeerLineCount> counts = { { "10.0.0.1", 4 }, { "192.168.0.5", 9 } };
+    QStringList selected = { "10.0.0.1" };
     int rebuilds = 0;
     const auto rebuild = [&rebuilds] { ++rebuilds; };
 
@@ -175,13 +171,13 @@ TEST(SelectPeers, ContextPopupConfirmsOrCancels)
         d.ButtonCancel()->click();
     });
     EXPECT_FALSE(ChartPeerstatsContextPopup(counts, dialog, selected, rebuild));
-    EXPECT_EQ(selected, QStringList({"10.0.0.1"}));
+    EXPECT_EQ(selected, QStringList({ "10.0.0.1" }));
     EXPECT_EQ(rebuilds, 0);
     EXPECT_EQ(resets, 0);
 
-    WhenShown(dialog, [](TFormSelectPeers& d) { d.reject(); });  // closed another way
+    WhenShown(dialog, [](TFormSelectPeers& d) { d.reject(); }); // closed another way
     EXPECT_FALSE(ChartPeerstatsContextPopup(counts, dialog, selected, rebuild));
-    EXPECT_EQ(selected, QStringList({"10.0.0.1"}));
+    EXPECT_EQ(selected, QStringList({ "10.0.0.1" }));
 
     QStringList offered;
     WhenShown(dialog, [&offered](TFormSelectPeers& d) {
@@ -191,8 +187,8 @@ TEST(SelectPeers, ContextPopupConfirmsOrCancels)
         d.ButtonOK()->click();
     });
     EXPECT_TRUE(ChartPeerstatsContextPopup(counts, dialog, selected, rebuild));
-    EXPECT_EQ(offered, QStringList({"10.0.0.1", "192.168.0.5"}));
-    EXPECT_EQ(selected, QStringList({"192.168.0.5"}));
+    EXPECT_EQ(offered, QStringList({ "10.0.0.1", "192.168.0.5" }));
+    EXPECT_EQ(selected, QStringList({ "192.168.0.5" }));
     EXPECT_EQ(rebuilds, 1);
     EXPECT_EQ(resets, 1);
 }
@@ -200,10 +196,10 @@ TEST(SelectPeers, ContextPopupConfirmsOrCancels)
 TEST(SelectPeers, RightClickWithoutPeersDoesNothing)
 {
     TFormSelectPeers dialog;
-    dialog.SetPeerChoice({"left from before"});
-    QStringList selected = {"10.0.0.1"};
+    dialog.SetPeerChoice({ "left from before" });
+    QStringList selected = { "10.0.0.1" };
     // A dialog shown here would block the test: the handler must return at once.
     EXPECT_FALSE(ChartPeerstatsContextPopup({}, dialog, selected, [] { FAIL(); }));
-    EXPECT_EQ(dialog.PeerChoice(), QStringList({"left from before"}));
-    EXPECT_EQ(selected, QStringList({"10.0.0.1"}));
+    EXPECT_EQ(dialog.PeerChoice(), QStringList({ "left from before" }));
+    EXPECT_EQ(selected, QStringList({ "10.0.0.1" }));
 }

@@ -11,11 +11,11 @@
 // Points the settings store at a fresh temporary config directory, under a fixed program
 // name, until it goes out of scope (nested ones restore the outer one), and helps read
 // and write the store file directly.
-class ConfigHome {
+class ConfigHome
+{
 public:
     static inline const QString kProgram = QStringLiteral("TallimerTest");
-    static inline const QString kKey =
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\Brannock\\TallimerTest");
+    static inline const QString kKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\Brannock\\TallimerTest");
 
     ConfigHome()
         : outerConfigHome_(qgetenv("XDG_CONFIG_HOME"))

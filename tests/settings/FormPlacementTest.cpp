@@ -25,7 +25,8 @@ std::int32_t StoredInt(const char* name)
     return v ? static_cast<std::int32_t>(v->dword) : INT32_MIN;
 }
 
-class FormPlacement : public ::testing::Test {
+class FormPlacement : public ::testing::Test
+{
 protected:
     FormPlacement()
     {
@@ -70,22 +71,23 @@ TEST_F(FormPlacement, AFirstRunShowsTheDesignPlacementAndExitStoresAllSevenValue
 
 TEST_F(FormPlacement, StoredPlacementsAreAppliedWithinTheMinimumSize)
 {
-    struct Case {
+    struct Case
+    {
         std::uint32_t state;
         int left, top, width, height;
         Qt::WindowStates expectedState;
         QSize expectedSize;
     };
     const Case cases[] = {
-        {0, 50, 60, 1000, 700, Qt::WindowNoState, {1000, 700}},
-        {0, -30000, 40000, 640, 480, Qt::WindowNoState, {640, 480}}, // off every screen: as stored
-        {0, 10, 10, 100, 100, Qt::WindowNoState, {400, 300}},
-        {0, 10, 10, -5, 0, Qt::WindowNoState, {400, 300}},
-        {1, 10, 20, 500, 400, Qt::WindowMinimized, {500, 400}},
-        {2, 10, 20, 500, 400, Qt::WindowMaximized, {500, 400}},
-        {0x102, 10, 20, 500, 400, Qt::WindowMaximized, {500, 400}}, // the low byte counts
-        {7, 10, 20, 500, 400, Qt::WindowNoState, {500, 400}},
-        {0xffffffffu, 10, 20, 500, 400, Qt::WindowNoState, {500, 400}},
+        { 0, 50, 60, 1000, 700, Qt::WindowNoState, { 1000, 700 } },
+        { 0, -30000, 40000, 640, 480, Qt::WindowNoState, { 640, 480 } }, // off every screen: as stored
+        { 0, 10, 10, 100, 100, Qt::WindowNoState, { 400, 300 } },
+        { 0, 10, 10, -5, 0, Qt::WindowNoState, { 400, 300 } },
+        { 1, 10, 20, 500, 400, Qt::WindowMinimized, { 500, 400 } },
+        { 2, 10, 20, 500, 400, Qt::WindowMaximized, { 500, 400 } },
+        { 0x102, 10, 20, 500, 400, Qt::WindowMaximized, { 500, 400 } }, // the low byte counts
+        { 7, 10, 20, 500, 400, Qt::WindowNoState, { 500, 400 } },
+        { 0xffffffffu, 10, 20, 500, 400, Qt::WindowNoState, { 500, 400 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.state);

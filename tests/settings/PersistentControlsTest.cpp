@@ -38,7 +38,8 @@ void LoseFocus(QWidget* w)
     QApplication::sendEvent(w, &out);
 }
 
-class PersistentControls : public ::testing::Test {
+class PersistentControls : public ::testing::Test
+{
 protected:
     ConfigHome home;
 };
@@ -47,12 +48,13 @@ protected:
 
 TEST_F(PersistentControls, CheckBoxRestoresWithoutRunningHandlersAndStoresAtExitAndFlush)
 {
-    struct Case {
+    struct Case
+    {
         std::optional<std::uint32_t> stored;
         bool designChecked;
         bool expected;
     };
-    const Case cases[] = {{std::nullopt, true, true}, {0, true, false}, {1, false, true}, {5, false, true}};
+    const Case cases[] = { { std::nullopt, true, true }, { 0, true, false }, { 1, false, true }, { 5, false, true } };
     for (const Case& c : cases) {
         ConfigHome fresh;
         if (c.stored)
@@ -97,12 +99,19 @@ TEST_F(PersistentControls, NamedAsFallsBackToTheObjectNameAndANamelessControlKee
 
 TEST_F(PersistentControls, UpDownBringsStoredPositionsIntoSixteenBitsAndItsRange)
 {
-    struct Case {
+    struct Case
+    {
         std::optional<std::uint32_t> stored;
         int expected;
     };
     const Case cases[] = {
-        {std::nullopt, 12}, {48, 48}, {200, 168}, {5, 12}, {0x10000u + 24, 24}, {0xffffffffu, 12}, {0x7fff0000u, 12},
+        { std::nullopt, 12 },
+        { 48, 48 },
+        { 200, 168 },
+        { 5, 12 },
+        { 0x10000u + 24, 24 },
+        { 0xffffffffu, 12 },
+        { 0x7fff0000u, 12 },
     };
     for (const Case& c : cases) {
         ConfigHome fresh;
@@ -121,7 +130,8 @@ TEST_F(PersistentControls, UpDownBringsStoredPositionsIntoSixteenBitsAndItsRange
             EXPECT_EQ(changed.count(), 0);
             spinner.stepBy(1);
         }
-        EXPECT_EQ(Stored(QStringLiteral("PlotHours"))->dword, static_cast<std::uint32_t>(std::min(c.expected + 1, 168)));
+        EXPECT_EQ(
+            Stored(QStringLiteral("PlotHours"))->dword, static_cast<std::uint32_t>(std::min(c.expected + 1, 168)));
     }
 }
 
@@ -185,13 +195,14 @@ TEST_F(PersistentControls, DigitsOnlyRefusesTypedNonDigitsButTakesAStoredTextAsI
 
 TEST_F(PersistentControls, ComboBoxRestoresItsSelectionAndKeepsTheLastChoice)
 {
-    const QStringList items = {QStringLiteral(" (none)"), QStringLiteral("1 minute"), QStringLiteral("5 minutes"),
-                               QStringLiteral("15 minutes"), QStringLiteral("30 minutes"), QStringLiteral("60 minutes")};
-    struct Case {
+    const QStringList items = { QStringLiteral(" (none)"), QStringLiteral("1 minute"), QStringLiteral("5 minutes"),
+        QStringLiteral("15 minutes"), QStringLiteral("30 minutes"), QStringLiteral("60 minutes") };
+    struct Case
+    {
         std::optional<std::uint32_t> stored;
         int expected;
     };
-    const Case cases[] = {{std::nullopt, 0}, {3, 3}, {6, -1}, {0xffffffffu, -1}, {0x80000000u, -1}};
+    const Case cases[] = { { std::nullopt, 0 }, { 3, 3 }, { 6, -1 }, { 0xffffffffu, -1 }, { 0x80000000u, -1 } };
     for (const Case& c : cases) {
         ConfigHome fresh;
         if (c.stored)
@@ -210,7 +221,6 @@ TEST_F(PersistentControls, ComboBoxRestoresItsSelectionAndKeepsTheLastChoice)
         combo.reset();
         EXPECT_EQ(Stored(QStringLiteral("AutoUpdate"))->dword, 5u);
     }
-
 }
 
 TEST_F(PersistentControls, ComboBoxKeepsTheSelectionInForceAtExit)
@@ -218,7 +228,7 @@ TEST_F(PersistentControls, ComboBoxKeepsTheSelectionInForceAtExit)
     {
         TkstComboBox combo;
         combo.SetNamedAs(QStringLiteral("AutoUpdate"));
-        combo.addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        combo.addItems({ QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c") });
         combo.Load();
         combo.setCurrentIndex(2);
         LoseFocus(&combo);
@@ -248,7 +258,7 @@ TEST_F(PersistentControls, LoadPersistentControlsLoadsEveryPersistingDescendantO
         edit->setObjectName(QStringLiteral("LabeledEditMaxPeerDelay"));
         auto* combo = new TkstComboBox(&window);
         combo->setObjectName(QStringLiteral("ComboBoxAutoUpdate"));
-        combo->addItems({QStringLiteral("x"), QStringLiteral("y")});
+        combo->addItems({ QStringLiteral("x"), QStringLiteral("y") });
 
         LoadPersistentControls(&window);
         EXPECT_TRUE(box->isChecked());

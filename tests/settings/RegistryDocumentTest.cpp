@@ -68,36 +68,35 @@ TEST(RegistryDocument, WritesTheRegistryExportForms)
     doc.Set(kKey, QStringLiteral("Lines"), RegistryValue::String(QStringLiteral("A\nB")));
     doc.Set(kKey, QString(), RegistryValue::String(QStringLiteral("default")));
     EXPECT_EQ(doc.Serialize(),
-              QByteArray("Windows Registry Editor Version 5.00\n"
-                         "\n"
-                         "[HKEY_CURRENT_USER\\Software\\Brannock\\Tallimer]\n"
-                         "\"PlotHours\"=dword:0000000c\n"
-                         "\"Neg\"=dword:ffffffff\n"
-                         "\"Quote\\\"d\"=\"a\\\\b\\\"c\"\n"
-                         "\"Lines\"=hex(1):41,00,0a,00,42,00,00,00\n"
-                         "@=\"default\"\n"));
+        QByteArray("Windows Registry Editor Version 5.00\n"
+                   "\n"
+                   "[HKEY_CURRENT_USER\\Software\\Brannock\\Tallimer]\n"
+                   "\"PlotHours\"=dword:0000000c\n"
+                   "\"Neg\"=dword:ffffffff\n"
+                   "\"Quote\\\"d\"=\"a\\\\b\\\"c\"\n"
+                   "\"Lines\"=hex(1):41,00,0a,00,42,00,00,00\n"
+                   "@=\"default\"\n"));
 }
 
 TEST(RegistryDocument, ReadsRealExportsIncludingWrappedBytesCrLfAndUtf16)
 {
-    const QByteArray exported =
-        "Windows Registry Editor Version 5.00\r\n"
-        "\r\n"
-        "; a comment\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Brannock\\Other]\r\n"
-        "\"PlotHours\"=dword:00000001\r\n"
-        "\r\n"
-        "[hkey_current_user\\software\\brannock\\TALLIMER]\r\n"
-        "\"PlotHours\"=DWORD:000000A8\r\n"
-        "\"Path\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,\\\r\n"
-        "  78,00,00,00\r\n"
-        "\"Multi\"=hex(7):41,00,00,00,00,00\r\n"
-        "\"Gone\"=-\r\n"
-        "\"Bad\"=dword:xyz\r\n";
+    const QByteArray exported = "Windows Registry Editor Version 5.00\r\n"
+                                "\r\n"
+                                "; a comment\r\n"
+                                "[HKEY_CURRENT_USER\\Software\\Brannock\\Other]\r\n"
+                                "\"PlotHours\"=dword:00000001\r\n"
+                                "\r\n"
+                                "[hkey_current_user\\software\\brannock\\TALLIMER]\r\n"
+                                "\"PlotHours\"=DWORD:000000A8\r\n"
+                                "\"Path\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,\\\r\n"
+                                "  78,00,00,00\r\n"
+                                "\"Multi\"=hex(7):41,00,00,00,00,00\r\n"
+                                "\"Gone\"=-\r\n"
+                                "\"Bad\"=dword:xyz\r\n";
     QStringEncoder toUtf16(QStringEncoder::Utf16LE);
     const QByteArray utf16 = QByteArray("\xff\xfe", 2) + QByteArray(toUtf16(QString::fromUtf8(exported)));
 
-    for (const QByteArray& bytes : {exported, utf16}) {
+    for (const QByteArray& bytes : { exported, utf16 }) {
         const auto doc = RegistryDocument::Parse(bytes);
         ASSERT_TRUE(doc);
         const auto hours = doc->Find(kKey, QStringLiteral("plothours"));
@@ -108,7 +107,7 @@ TEST(RegistryDocument, ReadsRealExportsIncludingWrappedBytesCrLfAndUtf16)
         ASSERT_TRUE(path);
         EXPECT_EQ(path->kind, RegistryValue::Kind::ExpandString);
         EXPECT_EQ(path->text, QStringLiteral("%TEMP%\\x"));
-        for (const char* other : {"Multi", "Gone", "Bad"})
+        for (const char* other : { "Multi", "Gone", "Bad" })
             EXPECT_EQ(doc->Find(kKey, QString::fromLatin1(other))->kind, RegistryValue::Kind::Other) << other;
         EXPECT_FALSE(doc->Find(kKey, QStringLiteral("Missing")));
         // Written back in the form it came in.
@@ -118,31 +117,30 @@ TEST(RegistryDocument, ReadsRealExportsIncludingWrappedBytesCrLfAndUtf16)
 
 TEST(RegistryDocument, SetChangesOnlyItsOwnValue)
 {
-    const QByteArray before =
-        "Windows Registry Editor Version 5.00\r\n"
-        "\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Brannock\\Tallimer]\r\n"
-        "\"A\"=\"1\"\r\n"
-        "\"PlotHours\"=\"text where a number belongs\"\r\n"
-        "\"B\"=hex:01,02\r\n"
-        "\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Brannock\\Other]\r\n"
-        "\"PlotHours\"=dword:00000005\r\n";
+    const QByteArray before = "Windows Registry Editor Version 5.00\r\n"
+                              "\r\n"
+                              "[HKEY_CURRENT_USER\\Software\\Brannock\\Tallimer]\r\n"
+                              "\"A\"=\"1\"\r\n"
+                              "\"PlotHours\"=\"text where a number belongs\"\r\n"
+                              "\"B\"=hex:01,02\r\n"
+                              "\r\n"
+                              "[HKEY_CURRENT_USER\\Software\\Brannock\\Other]\r\n"
+                              "\"PlotHours\"=dword:00000005\r\n";
     auto doc = RegistryDocument::Parse(before);
     ASSERT_TRUE(doc);
     doc->Set(kKey, QStringLiteral("PlotHours"), RegistryValue::Dword(24));
     doc->Set(kKey, QStringLiteral("New"), RegistryValue::String(QStringLiteral("x\ny")));
     EXPECT_EQ(doc->Serialize(),
-              QByteArray("Windows Registry Editor Version 5.00\r\n"
-                         "\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\Brannock\\Tallimer]\r\n"
-                         "\"A\"=\"1\"\r\n"
-                         "\"PlotHours\"=dword:00000018\r\n"
-                         "\"B\"=hex:01,02\r\n"
-                         "\"New\"=hex(1):78,00,0a,00,79,00,00,00\r\n"
-                         "\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\Brannock\\Other]\r\n"
-                         "\"PlotHours\"=dword:00000005\r\n"));
+        QByteArray("Windows Registry Editor Version 5.00\r\n"
+                   "\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Brannock\\Tallimer]\r\n"
+                   "\"A\"=\"1\"\r\n"
+                   "\"PlotHours\"=dword:00000018\r\n"
+                   "\"B\"=hex:01,02\r\n"
+                   "\"New\"=hex(1):78,00,0a,00,79,00,00,00\r\n"
+                   "\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Brannock\\Other]\r\n"
+                   "\"PlotHours\"=dword:00000005\r\n"));
 }
 
 TEST(RegistryDocument, LastOccurrenceCountsAndIsTheOneReplaced)
@@ -164,8 +162,8 @@ TEST(RegistryDocument, RejectsWhatIsNotARegistryExport)
 {
     const QByteArray cases[] = {
         "[HKEY_CURRENT_USER\\Software\\Brannock\\Tallimer]\n\"A\"=dword:00000001\n", // no header
-        "Windows Registry Editor Version 5.00\n\"A\"=dword:00000001\n",               // value outside a key
-        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\nA=dword:1\n",  // unquoted name
+        "Windows Registry Editor Version 5.00\n\"A\"=dword:00000001\n", // value outside a key
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\nA=dword:1\n", // unquoted name
         "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n\"A\"=\"open\n",
         "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n\"A\"=\"x\" trailing\n",
         "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X\n",
@@ -175,7 +173,7 @@ TEST(RegistryDocument, RejectsWhatIsNotARegistryExport)
     for (const QByteArray& bytes : cases)
         EXPECT_FALSE(RegistryDocument::Parse(bytes)) << bytes.toStdString();
 
-    for (const QByteArray& empty : {QByteArray(), QByteArray(" \n\n")}) {
+    for (const QByteArray& empty : { QByteArray(), QByteArray(" \n\n") }) {
         const auto doc = RegistryDocument::Parse(empty);
         ASSERT_TRUE(doc);
         EXPECT_FALSE(doc->Find(kKey, QStringLiteral("A")));

@@ -40,7 +40,8 @@ std::optional<RegistryValue> Stored(const QString& name)
     return RegistryStore::Read(ConfigHome::kKey, name);
 }
 
-class SettingValues : public ::testing::Test {
+class SettingValues : public ::testing::Test
+{
 protected:
     ConfigHome home;
 };
@@ -66,24 +67,26 @@ TEST_F(SettingValues, WithoutAStoreDefaultsAreUsedAndWrittenAtExit)
 
 TEST_F(SettingValues, StoredFormsReadAsTheirTypeAllowsAndAreRewrittenInTheirOwnType)
 {
-    struct Case {
+    struct Case
+    {
         const char* line;
         Setting fallback;
         Setting expected;
         RegistryValue afterExit;
     };
     const Case cases[] = {
-        {"\"V\"=dword:00000005", false, true, RegistryValue::Dword(1)},
-        {"\"V\"=dword:00000000", true, false, RegistryValue::Dword(0)},
-        {"\"V\"=\"1\"", false, false, RegistryValue::Dword(0)},
-        {"\"V\"=dword:ffffffff", std::int32_t{3}, std::int32_t{-1}, RegistryValue::Dword(0xffffffffu)},
-        {"\"V\"=\"12\"", std::int32_t{6}, std::int32_t{6}, RegistryValue::Dword(6)},
-        {"\"V\"=hex:0c,00,00,00", std::int32_t{6}, std::int32_t{6}, RegistryValue::Dword(6)},
-        {"\"V\"=dword:0000000c", QStringLiteral("d"), QStringLiteral("d"), RegistryValue::String(QStringLiteral("d"))},
-        {"\"V\"=hex(1):61,00,00,00,62,00,00,00", QStringLiteral("d"), QStringLiteral("a"),
-         RegistryValue::String(QStringLiteral("a"))},
-        {"\"V\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,00,00", QStringLiteral("d"), QStringLiteral("%HOME%"),
-         RegistryValue::String(QStringLiteral("%HOME%"))},
+        { "\"V\"=dword:00000005", false, true, RegistryValue::Dword(1) },
+        { "\"V\"=dword:00000000", true, false, RegistryValue::Dword(0) },
+        { "\"V\"=\"1\"", false, false, RegistryValue::Dword(0) },
+        { "\"V\"=dword:ffffffff", std::int32_t { 3 }, std::int32_t { -1 }, RegistryValue::Dword(0xffffffffu) },
+        { "\"V\"=\"12\"", std::int32_t { 6 }, std::int32_t { 6 }, RegistryValue::Dword(6) },
+        { "\"V\"=hex:0c,00,00,00", std::int32_t { 6 }, std::int32_t { 6 }, RegistryValue::Dword(6) },
+        { "\"V\"=dword:0000000c", QStringLiteral("d"), QStringLiteral("d"),
+            RegistryValue::String(QStringLiteral("d")) },
+        { "\"V\"=hex(1):61,00,00,00,62,00,00,00", QStringLiteral("d"), QStringLiteral("a"),
+            RegistryValue::String(QStringLiteral("a")) },
+        { "\"V\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,00,00", QStringLiteral("d"), QStringLiteral("%HOME%"),
+            RegistryValue::String(QStringLiteral("%HOME%")) },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -190,7 +193,7 @@ TEST_F(SettingValues, AKilledSaveLeavesTheOldOrTheNewStoreWhole)
     fresh.close();
     TRegistryInteger(QStringLiteral("After"), 1);
     EXPECT_EQ(TRegistryInteger(QStringLiteral("After"), 0).Value, 1);
-    EXPECT_EQ(home.SideFiles(), QStringList{QStringLiteral("registry.reg.Fresh1")});
+    EXPECT_EQ(home.SideFiles(), QStringList { QStringLiteral("registry.reg.Fresh1") });
 }
 
 TEST_F(SettingValues, AnUnparseableStoreReadsEmptyAndIsKeptAsideBeforeTheNextWrite)
@@ -204,7 +207,7 @@ TEST_F(SettingValues, AnUnparseableStoreReadsEmptyAndIsKeptAsideBeforeTheNextWri
     while (oversized.size() <= RegistryStore::kMaxStoreBytes)
         oversized += "\"PlotHours\"=dword:00000030\n";
 
-    for (const QByteArray& bad : {small, large, oversized}) {
+    for (const QByteArray& bad : { small, large, oversized }) {
         ConfigHome fresh;
         fresh.WriteStore(bad);
         EXPECT_EQ(TRegistryInteger(QStringLiteral("PlotHours"), 12).Value, 12);
@@ -284,15 +287,15 @@ std::string ForbiddenStoreProblem(const ConfigHome& home, const QByteArray& orig
 
 TEST_F(SettingValues, PermissionsThatForbidWritingOrReadingKeepTheStoreIntact)
 {
-    const QByteArray original =
-        "Windows Registry Editor Version 5.00\n\n[" + ConfigHome::kKey.toUtf8() + "]\n\"PlotHours\"=dword:00000018\n";
+    const QByteArray original
+        = "Windows Registry Editor Version 5.00\n\n[" + ConfigHome::kKey.toUtf8() + "]\n\"PlotHours\"=dword:00000018\n";
     home.WriteStore(original);
     if (geteuid() != 0) {
         EXPECT_EQ(ForbiddenStoreProblem(home, original), "");
         return;
     }
     // Permissions do not bind the superuser: run the check as an ordinary user.
-    for (const QString& path : {home.Path(), home.StoreDir(), home.StoreFile()})
+    for (const QString& path : { home.Path(), home.StoreDir(), home.StoreFile() })
         ASSERT_EQ(chown(path.toLocal8Bit().constData(), 65534, 65534), 0);
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);

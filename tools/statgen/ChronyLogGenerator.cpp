@@ -17,23 +17,25 @@ namespace {
 constexpr double SecondsPerDay = 86400;
 
 // Column titles of the banners; the rows of '=' around them are as wide as the title.
-const char* const TrackingTitle =
-    "   Date (UTC) Time     IP Address   St   Freq ppm   Skew ppm     Offset L Co  Offset sd Rem. corr. "
-    "Root delay Root disp. Max. error";
-const char* const MeasurementsTitle =
-    "   Date (UTC) Time     IP Address   L St 123 567 ABCD  LP RP Score    Offset  Peer del. Peer disp. "
-    "Root del. Root disp. Refid     MTxRx";
-const char* const StatisticsTitle =
-    "   Date (UTC) Time     IP Address    Std dev'n Est offset  Offset sd  Diff freq   Est skew  Stress  Ns  "
-    "Bs  Nr  Asym";
-const char* const RefclocksTitle =
-    "   Date (UTC) Time         Refid  DP L P  Raw offset   Cooked offset      Disp.";
+const char* const TrackingTitle
+    = "   Date (UTC) Time     IP Address   St   Freq ppm   Skew ppm     Offset L Co  Offset sd Rem. corr. "
+      "Root delay Root disp. Max. error";
+const char* const MeasurementsTitle
+    = "   Date (UTC) Time     IP Address   L St 123 567 ABCD  LP RP Score    Offset  Peer del. Peer disp. "
+      "Root del. Root disp. Refid     MTxRx";
+const char* const StatisticsTitle
+    = "   Date (UTC) Time     IP Address    Std dev'n Est offset  Offset sd  Diff freq   Est skew  Stress  Ns  "
+      "Bs  Nr  Asym";
+const char* const RefclocksTitle = "   Date (UTC) Time         Refid  DP L P  Raw offset   Cooked offset      Disp.";
 
 // One log file being written: the banner comes first and again after every n lines.
 class LogText
 {
 public:
-    LogText(const char* title, const ChronyGenParams& params) : title_(title), params_(params) {}
+    LogText(const char* title, const ChronyGenParams& params)
+        : title_(title)
+        , params_(params)
+    { }
 
     void Restart() { sinceBanner_ = 0; }
     void Add(std::string& out, const std::string& line)
@@ -62,16 +64,17 @@ private:
 // system whatever the locale.
 std::string Scientific(double value, int decimals)
 {
-    std::array<char, 64> text{};
-    const auto result =
-        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific, decimals);
+    std::array<char, 64> text {};
+    const auto result
+        = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific, decimals);
     return std::string(text.data(), result.ptr);
 }
 
 std::string Fixed(double value, int decimals)
 {
-    std::array<char, 64> text{};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, decimals);
+    std::array<char, 64> text {};
+    const auto result
+        = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, decimals);
     return std::string(text.data(), result.ptr);
 }
 
@@ -100,24 +103,24 @@ std::string Stamp(std::int32_t startMjd, double seconds, bool micro)
     char text[48];
     if (micro)
         std::snprintf(text, sizeof text, "%.4s-%.2s-%.2s %02lld:%02lld:%02lld.%06lld", date.c_str(), date.c_str() + 4,
-                      date.c_str() + 6, ofDay / 3600, ofDay / 60 % 60, ofDay % 60, fraction);
+            date.c_str() + 6, ofDay / 3600, ofDay / 60 % 60, ofDay % 60, fraction);
     else
         std::snprintf(text, sizeof text, "%.4s-%.2s-%.2s %02lld:%02lld:%02lld", date.c_str(), date.c_str() + 4,
-                      date.c_str() + 6, ofDay / 3600, ofDay / 60 % 60, ofDay % 60);
+            date.c_str() + 6, ofDay / 3600, ofDay / 60 % 60, ofDay % 60);
     return text;
 }
 
 struct NetSource
 {
     std::string address;
-    std::string refId;   // of the server's own source, as measurements.log shows it
+    std::string refId; // of the server's own source, as measurements.log shows it
     int remoteStratum = 1;
-    double delay = 0;    // seconds, typical round trip
-    double noise = 0;    // seconds, of one offset sample
-    double bias = 0;     // seconds, asymmetry of the path
+    double delay = 0; // seconds, typical round trip
+    double noise = 0; // seconds, of one offset sample
+    double bias = 0; // seconds, asymmetry of the path
     double rootDispersion = 0;
-    double next = 0;     // seconds from the start: the next sample
-    int burst = 4;       // iburst: the first samples two seconds apart
+    double next = 0; // seconds from the start: the next sample
+    int burst = 4; // iburst: the first samples two seconds apart
     int poll = 6;
     double score = 0;
     int samples = 0;
@@ -128,34 +131,37 @@ struct Refclock
     std::string refId;
     bool pps = false;
     double rawInterval = 16; // seconds between driver polls (2^dpoll)
-    int perFilter = 4;       // raw samples per filtered sample (2^(poll - dpoll))
-    double noise = 0;        // seconds
-    double bias = 0;         // seconds
+    int perFilter = 4; // raw samples per filtered sample (2^(poll - dpoll))
+    double noise = 0; // seconds
+    double bias = 0; // seconds
     double next = 0;
     int sequence = 0;
-    double timeSum = 0;      // of the raw samples since the last filtered one
+    double timeSum = 0; // of the raw samples since the last filtered one
     double errorSum = 0;
-    int samples = 0;         // in the regression, for statistics.log
+    int samples = 0; // in the regression, for statistics.log
 };
 
 class ChronySimulation
 {
 public:
     explicit ChronySimulation(const ChronyGenParams& params)
-        : params_(params), rng_(params.seed * 0xD1B54A32D192ED03ULL + 0x8CB92BA72F3D8DD7ULL),
-          tracking_(TrackingTitle, params), measurements_(MeasurementsTitle, params),
-          statistics_(StatisticsTitle, params), refclocks_(RefclocksTitle, params)
+        : params_(params)
+        , rng_(params.seed * 0xD1B54A32D192ED03ULL + 0x8CB92BA72F3D8DD7ULL)
+        , tracking_(TrackingTitle, params)
+        , measurements_(MeasurementsTitle, params)
+        , statistics_(StatisticsTitle, params)
+        , refclocks_(RefclocksTitle, params)
     {
         sources_ = {
-            {"192.168.1.10", "50505300", 1, 0.000240, 20e-6, 15e-6, 0.00012},
-            {"192.0.2.123", "C6336407", 1, 0.018, 350e-6, 0.6e-3, 0.00045},
+            { "192.168.1.10", "50505300", 1, 0.000240, 20e-6, 15e-6, 0.00012 },
+            { "192.0.2.123", "C6336407", 1, 0.018, 350e-6, 0.6e-3, 0.00045 },
         };
         // chronyd starts a second or two into the first day; iburst samples come first.
         sources_[0].next = 1.2 + uniform();
         sources_[1].next = 1.5 + uniform();
         refclocks_list_ = {
-            {"GPS", false, 64, 4, 1.5e-3, 2e-3},
-            {"PPS", true, 32, 4, 0.4e-6, 0},
+            { "GPS", false, 64, 4, 1.5e-3, 2e-3 },
+            { "PPS", true, 32, 4, 0.4e-6, 0 },
         };
         refclocks_list_[0].next = 20 + std::floor(uniform() * 16);
         refclocks_list_[1].next = params_.ppsStartMinutes * 60 + std::floor(uniform() * 16);
@@ -222,7 +228,7 @@ private:
             return;
         day_ = day;
         if (params_.rotation != ChronyRotation::None)
-            for (LogText* log : {&tracking_, &measurements_, &statistics_, &refclocks_})
+            for (LogText* log : { &tracking_, &measurements_, &statistics_, &refclocks_ })
                 log->Restart();
     }
 
@@ -252,8 +258,8 @@ private:
             nextUnsynchronised_ += 2;
             ++unsynchronisedWritten_;
             std::string line = Stamp(params_.startMjd, stamp, false) + " " + Left("0.0.0.0", 15) + " " + Right("0", 2)
-                               + " " + Right(Fixed(frequency_, 3), 10) + " " + Right(Fixed(0, 3), 10) + " "
-                               + Right(Scientific(0, 3), 10) + " ? " + Right("0", 2);
+                + " " + Right(Fixed(frequency_, 3), 10) + " " + Right(Fixed(0, 3), 10) + " "
+                + Right(Scientific(0, 3), 10) + " ? " + Right("0", 2);
             for (int i = 0; i < 5; ++i) {
                 line += ' ';
                 line += Right(Scientific(0, 3), 10);
@@ -265,17 +271,17 @@ private:
     bool synchronised() const { return unsynchronisedWritten_ >= params_.unsynchronisedLines; }
 
     void trackingLine(double stamp, const std::string& reference, int stratum, double skew, double deviation,
-                      double rootDelay, double rootDispersion, int combined)
+        double rootDelay, double rootDispersion, int combined)
     {
         const double offset = error_ + 0.3 * deviation * normal();
         const double remaining = -0.4 * error_;
         const double maxError = std::fabs(offset) + std::fabs(remaining) + rootDelay / 2 + rootDispersion;
         std::string line = Stamp(params_.startMjd, stamp, false) + " " + Left(reference, 15) + " "
-                           + Right(std::to_string(stratum), 2) + " " + Right(Fixed(frequency_ + temperature_, 3), 10)
-                           + " " + Right(Fixed(skew, 3), 10) + " " + Right(Scientific(offset, 3), 10) + " N "
-                           + Right(std::to_string(combined), 2) + " " + Right(Scientific(deviation, 3), 10) + " "
-                           + Right(Scientific(remaining, 3), 10) + " " + Right(Scientific(rootDelay, 3), 10) + " "
-                           + Right(Scientific(rootDispersion, 3), 10) + " " + Right(Scientific(maxError, 3), 10);
+            + Right(std::to_string(stratum), 2) + " " + Right(Fixed(frequency_ + temperature_, 3), 10) + " "
+            + Right(Fixed(skew, 3), 10) + " " + Right(Scientific(offset, 3), 10) + " N "
+            + Right(std::to_string(combined), 2) + " " + Right(Scientific(deviation, 3), 10) + " "
+            + Right(Scientific(remaining, 3), 10) + " " + Right(Scientific(rootDelay, 3), 10) + " "
+            + Right(Scientific(rootDispersion, 3), 10) + " " + Right(Scientific(maxError, 3), 10);
         tracking_.Add(today().tracking, line);
     }
 
@@ -288,11 +294,11 @@ private:
         const int start = uniform() < 0.05 ? 1 + static_cast<int>(uniform() * 3) : 0;
         const int runs = std::max(1, samples / 2 + static_cast<int>(std::floor(2 * normal())));
         std::string line = Stamp(params_.startMjd, stamp, false) + " " + Left(source, 15) + " "
-                           + Right(Scientific(deviation, 3), 10) + " " + Right(Scientific(offset, 3), 10) + " "
-                           + Right(Scientific(offsetSd, 3), 10) + " " + Right(Scientific(rate, 3), 10) + " "
-                           + Right(Scientific(rateError, 3), 10) + " " + Right(Scientific(ratio, 1), 7) + " "
-                           + Right(std::to_string(samples), 3) + " " + Right(std::to_string(start), 3) + " "
-                           + Right(std::to_string(std::min(runs, samples)), 3) + " " + Right(Fixed(0, 2), 5);
+            + Right(Scientific(deviation, 3), 10) + " " + Right(Scientific(offset, 3), 10) + " "
+            + Right(Scientific(offsetSd, 3), 10) + " " + Right(Scientific(rate, 3), 10) + " "
+            + Right(Scientific(rateError, 3), 10) + " " + Right(Scientific(ratio, 1), 7) + " "
+            + Right(std::to_string(samples), 3) + " " + Right(std::to_string(start), 3) + " "
+            + Right(std::to_string(std::min(runs, samples)), 3) + " " + Right(Fixed(0, 2), 5);
         statistics_.Add(today().statistics, line);
     }
 
@@ -323,12 +329,12 @@ private:
         const double rootDelay = source.remoteStratum == 1 ? 0.0 : 0.01;
         const double rootDispersion = source.rootDispersion * (1 + 0.5 * uniform());
         std::string line = Stamp(params_.startMjd, t, false) + " " + Left(source.address, 15) + " N "
-                           + Right(std::to_string(source.remoteStratum), 2) + " 111 111 1111 "
-                           + Right(std::to_string(source.poll), 3) + " " + Right(std::to_string(source.poll), 2) + " "
-                           + Fixed(std::clamp(0.5 + source.score / 2, 0.0, 1.0) * 1.5 + 0.5, 2) + " "
-                           + Right(Scientific(theta, 3), 10) + " " + Right(Scientific(delay, 3), 10) + " "
-                           + Right(Scientific(peerDispersion, 3), 10) + " " + Right(Scientific(rootDelay, 3), 10) + " "
-                           + Right(Scientific(rootDispersion, 3), 10) + " " + source.refId + " 4B K K";
+            + Right(std::to_string(source.remoteStratum), 2) + " 111 111 1111 " + Right(std::to_string(source.poll), 3)
+            + " " + Right(std::to_string(source.poll), 2) + " "
+            + Fixed(std::clamp(0.5 + source.score / 2, 0.0, 1.0) * 1.5 + 0.5, 2) + " " + Right(Scientific(theta, 3), 10)
+            + " " + Right(Scientific(delay, 3), 10) + " " + Right(Scientific(peerDispersion, 3), 10) + " "
+            + Right(Scientific(rootDelay, 3), 10) + " " + Right(Scientific(rootDispersion, 3), 10) + " " + source.refId
+            + " 4B K K";
         measurements_.Add(today().measurements, line);
         statisticsLine(t, source.address, source.noise * (0.7 + 0.6 * uniform()), theta, source.samples);
 
@@ -337,7 +343,7 @@ private:
         if (isReference) {
             stepClock(t, source.noise);
             trackingLine(t, source.address, source.remoteStratum + 1, 0.02 + 0.03 * uniform(),
-                         source.noise * (0.8 + 0.4 * uniform()), delay + rootDelay, rootDispersion + peerDispersion, 2);
+                source.noise * (0.8 + 0.4 * uniform()), delay + rootDelay, rootDispersion + peerDispersion, 2);
         }
     }
 
@@ -359,9 +365,9 @@ private:
         const double raw = clock.pps ? cooked + 1e-9 * std::floor(uniform() * 200) : cooked + 0.12;
         const double stamp = t + error_;
         std::string line = Stamp(params_.startMjd, stamp, true) + " " + Left(clock.refId, 4) + " "
-                           + Right(std::to_string(clock.sequence), 4) + " N " + (clock.pps ? "1" : "0") + " "
-                           + Right(Scientific(raw, 6), 13) + " " + Right(Scientific(cooked, 6), 13) + " "
-                           + Right(Scientific(clock.pps ? 1e-6 : 2e-4, 3), 10);
+            + Right(std::to_string(clock.sequence), 4) + " N " + (clock.pps ? "1" : "0") + " "
+            + Right(Scientific(raw, 6), 13) + " " + Right(Scientific(cooked, 6), 13) + " "
+            + Right(Scientific(clock.pps ? 1e-6 : 2e-4, 3), 10);
         refclocks_.Add(today().refclocks, line);
         clock.timeSum += stamp;
         clock.errorSum += cooked;
@@ -376,16 +382,15 @@ private:
         clock.sequence = 0;
         clock.timeSum = clock.errorSum = 0;
         clock.samples = std::min(clock.samples + 1, 64);
-        line = Stamp(params_.startMjd, filteredTime, true) + " " + Left(clock.refId, 4) + "    - N - "
-               + Right("-", 13) + " " + Right(Scientific(filteredError, 6), 13) + " "
-               + Right(Scientific(dispersion, 3), 10);
+        line = Stamp(params_.startMjd, filteredTime, true) + " " + Left(clock.refId, 4) + "    - N - " + Right("-", 13)
+            + " " + Right(Scientific(filteredError, 6), 13) + " " + Right(Scientific(dispersion, 3), 10);
         refclocks_.Add(today().refclocks, line);
         statisticsLine(filteredTime, clock.refId, clock.noise * (0.7 + 0.6 * uniform()), filteredError, clock.samples);
         if (clock.pps && synchronised()) {
             ppsRunning_ = true;
             stepClock(t, clock.noise);
             trackingLine(filteredTime, clock.refId, 1, 0.002 + 0.01 * uniform(), clock.noise * (0.8 + 0.4 * uniform()),
-                         1e-9, dispersion + 1e-6 * uniform(), 1);
+                1e-9, dispersion + 1e-6 * uniform(), 1);
         }
     }
 
@@ -402,9 +407,9 @@ private:
     int unsynchronisedWritten_ = 0;
     double nextUnsynchronised_ = 0;
     bool ppsRunning_ = false;
-    double error_ = 0;         // seconds, positive: the local clock is fast
-    double frequency_ = 14.8;  // ppm, positive: the local clock runs fast
-    double temperature_ = 0;   // ppm
+    double error_ = 0; // seconds, positive: the local clock is fast
+    double frequency_ = 14.8; // ppm, positive: the local clock runs fast
+    double temperature_ = 0; // ppm
 };
 
 } // namespace
@@ -414,8 +419,8 @@ std::vector<ChronyLogDay> GenerateChronyLogs(const ChronyGenParams& params)
     return ChronySimulation(params).Run();
 }
 
-std::string ChronyFileName(const std::string& log, int day, int days, std::int32_t startMjd, ChronyRotation rotation,
-                           bool gzipRotated)
+std::string ChronyFileName(
+    const std::string& log, int day, int days, std::int32_t startMjd, ChronyRotation rotation, bool gzipRotated)
 {
     const std::string base = log + ".log";
     const int age = days - 1 - day; // rotations since the day was written
@@ -432,20 +437,20 @@ std::vector<std::string> WriteChronyDirectory(const std::string& directory, cons
 {
     std::filesystem::create_directories(directory);
     const std::vector<ChronyLogDay> days = GenerateChronyLogs(params);
-    const char* const logs[] = {"tracking", "measurements", "statistics", "refclocks"};
+    const char* const logs[] = { "tracking", "measurements", "statistics", "refclocks" };
     std::vector<std::string> written;
     // Without rotation every day goes into the one file of each log.
     std::vector<std::string> whole(4);
     for (std::size_t d = 0; d < days.size(); ++d) {
-        const std::string* texts[] = {&days[d].tracking, &days[d].measurements, &days[d].statistics,
-                                      &days[d].refclocks};
+        const std::string* texts[]
+            = { &days[d].tracking, &days[d].measurements, &days[d].statistics, &days[d].refclocks };
         for (std::size_t k = 0; k < 4; ++k) {
             if (params.rotation == ChronyRotation::None) {
                 whole[k] += *texts[k];
                 continue;
             }
-            const std::string name = ChronyFileName(logs[k], static_cast<int>(d), params.days, params.startMjd,
-                                                    params.rotation, params.gzipRotated);
+            const std::string name = ChronyFileName(
+                logs[k], static_cast<int>(d), params.days, params.startMjd, params.rotation, params.gzipRotated);
             const std::string path = (std::filesystem::path(directory) / name).string();
             if (name.ends_with(".gz"))
                 WriteGzipFile(path, *texts[k]);

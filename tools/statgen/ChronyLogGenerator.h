@@ -15,11 +15,10 @@
 
 // How logrotate has turned the logs over (once a day at 00:00 UTC, as "chronyc cyclelogs"
 // after the rotation reopens them).
-enum class ChronyRotation
-{
-    None,     // one file per log holding every day
+enum class ChronyRotation {
+    None, // one file per log holding every day
     Numbered, // tracking.log, tracking.log.1, tracking.log.2.gz, ...
-    Dated,    // tracking.log, tracking.log-YYYYMMDD, ... (dateext: the day of the rotation)
+    Dated, // tracking.log, tracking.log-YYYYMMDD, ... (dateext: the day of the rotation)
 };
 
 struct ChronyGenParams
@@ -68,5 +67,5 @@ std::vector<ChronyLogDay> GenerateChronyLogs(const ChronyGenParams& params);
 std::vector<std::string> WriteChronyDirectory(const std::string& directory, const ChronyGenParams& params);
 
 // The file name of a log ("tracking") for day index `day` of `days`, as rotated.
-std::string ChronyFileName(const std::string& log, int day, int days, std::int32_t startMjd, ChronyRotation rotation,
-                           bool gzipRotated);
+std::string ChronyFileName(
+    const std::string& log, int day, int days, std::int32_t startMjd, ChronyRotation rotation, bool gzipRotated);

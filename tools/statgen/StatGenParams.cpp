@@ -5,13 +5,13 @@
 std::vector<StatGenPeer> DefaultPeers()
 {
     return {
-        {"127.127.28.0", StatGenPeerKind::RefClock, 64, 0.0},
-        {"192.168.1.10", StatGenPeerKind::Lan, 64, 20e-6},
-        {"192.168.1.11", StatGenPeerKind::Lan, 128, -35e-6},
-        {"192.0.2.123", StatGenPeerKind::Internet, 512, 0.8e-3},
-        {"198.51.100.7", StatGenPeerKind::Internet, 1024, -1.5e-3},
-        {"203.0.113.45", StatGenPeerKind::Internet, 1024, 2.2e-3},
-        {"2001:db8::123", StatGenPeerKind::Internet, 1024, 0.4e-3},
+        { "127.127.28.0", StatGenPeerKind::RefClock, 64, 0.0 },
+        { "192.168.1.10", StatGenPeerKind::Lan, 64, 20e-6 },
+        { "192.168.1.11", StatGenPeerKind::Lan, 128, -35e-6 },
+        { "192.0.2.123", StatGenPeerKind::Internet, 512, 0.8e-3 },
+        { "198.51.100.7", StatGenPeerKind::Internet, 1024, -1.5e-3 },
+        { "203.0.113.45", StatGenPeerKind::Internet, 1024, 2.2e-3 },
+        { "2001:db8::123", StatGenPeerKind::Internet, 1024, 0.4e-3 },
     };
 }
 
@@ -19,10 +19,10 @@ StatGenParams DefaultParams()
 {
     StatGenParams params;
     params.peers = DefaultPeers();
-    params.gzipDays = {0, 1};
-    params.gapStartHours = 30;   // day 2, 06:00 to 10:00
+    params.gzipDays = { 0, 1 };
+    params.gapStartHours = 30; // day 2, 06:00 to 10:00
     params.gapHours = 4;
-    params.restartHours = 62.5;  // day 3, 14:30
+    params.restartHours = 62.5; // day 3, 14:30
     return params;
 }
 

@@ -12,7 +12,7 @@ enum class StatGenPeerKind { RefClock, Lan, Internet };
 
 struct StatGenPeer
 {
-    std::string address;   // as ntpd writes it: 127.127.t.u, IPv4, IPv6
+    std::string address; // as ntpd writes it: 127.127.t.u, IPv4, IPv6
     StatGenPeerKind kind = StatGenPeerKind::Lan;
     double pollSeconds = 64;
     double offsetBias = 0; // seconds; a constant error of the peer's path
@@ -21,12 +21,12 @@ struct StatGenPeer
 struct StatGenParams
 {
     int days = 5;
-    std::int32_t startMjd = 61041;  // 2026-01-01
+    std::int32_t startMjd = 61041; // 2026-01-01
     std::uint64_t seed = 1;
     // Seconds between loop records; 0 makes them follow the poll interval.
     double loopIntervalSeconds = 0;
     std::vector<StatGenPeer> peers;
-    std::set<int> gzipDays;         // day indices (0 = first day) written as .gz
+    std::set<int> gzipDays; // day indices (0 = first day) written as .gz
     // No records from gapStartHours for gapHours; a negative start means no gap.
     double gapStartHours = -1;
     double gapHours = 0;

@@ -10,7 +10,7 @@
 
 std::string GzipCompressed(std::string_view data)
 {
-    z_stream z{};
+    z_stream z {};
     // windowBits 15 + 16: zlib writes the gzip header and trailer itself.
     if (deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::runtime_error("cannot start deflate");
@@ -51,8 +51,8 @@ std::vector<std::string> WriteStatisticsDirectory(const std::string& directory, 
         const StatisticsGenerator::Day day = generator.nextDay();
         const bool gzip = params.gzipDays.count(index) > 0;
         const std::string suffix = DateTextFromMjd(day.mjd) + (gzip ? ".gz" : "");
-        for (const auto& [kind, text] : {std::pair<const char*, const std::string*>{"loopstats.", &day.loopText},
-                                         std::pair<const char*, const std::string*>{"peerstats.", &day.peerText}}) {
+        for (const auto& [kind, text] : { std::pair<const char*, const std::string*> { "loopstats.", &day.loopText },
+                 std::pair<const char*, const std::string*> { "peerstats.", &day.peerText } }) {
             const std::string path = (std::filesystem::path(directory) / (kind + suffix)).string();
             if (gzip)
                 WriteGzipFile(path, *text);

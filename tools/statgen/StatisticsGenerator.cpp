@@ -14,14 +14,15 @@ constexpr double RestartSettling = 900;
 
 void AppendFixed(std::string& out, double value, int decimals)
 {
-    std::array<char, 64> text{};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, decimals);
+    std::array<char, 64> text {};
+    const auto result
+        = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, decimals);
     out.append(text.data(), result.ptr);
 }
 
 void AppendInt(std::string& out, long long value)
 {
-    std::array<char, 24> text{};
+    std::array<char, 24> text {};
     const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
     out.append(text.data(), result.ptr);
 }
@@ -29,9 +30,12 @@ void AppendInt(std::string& out, long long value)
 const char* StatusOf(StatGenPeerKind kind)
 {
     switch (kind) {
-    case StatGenPeerKind::RefClock: return "963a";
-    case StatGenPeerKind::Lan: return "9424";
-    case StatGenPeerKind::Internet: return "9324";
+    case StatGenPeerKind::RefClock:
+        return "963a";
+    case StatGenPeerKind::Lan:
+        return "9424";
+    case StatGenPeerKind::Internet:
+        return "9324";
     }
     return "9024";
 }
@@ -39,7 +43,8 @@ const char* StatusOf(StatGenPeerKind kind)
 } // namespace
 
 StatisticsGenerator::StatisticsGenerator(StatGenParams params)
-    : params_(std::move(params)), rng_(params_.seed * 0x9E3779B97F4A7C15ULL + 0x6A09E667F3BCC909ULL)
+    : params_(std::move(params))
+    , rng_(params_.seed * 0x9E3779B97F4A7C15ULL + 0x6A09E667F3BCC909ULL)
 {
     peers_.resize(params_.peers.size());
     for (std::size_t i = 0; i < peers_.size(); ++i)
@@ -210,8 +215,7 @@ void StatisticsGenerator::makePeerLines(Day& day, double dayStart)
             samples.emplace_back(t, std::move(line));
         }
     }
-    std::stable_sort(samples.begin(), samples.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(samples.begin(), samples.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::size_t bytes = 0;
     for (const auto& sample : samples)
         bytes += sample.second.size();

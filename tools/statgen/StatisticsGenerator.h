@@ -46,7 +46,7 @@ private:
     std::uint64_t rng_;
     double nextLoop_ = 0;
     int poll_ = 6;
-    double offset_ = 0;      // seconds
+    double offset_ = 0; // seconds
     double frequency_ = -15; // ppm
     std::vector<PeerState> peers_;
 };

@@ -12,26 +12,26 @@
 
 namespace {
 
-const char* const Usage =
-    "usage: statgen --out DIR [options]\n"
-    "  --days N            number of daily files of each kind (default 5)\n"
-    "  --start YYYY-MM-DD  date of the first day (default 2026-01-01)\n"
-    "  --seed N            random seed (default 1)\n"
-    "  --gzip LIST         comma-separated day indices written as .gz (default 0,1)\n"
-    "  --gap H:L           no records for L hours from hour H of the first day (default 30:4)\n"
-    "  --restart H         an ntpd restart at hour H of the first day (default 62.5)\n"
-    "  --no-gap, --no-restart, --no-gzip\n"
-    "  --year              a year at benchmark density (365 days, ~250 MB)\n"
-    "chrony logs (tracking, measurements, statistics, refclocks .log):\n"
-    "  --chrony            write chronyd's logs instead (--days default 3; --start, --seed apply)\n"
-    "  --rotate KIND       none, numbered (default: .log, .log.1, .log.2.gz) or dated (.log-YYYYMMDD)\n"
-    "  --no-gzip           rotated logs stay plain (default: all but the newest rotated gzipped)\n"
-    "  --last-day-hours H  hours of the last day, the current log (default 24)\n"
-    "  --no-banners        no column banners (as logbanner 0)\n"
-    "  --banner-every N    a banner every N lines (default 32)\n"
-    "  --unsynchronised N  tracking lines with reference 0.0.0.0 before the first update (default 4)\n"
-    "  --pps-start M       minutes until the PPS refclock has samples (default 12)\n"
-    "  --pps-outage H:L    no PPS for L hours from hour H (default 30:1.5); --no-pps-outage\n";
+const char* const Usage
+    = "usage: statgen --out DIR [options]\n"
+      "  --days N            number of daily files of each kind (default 5)\n"
+      "  --start YYYY-MM-DD  date of the first day (default 2026-01-01)\n"
+      "  --seed N            random seed (default 1)\n"
+      "  --gzip LIST         comma-separated day indices written as .gz (default 0,1)\n"
+      "  --gap H:L           no records for L hours from hour H of the first day (default 30:4)\n"
+      "  --restart H         an ntpd restart at hour H of the first day (default 62.5)\n"
+      "  --no-gap, --no-restart, --no-gzip\n"
+      "  --year              a year at benchmark density (365 days, ~250 MB)\n"
+      "chrony logs (tracking, measurements, statistics, refclocks .log):\n"
+      "  --chrony            write chronyd's logs instead (--days default 3; --start, --seed apply)\n"
+      "  --rotate KIND       none, numbered (default: .log, .log.1, .log.2.gz) or dated (.log-YYYYMMDD)\n"
+      "  --no-gzip           rotated logs stay plain (default: all but the newest rotated gzipped)\n"
+      "  --last-day-hours H  hours of the last day, the current log (default 24)\n"
+      "  --no-banners        no column banners (as logbanner 0)\n"
+      "  --banner-every N    a banner every N lines (default 32)\n"
+      "  --unsynchronised N  tracking lines with reference 0.0.0.0 before the first update (default 4)\n"
+      "  --pps-start M       minutes until the PPS refclock has samples (default 12)\n"
+      "  --pps-outage H:L    no PPS for L hours from hour H (default 30:1.5); --no-pps-outage\n";
 
 [[noreturn]] void Fail(const std::string& message)
 {
