@@ -31,11 +31,7 @@ QSize WrappedLabelSize(QWidget* w)
     auto* label = qobject_cast<QLabel*>(w);
     if (!label)
         return Hint(w);
-    const QFontMetrics metrics = label->fontMetrics();
-    int widest = 0;
-    for (const QString& word : label->text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        widest = std::max(widest, metrics.horizontalAdvance(word));
-    const int width = widest + 2;
+    const int width = BottomBarLayout::WrappedCaptionWidth(label->fontMetrics(), label->text());
     return { width, label->heightForWidth(width) };
 }
 
@@ -61,6 +57,25 @@ BottomBarLayout::BottomBarLayout(const Controls& controls)
     Measure();
 }
 
+int BottomBarLayout::RowPitchOf(int checkBoxHeight)
+{
+    return std::max(DesignRowPitch, checkBoxHeight);
+}
+
+int BottomBarLayout::BarHeightOf(const Heights& h)
+{
+    return std::max({ DesignBarHeight, 3 * RowPitchOf(h.CheckBox) + 5,
+        std::max(h.SpinPlot, h.PlotLabel) + h.Suggest + 10, h.Weighted + std::max(h.SpinAverage, h.AverageLabel) + 8 });
+}
+
+int BottomBarLayout::WrappedCaptionWidth(const QFontMetrics& metrics, const QString& caption)
+{
+    int widest = 0;
+    for (const QString& word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(word));
+    return widest + 2;
+}
+
 void BottomBarLayout::Measure()
 {
     const QSize spinPlot = Hint(c_.UpDownPlotHours);
@@ -71,10 +86,9 @@ void BottomBarLayout::Measure()
     const QSize weighted = Hint(c_.CheckBoxExponentialAverage);
     const QSize box = Hint(c_.ColumnB[0]);
 
-    rowPitch_ = std::max(DesignRowPitch, box.height());
-    barHeight_ = std::max(
-        { DesignBarHeight, 3 * rowPitch_ + 5, std::max(spinPlot.height(), plotLabel.height()) + suggest.height() + 10,
-            weighted.height() + std::max(spinAverage.height(), averageLabel.height()) + 8 });
+    rowPitch_ = RowPitchOf(box.height());
+    barHeight_ = BarHeightOf({ box.height(), spinPlot.height(), plotLabel.height(), suggest.height(), weighted.height(),
+        spinAverage.height(), averageLabel.height() });
 
     columnA_ = DesignColumnA;
     columnAWidth_ = std::max({ spinPlot.width() + LabelGap + plotLabel.width(), suggest.width(), weighted.width(),

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFontMetrics>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 class QWidget;
 
@@ -34,6 +36,26 @@ public:
     };
 
     explicit BottomBarLayout(const Controls& controls);
+
+    // The heights the bar's height is made of: measured on the controls by the window,
+    // estimated from the font by a run without one.
+    struct Heights
+    {
+        int CheckBox = 0;
+        int SpinPlot = 0;
+        int PlotLabel = 0;
+        int Suggest = 0;
+        int Weighted = 0;
+        int SpinAverage = 0;
+        int AverageLabel = 0;
+    };
+    // The design's 59 pixels, or three rows of check boxes, or the taller of the two
+    // stacks of column A.
+    static int BarHeightOf(const Heights& heights);
+    static int RowPitchOf(int checkBoxHeight);
+    // A caption broken into words, one per line where needed, is as wide as its longest
+    // word and a little.
+    static int WrappedCaptionWidth(const QFontMetrics& metrics, const QString& caption);
 
     // Height of the bar: the design's 59 pixels, or three rows of check boxes.
     int BarHeight() const { return barHeight_; }

@@ -1,5 +1,7 @@
 #include "ChartAreaSize.h"
 
+#include "BottomBarLayout.h"
+
 #include <QFontMetrics>
 #include <QString>
 #include <QStringList>
@@ -18,10 +20,8 @@ constexpr int TabBarTextSpace = 12;
 constexpr int PageInsetWidth = 16;
 constexpr int PageInsetHeight = 12;
 
-// The bottom bar (see BottomBarLayout): the design's height and row pitch, the room a
-// check box takes beside its text, and the room of a spin box around its digits.
-constexpr int DesignBarHeight = 59;
-constexpr int DesignRowPitch = 18;
+// What the bar's controls take beyond their text: a check box's indicator and the room
+// beside it, a spin box's frame around its digits.
 constexpr int CheckBoxTextSpace = 6;
 constexpr int CheckBoxIndicator = 14;
 constexpr int SpinBoxTextSpace = 8;
@@ -29,10 +29,8 @@ constexpr int SpinBoxTextSpace = 8;
 // A caption broken into words, one per line where needed, as the bar's labels are.
 int WrappedLabelHeight(const QFontMetrics& metrics, const QString& text)
 {
-    int widest = 0;
-    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        widest = std::max(widest, metrics.horizontalAdvance(word));
-    return metrics.boundingRect(QRect(0, 0, widest + 2, 10000), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text)
+    const int width = BottomBarLayout::WrappedCaptionWidth(metrics, text);
+    return metrics.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text)
         .height();
 }
 
@@ -41,10 +39,8 @@ int BarHeight(const QFont& font)
     const QFontMetrics metrics(font);
     const int checkBox = std::max(metrics.height(), CheckBoxIndicator) + CheckBoxTextSpace;
     const int spin = metrics.height() + SpinBoxTextSpace;
-    const int rowPitch = std::max(DesignRowPitch, checkBox);
-    const int plotHours = std::max(spin, WrappedLabelHeight(metrics, QStringLiteral("Data hours")));
-    const int average = std::max(spin, WrappedLabelHeight(metrics, QStringLiteral("Hours to average")));
-    return std::max({ DesignBarHeight, 3 * rowPitch + 5, plotHours + metrics.height() + 10, checkBox + average + 8 });
+    return BottomBarLayout::BarHeightOf({ checkBox, spin, WrappedLabelHeight(metrics, QStringLiteral("Data hours")),
+        metrics.height(), checkBox, spin, WrappedLabelHeight(metrics, QStringLiteral("Hours to average")) });
 }
 
 } // namespace
