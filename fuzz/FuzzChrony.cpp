@@ -1,10 +1,19 @@
 // chronyd's log lines: every line through all four line parsers, the measurements' polls
 // and the statistics' deviations into their per-source histories, and the tracking,
 // measurement and refclock lines mapped to loop and peer records with them, as a reader
-// of a directory of chrony logs would.
+// of a directory of chrony logs would. Then the same text as each of the four logs
+// through the readers: recognition, the first time stamp, and a reading's loop records
+// and peer lines, checked against the mappings above.
 
 #include "ChronyLogLines.h"
+#include "ChronyLogSet.h"
 #include "FuzzCheck.h"
+#include "LineList.h"
+#include "LoopStore.h"
+#include "PeerLineFormat.h"
+#include "StatisticsNumber.h"
+#include "StatisticsReaders.h"
+#include "StatisticsSink.h"
 
 #include <cmath>
 #include <cstddef>
@@ -60,6 +69,72 @@ void CheckPeer(const ChronyPeerRecord& peer, std::string_view line, const std::v
     FuzzCheck(peer.jitter == history.LatestAtOrBefore(peer.address, utcTime), "the jitter is the history's");
     if (jitters.size() < 2000)
         FuzzCheck(peer.jitter == Slowly(jitters, peer.address, utcTime), "the jitter is the latest at or before");
+}
+
+// A peer line as the readers write it: eight fields at single spaces, the numbers read
+// back as every statistics file's, the jitter a number or the mark of none.
+void CheckPeerLine(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t space = line.find(' ', start);
+        fields.push_back(line.substr(start, space == std::string_view::npos ? std::string_view::npos : space - start));
+        if (space == std::string_view::npos)
+            break;
+        start = space + 1;
+    }
+    FuzzCheck(fields.size() == 8, "a peer line has eight fields");
+    std::int32_t mjd = 0;
+    double number = 0;
+    FuzzCheck(ParseStatisticsInteger(fields[0], mjd), "a peer line's day reads back");
+    for (const std::size_t f : { 1, 4, 5, 6 })
+        FuzzCheck(ParseStatisticsNumber(fields[f], number), "a peer line's numbers read back");
+    FuzzCheck(ParseStatisticsNumber(fields[7], number) || fields[7] == NoJitterField, "a jitter or none");
+}
+
+// The text as each log, through the readers and one reading's set of logs.
+void ThroughTheReaders(
+    std::string_view text, const std::vector<std::optional<std::int32_t>>& trackingPolls, std::size_t peerRecords)
+{
+    LineList lines;
+    lines.appendText(std::string(text));
+    const StatisticsReader* readers[]
+        = { &ChronyTracking(), &ChronyMeasurements(), &ChronyStatistics(), &ChronyRefclocks() };
+    for (const StatisticsReader* reader : readers) {
+        reader->Recognises(lines);
+        const std::optional<double> first = reader->FirstTime(lines);
+        FuzzCheck(!first || PlausibleTime(*first), "a first time stamp is a time");
+    }
+
+    LoopStore loop;
+    loop.StartAfresh();
+    LineList peerLines;
+    double latestTime = 0;
+    ChronyLogSet set;
+    StatisticsSink sink { loop, latestTime, peerLines, 0, &set };
+    // Statistics after the records they complete, as a directory's order has them.
+    for (const StatisticsReader* reader : readers)
+        reader->Read(lines, sink);
+    set.Finish(loop, peerLines);
+    FuzzCheck(set.Empty(), "a finished set is empty");
+
+    // Lines of LineList and of the split above differ only at CRs; a record of one is a
+    // record of the other unless a CR made the difference, which the generous bounds allow.
+    FuzzCheck(static_cast<std::size_t>(loop.PointCounts[0]) <= lines.size(), "at most one loop record a line");
+    FuzzCheck(peerLines.size() <= 2 * lines.size(), "at most one peer record a line of each log");
+    const auto stored = static_cast<std::size_t>(loop.PointCounts[0]);
+    for (std::size_t i = 0; i < stored; ++i)
+        FuzzCheck(std::isfinite(loop.LoopTimes[0][i]) && std::isfinite(loop.LoopOffsets[0][i]),
+            "stored loop values are finite");
+    if (text.find('\r') == std::string_view::npos) {
+        FuzzCheck(stored == trackingPolls.size(), "every tracking record stored");
+        for (std::size_t i = 0; i < stored && i < trackingPolls.size(); ++i)
+            FuzzCheck(loop.LoopPollExponents[0][i] == trackingPolls[i].value_or(LoopStore::NoPollExponent),
+                "each record has the poll its mapping gives");
+        FuzzCheck(peerLines.size() == peerRecords, "every peer record written");
+    }
+    for (const std::string_view line : peerLines)
+        CheckPeerLine(line);
 }
 
 } // namespace
@@ -159,5 +234,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
+
+    std::vector<std::optional<std::int32_t>> trackingPolls;
+    for (const ChronyTrackingLine& t : tracking) {
+        ChronyLoopRecord loop;
+        if (ChronyTrackingToLoop(t, 0, pollHistory, loop))
+            trackingPolls.push_back(loop.pollExponent);
+    }
+    std::size_t peerRecords = measurements.size();
+    for (const auto& [r, line] : refclocks)
+        peerRecords += r.filtered;
+    ThroughTheReaders(text, trackingPolls, peerRecords);
     return 0;
 }

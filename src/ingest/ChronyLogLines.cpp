@@ -76,8 +76,10 @@ std::int32_t DaysFromEpoch(int year, int month, int day)
     return era * 146097 + dayOfEra - 719468;
 }
 
-// "YYYY-MM-DD" and "HH:MM:SS", the seconds with an optional fraction; a day number.
-bool ParseDateTime(std::string_view date, std::string_view time, double& dayNumber)
+// "YYYY-MM-DD" and "HH:MM:SS", the seconds with an optional fraction; a day number, and
+// the same time as a Modified Julian Day and the seconds of that day.
+bool ParseDateTime(
+    std::string_view date, std::string_view time, double& dayNumber, std::int32_t& mjdOut, double& secondsOfDay)
 {
     int year = 0, month = 0, day = 0;
     if (date.size() != 10 || date[4] != '-' || date[7] != '-' || !Digits(date, 0, 4, year) || !Digits(date, 5, 2, month)
@@ -107,8 +109,17 @@ bool ParseDateTime(std::string_view date, std::string_view time, double& dayNumb
             return false;
     }
     const std::int32_t mjd = DaysFromEpoch(year, month, day) + 40587;
-    dayNumber = DateTimeFromMjd(mjd, hour * 3600.0 + minute * 60.0 + seconds);
+    secondsOfDay = hour * 3600.0 + minute * 60.0 + seconds;
+    mjdOut = mjd;
+    dayNumber = DateTimeFromMjd(mjd, secondsOfDay);
     return true;
+}
+
+bool ParseDateTime(std::string_view date, std::string_view time, double& dayNumber)
+{
+    std::int32_t mjd = 0;
+    double seconds = 0;
+    return ParseDateTime(date, time, dayNumber, mjd, seconds);
 }
 
 bool ParseLeap(std::string_view field, char& leap)
@@ -158,10 +169,10 @@ bool ParseChronyMeasurementLine(std::string_view line, ChronyMeasurementLine& ou
     // The test results (fields 6 to 8), the reference id, the mode and the time stamp
     // sources (17 to 20) are not used: they only have to be there, as their layout has
     // changed between versions of chronyd.
-    const bool ok = ParseDateTime(f[0], f[1], r.time) && ParseLeap(f[3], r.leap) && Integer(f[4], r.stratum)
-        && Integer(f[8], r.localPoll) && Integer(f[9], r.remotePoll) && Number(f[10], r.score)
-        && Number(f[11], r.offset) && Number(f[12], r.peerDelay) && Number(f[13], r.peerDispersion)
-        && Number(f[14], r.rootDelay) && Number(f[15], r.rootDispersion);
+    const bool ok = ParseDateTime(f[0], f[1], r.time, r.mjd, r.secondsOfDay) && ParseLeap(f[3], r.leap)
+        && Integer(f[4], r.stratum) && Integer(f[8], r.localPoll) && Integer(f[9], r.remotePoll)
+        && Number(f[10], r.score) && Number(f[11], r.offset) && Number(f[12], r.peerDelay)
+        && Number(f[13], r.peerDispersion) && Number(f[14], r.rootDelay) && Number(f[15], r.rootDispersion);
     if (!ok)
         return false;
     out = r;
@@ -192,7 +203,7 @@ bool ParseChronyRefclockLine(std::string_view line, ChronyRefclockLine& out)
         return false;
     ChronyRefclockLine r;
     r.refId = f[2];
-    if (!ParseDateTime(f[0], f[1], r.time) || !ParseLeap(f[4], r.leap))
+    if (!ParseDateTime(f[0], f[1], r.time, r.mjd, r.secondsOfDay) || !ParseLeap(f[4], r.leap))
         return false;
     r.filtered = f[3] == "-";
     if (r.filtered) {
@@ -296,6 +307,8 @@ ChronyPeerRecord ChronyMeasurementToPeer(
     // θ already has ntpd's sign: positive when the local clock is behind the source.
     ChronyPeerRecord r;
     r.time = line.time - zoneOffset;
+    r.mjd = line.mjd;
+    r.secondsOfDay = line.secondsOfDay;
     r.address = line.source;
     r.offset = line.offset;
     r.delay = line.peerDelay;
@@ -311,6 +324,8 @@ bool ChronyRefclockToPeer(
         return false;
     ChronyPeerRecord r;
     r.time = line.time - zoneOffset;
+    r.mjd = line.mjd;
+    r.secondsOfDay = line.secondsOfDay;
     r.address = line.refId;
     r.offset = line.cookedError;
     r.delay = 0;

@@ -43,6 +43,8 @@ struct ChronyTrackingLine
 struct ChronyMeasurementLine
 {
     double time = 0; // day number, UTC
+    std::int32_t mjd = 0; // the same time as a Modified Julian Day and the seconds of that day
+    double secondsOfDay = 0;
     std::string_view source; // address of the server or peer
     char leap = 'N'; // 'N', '+', '-', '?'
     std::int32_t stratum = 0;
@@ -79,6 +81,8 @@ struct ChronyStatisticsLine
 struct ChronyRefclockLine
 {
     double time = 0; // day number, UTC, with the fraction of a second
+    std::int32_t mjd = 0; // the same time as a Modified Julian Day and the seconds of that day
+    double secondsOfDay = 0;
     std::string_view refId; // "PPS", "GPS", "NMEA", ...
     bool filtered = false;
     std::int32_t sequence = -1; // raw samples only
@@ -151,6 +155,10 @@ bool ChronyTrackingToLoop(
 struct ChronyPeerRecord
 {
     double time = 0; // day number, shifted by the zone offset
+    // The UTC time as peerstats writes it: day number time + zoneOffset is this MJD and
+    // these seconds, and a peerstats line made of them reads back as exactly that time.
+    std::int32_t mjd = 0;
+    double secondsOfDay = 0;
     std::string_view address; // the source's address or reference id, a view into the line
     double offset = 0; // seconds, positive: the local clock is slow
     double delay = 0; // seconds

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 // The loop statistics as parallel arrays, one set of arrays per data set. Indices
@@ -21,6 +22,9 @@ struct LoopStore
     std::vector<std::vector<std::int32_t>> LoopPollExponents;
 
     static constexpr std::int32_t FillPollExponent = 6;
+    // The poll exponent of a record that has none (chrony's tracking lines of a reference
+    // clock): outside every interval a server polls at, so the poll chart draws no point.
+    static constexpr std::int32_t NoPollExponent = std::numeric_limits<std::int32_t>::min();
 
     // Releases every data set and starts one empty data set named "loopstats" (the
     // arrays' memory is kept for it).

@@ -70,8 +70,7 @@ void StatisticsFiles::ScanPath(const QString& path)
     if (const QString directory = WithTrailingSeparator(path); IsDirectory(directory)) {
         DirectoryLabel = directory;
         SingleFileName.clear();
-        ReadPendingFiles(ListDirectory(directory, StatisticsKind::Loop), true);
-        ReadPendingFiles(ListDirectory(directory, StatisticsKind::Peer), true);
+        ReadPendingFiles(ListDirectory(directory), true);
     }
     if (!DirectoryLabel.isEmpty() && AbbreviateDirectoryName)
         DirectoryLabel = AbbreviateDirectoryLabel(DirectoryLabel);
@@ -80,8 +79,11 @@ void StatisticsFiles::ScanPath(const QString& path)
 void StatisticsFiles::ReadSinglePath(const QString& path, const PendingFile& file)
 {
     DirectoryLabel.clear();
-    if (file.reader)
+    if (file.reader) {
+        chrony_.Clear();
         ReadWith(*file.reader, path, true, file.text ? &*file.text : nullptr);
+        FinishReading();
+    }
     SingleFileName = path;
     DirectoryLabel = FolderPart(path);
     if (!DirectoryLabel.isEmpty() && AbbreviateDirectoryName)
@@ -157,30 +159,41 @@ std::vector<StatisticsFiles::PendingFile> StatisticsFiles::AcceptListNames(const
     return accepted;
 }
 
-std::vector<StatisticsFiles::PendingFile> StatisticsFiles::ListDirectory(
-    const QString& directory, StatisticsKind kind) const
+std::vector<StatisticsFiles::PendingFile> StatisticsFiles::ListDirectory(const QString& directory) const
 {
-    QStringList names;
+    // ntpd's files first: a directory where both daemons have written is read as ntpd's,
+    // as it always was; chrony's logs are read where there is nothing of ntpd's.
+    QStringList daemons;
     for (const StatisticsReader* reader : readers_)
-        if (reader->Kind() == kind)
-            for (const QString& pattern : reader->DirectoryPatterns())
-                ListMatchingFiles(directory + pattern, names);
+        if (!daemons.contains(reader->Daemon()))
+            daemons.append(reader->Daemon());
 
-    std::vector<PendingFile> files;
-    for (const QString& name : names) {
-        for (const StatisticsReader* reader : readers_) {
-            if (reader->Kind() != kind)
-                continue;
-            NameClaim claim = reader->ExamineName(name);
-            if (claim.verdict == NameClaim::Verdict::Claimed) {
-                files.push_back(PendingFile { name, reader, std::move(claim.order), std::nullopt });
-                break;
+    for (const QString& daemon : daemons) {
+        QStringList names;
+        for (const StatisticsReader* reader : readers_)
+            if (reader->Daemon() == daemon)
+                for (const QString& pattern : reader->DirectoryPatterns())
+                    ListMatchingFiles(directory + pattern, names);
+
+        std::vector<PendingFile> files;
+        for (const QString& name : names) {
+            for (const StatisticsReader* reader : readers_) {
+                if (reader->Daemon() != daemon)
+                    continue;
+                NameClaim claim = reader->ExamineName(name);
+                if (claim.verdict == NameClaim::Verdict::Claimed) {
+                    files.push_back(PendingFile { name, reader, std::move(claim.order), std::nullopt });
+                    break;
+                }
             }
         }
+        if (files.empty())
+            continue;
+        for (PendingFile& file : files)
+            OrderByText(file);
+        return files;
     }
-    for (PendingFile& file : files)
-        OrderByText(file);
-    return files;
+    return {};
 }
 
 void StatisticsFiles::ReadPendingFiles(std::vector<PendingFile> files, bool fromScan)
@@ -203,6 +216,7 @@ void StatisticsFiles::ReadPendingFiles(std::vector<PendingFile> files, bool from
             FileList.append(file.name);
     }
     SingleFileName.clear();
+    chrony_.Clear();
 
     bool firstLoop = true;
     bool firstPeer = true;
@@ -213,10 +227,14 @@ void StatisticsFiles::ReadPendingFiles(std::vector<PendingFile> files, bool from
         // reload would add the peer lines once more. Neither does a name no reader reads.
         if (!file.reader || !IsRegularFile(file.name))
             continue;
-        bool& first = file.reader->Kind() == StatisticsKind::Loop ? firstLoop : firstPeer;
+        bool supporting = false;
+        bool& first = file.reader->Kind() == StatisticsKind::Loop ? firstLoop
+            : file.reader->Kind() == StatisticsKind::Peer         ? firstPeer
+                                                                  : supporting;
         ReadWith(*file.reader, file.name, first, file.text ? &*file.text : nullptr);
         first = false;
     }
+    FinishReading();
     Caption = ListCaption(QStringLiteral(TALLIMER_VERSION), FolderPart(files.front().name), LatestTime, ZoneLabel);
 }
 
@@ -243,6 +261,14 @@ void StatisticsFiles::ReadPeerFile(const QString& name, bool first)
 void StatisticsFiles::ReadFile(const StatisticsReader& reader, const QString& name, bool first)
 {
     ReadWith(reader, name, first, nullptr);
+}
+
+void StatisticsFiles::FinishReading()
+{
+    if (chrony_.Empty())
+        return;
+    chrony_.Finish(Loop, PeerLines);
+    HavePeerData = !PeerLines.empty();
 }
 
 void StatisticsFiles::ReadWith(
@@ -274,7 +300,7 @@ void StatisticsFiles::ReadWith(
         try {
             load(LoopFileLines, LoopFilesRead);
             LoopDirectory = FolderPart(name);
-            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset };
+            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset, &chrony_ };
             reader.Read(LoopFileLines, sink);
         } catch (const std::exception&) {
             // An unreadable file adds nothing; what was stored before stays.
@@ -290,12 +316,25 @@ void StatisticsFiles::ReadWith(
         try {
             LineList lines;
             load(lines, PeerFilesRead);
-            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset };
+            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset, &chrony_ };
             reader.Read(lines, sink);
         } catch (const std::exception&) {
             // The file adds no line.
         }
         HavePeerData = !PeerLines.empty();
+        break;
+    case StatisticsKind::Supporting:
+        if (!IsRegularFile(name))
+            return;
+        try {
+            LineList lines;
+            QStringList notNamed; // no files hint lists them
+            load(lines, notNamed);
+            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset, &chrony_ };
+            reader.Read(lines, sink);
+        } catch (const std::exception&) {
+            // Its records complete nothing.
+        }
         break;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChronyLogSet.h"
 #include "FileOrder.h"
 #include "LineList.h"
 #include "LoopStore.h"
@@ -65,8 +66,11 @@ public:
     void ReadLoopFile(const QString& name, bool first);
     void ReadPeerFile(const QString& name, bool first);
     // One file with the given reader, into the store of the reader's kind; first starts
-    // that kind afresh.
+    // that kind afresh. Records that need other files (chrony's) wait for FinishReading.
     void ReadFile(const StatisticsReader& reader, const QString& name, bool first);
+    // Connects what the readers of a reading left pending (chrony's polls and jitters)
+    // and stores it. OpenPath, OpenFileList and RereadLastOpened do it themselves.
+    void FinishReading();
 
 private:
     // A name on its way to being read: the reader that reads it (none for a name a list
@@ -86,7 +90,9 @@ private:
     // its name. No reader when the path is not to be read.
     PendingFile SinglePathFile(const QString& path, bool marked) const;
     std::vector<PendingFile> AcceptListNames(const QStringList& names) const;
-    std::vector<PendingFile> ListDirectory(const QString& directory, StatisticsKind kind) const;
+    // The files of a directory that the readers of one program claim: the first program,
+    // in the readers' order, of which the directory holds a file.
+    std::vector<PendingFile> ListDirectory(const QString& directory) const;
     // The reading steps shared by OpenFileList and the directory scan. A scan leaves
     // FileList alone and, when it accepts no name, changes nothing at all.
     void ReadPendingFiles(std::vector<PendingFile> files, bool fromScan);
@@ -104,4 +110,5 @@ private:
     static void OrderByText(PendingFile& file);
 
     std::vector<const StatisticsReader*> readers_;
+    ChronyLogSet chrony_;
 };

@@ -14,6 +14,9 @@
 enum class StatisticsKind {
     Loop, // the loop store: offset, frequency, jitter and poll interval of the local clock
     Peer, // the peer records
+    // Files that only complete other files' records (chrony's statistics.log gives peer
+    // records their jitter): they start no store afresh and are named in no files hint.
+    Supporting,
 };
 
 // One input format: which file names it takes, how its text is recognised, how its
@@ -31,6 +34,9 @@ public:
     // A short name of the format, for tests and messages to developers ("ntpd loopstats").
     virtual QString FormatName() const = 0;
     virtual StatisticsKind Kind() const = 0;
+    // The program that writes the format ("ntpd"). A directory is read by the readers of
+    // one program: the first, in the readers' order, of which it holds a file.
+    virtual QString Daemon() const { return QStringLiteral("ntpd"); }
 
     // Wildcard patterns ("*" matches any run, case ignored) of the file-name part that a
     // directory scan lists for this reader; only the names it then claims are read.
@@ -52,6 +58,8 @@ public:
     virtual std::optional<double> FirstTime(const LineList& /*lines*/) const { return std::nullopt; }
 
     // Parses one file's lines into the store of Kind(). Lines that are not records are
-    // skipped; nothing is reported.
+    // skipped; nothing is reported. A reader whose records need other files of the reading
+    // keeps them in the sink's pending logs, which the caller finishes when every file of
+    // the reading has been read.
     virtual void Read(const LineList& lines, StatisticsSink& sink) const = 0;
 };

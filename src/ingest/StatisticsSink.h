@@ -3,6 +3,8 @@
 #include "LineList.h"
 #include "LoopStore.h"
 
+class ChronyLogSet;
+
 // Where a reader puts what it parses from one file. The caller has prepared the store
 // for the file's kind: the loop store has its data set, and the peer lines are started
 // afresh or kept for appending.
@@ -16,4 +18,7 @@ struct StatisticsSink
     LineList& PeerLines;
     // Days subtracted from every UTC time stamp as a line is parsed.
     double ZoneOffset = 0;
+    // chrony's logs of the reading, connected when it ends; without it chrony's readers
+    // read nothing.
+    ChronyLogSet* Chrony = nullptr;
 };

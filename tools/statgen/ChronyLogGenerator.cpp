@@ -161,18 +161,21 @@ public:
         sources_[1].next = 1.5 + uniform();
         refclocks_list_ = {
             { "GPS", false, 64, 4, 1.5e-3, 2e-3 },
-            { "PPS", true, 32, 4, 0.4e-6, 0 },
+            { "PPS", true, params_.ppsPollSeconds, std::max(params_.ppsSamplesPerFilter, 1), 0.4e-6, 0 },
         };
         refclocks_list_[0].next = 20 + std::floor(uniform() * 16);
         refclocks_list_[1].next = params_.ppsStartMinutes * 60 + std::floor(uniform() * 16);
+        if (!params_.gpsRefclock)
+            refclocks_list_.erase(refclocks_list_.begin());
         nextUnsynchronised_ = 2;
     }
 
-    std::vector<ChronyLogDay> Run()
+    void Run(const std::function<void(ChronyLogDay&&)>& onDay)
     {
-        days_.resize(static_cast<std::size_t>(std::max(params_.days, 0)));
-        for (std::size_t i = 0; i < days_.size(); ++i)
-            days_[i].mjd = params_.startMjd + static_cast<std::int32_t>(i);
+        onDay_ = &onDay;
+        if (params_.days <= 0)
+            return;
+        today_.mjd = params_.startMjd;
         const double end = (params_.days - 1) * SecondsPerDay + std::clamp(params_.lastDayHours, 0.0, 24.0) * 3600;
         for (;;) {
             // The next event of all: a sample of an NTP source or a refclock poll.
@@ -196,7 +199,9 @@ public:
             else
                 refclockPoll(refclocks_list_[static_cast<std::size_t>(which - 100)], t);
         }
-        return std::move(days_);
+        // The last day, and any day without a single event.
+        while (day_ < params_.days)
+            finishDay();
     }
 
 private:
@@ -226,13 +231,23 @@ private:
         const int day = static_cast<int>(t / SecondsPerDay);
         if (day == day_)
             return;
-        day_ = day;
+        while (day_ < day)
+            finishDay();
         if (params_.rotation != ChronyRotation::None)
             for (LogText* log : { &tracking_, &measurements_, &statistics_, &refclocks_ })
                 log->Restart();
     }
 
-    ChronyLogDay& today() { return days_[static_cast<std::size_t>(day_)]; }
+    ChronyLogDay& today() { return today_; }
+
+    // Hands the day over and starts the next.
+    void finishDay()
+    {
+        (*onDay_)(std::move(today_));
+        ++day_;
+        today_ = ChronyLogDay {};
+        today_.mjd = params_.startMjd + day_;
+    }
 
     bool ppsOut(double t) const
     {
@@ -402,7 +417,8 @@ private:
     LogText refclocks_;
     std::vector<NetSource> sources_;
     std::vector<Refclock> refclocks_list_;
-    std::vector<ChronyLogDay> days_;
+    const std::function<void(ChronyLogDay&&)>* onDay_ = nullptr;
+    ChronyLogDay today_;
     int day_ = 0;
     int unsynchronisedWritten_ = 0;
     double nextUnsynchronised_ = 0;
@@ -416,7 +432,14 @@ private:
 
 std::vector<ChronyLogDay> GenerateChronyLogs(const ChronyGenParams& params)
 {
-    return ChronySimulation(params).Run();
+    std::vector<ChronyLogDay> days;
+    GenerateChronyLogs(params, [&days](ChronyLogDay&& day) { days.push_back(std::move(day)); });
+    return days;
+}
+
+void GenerateChronyLogs(const ChronyGenParams& params, const std::function<void(ChronyLogDay&&)>& onDay)
+{
+    ChronySimulation(params).Run(onDay);
 }
 
 std::string ChronyFileName(
@@ -436,21 +459,29 @@ std::string ChronyFileName(
 std::vector<std::string> WriteChronyDirectory(const std::string& directory, const ChronyGenParams& params)
 {
     std::filesystem::create_directories(directory);
-    const std::vector<ChronyLogDay> days = GenerateChronyLogs(params);
     const char* const logs[] = { "tracking", "measurements", "statistics", "refclocks" };
     std::vector<std::string> written;
-    // Without rotation every day goes into the one file of each log.
-    std::vector<std::string> whole(4);
-    for (std::size_t d = 0; d < days.size(); ++d) {
-        const std::string* texts[]
-            = { &days[d].tracking, &days[d].measurements, &days[d].statistics, &days[d].refclocks };
+    // Without rotation every day is appended to the one file of each log.
+    std::vector<std::ofstream> whole;
+    if (params.rotation == ChronyRotation::None)
+        for (const char* log : logs) {
+            const std::string path = (std::filesystem::path(directory) / (std::string(log) + ".log")).string();
+            whole.emplace_back(path, std::ios::binary | std::ios::trunc);
+            if (!whole.back())
+                throw std::runtime_error("cannot write " + path);
+            written.push_back(path);
+        }
+    int d = 0;
+    GenerateChronyLogs(params, [&](ChronyLogDay&& day) {
+        const std::string* texts[] = { &day.tracking, &day.measurements, &day.statistics, &day.refclocks };
         for (std::size_t k = 0; k < 4; ++k) {
             if (params.rotation == ChronyRotation::None) {
-                whole[k] += *texts[k];
+                if (!whole[k].write(texts[k]->data(), static_cast<std::streamsize>(texts[k]->size())))
+                    throw std::runtime_error("cannot write " + written[k]);
                 continue;
             }
-            const std::string name = ChronyFileName(
-                logs[k], static_cast<int>(d), params.days, params.startMjd, params.rotation, params.gzipRotated);
+            const std::string name
+                = ChronyFileName(logs[k], d, params.days, params.startMjd, params.rotation, params.gzipRotated);
             const std::string path = (std::filesystem::path(directory) / name).string();
             if (name.ends_with(".gz"))
                 WriteGzipFile(path, *texts[k]);
@@ -458,12 +489,10 @@ std::vector<std::string> WriteChronyDirectory(const std::string& directory, cons
                 WritePlainFile(path, *texts[k]);
             written.push_back(path);
         }
-    }
-    if (params.rotation == ChronyRotation::None)
-        for (std::size_t k = 0; k < 4; ++k) {
-            const std::string path = (std::filesystem::path(directory) / (std::string(logs[k]) + ".log")).string();
-            WritePlainFile(path, whole[k]);
-            written.push_back(path);
-        }
+        ++d;
+    });
+    for (std::size_t k = 0; k < whole.size(); ++k)
+        if (!whole[k].flush())
+            throw std::runtime_error("cannot write " + written[k]);
     return written;
 }

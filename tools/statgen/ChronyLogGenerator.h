@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,13 @@ struct ChronyGenParams
     // negative start means no outage.
     double ppsOutageStartHours = 30;
     double ppsOutageHours = 1.5;
+    // The PPS refclock's driver poll in seconds (2^dpoll) and its raw samples per filtered
+    // sample (2^(poll - dpoll)): a filtered sample, a statistics line and, while PPS is
+    // the reference, a tracking line every ppsPollSeconds * ppsSamplesPerFilter seconds.
+    double ppsPollSeconds = 32;
+    int ppsSamplesPerFilter = 4;
+    // The GPS receiver's NMEA refclock, which is never selected.
+    bool gpsRefclock = true;
     ChronyRotation rotation = ChronyRotation::Numbered;
     // Rotated files are gzipped, all but the newest (logrotate's compress + delaycompress).
     bool gzipRotated = true;
@@ -60,9 +68,13 @@ struct ChronyLogDay
 // Every day of the four logs, one day per element, banners restarting each day as after
 // a rotation (small parameter sets only: it is all held in memory).
 std::vector<ChronyLogDay> GenerateChronyLogs(const ChronyGenParams& params);
+// The same days handed to onDay one at a time, in order, as each is complete: a year of
+// dense logs never has to be in memory at once.
+void GenerateChronyLogs(const ChronyGenParams& params, const std::function<void(ChronyLogDay&&)>& onDay);
 
 // Writes the four logs of params into directory (created if needed), named and
-// compressed as params.rotation and params.gzipRotated say. Returns the paths written.
+// compressed as params.rotation and params.gzipRotated say, one day in memory at a time.
+// Returns the paths written.
 // Throws std::runtime_error on failure.
 std::vector<std::string> WriteChronyDirectory(const std::string& directory, const ChronyGenParams& params);
 
