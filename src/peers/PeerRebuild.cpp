@@ -4,6 +4,7 @@
 #include "PeerAccumulator.h"
 #include "PeerColour.h"
 #include "PeerCounting.h"
+#include "PeerLineFormat.h"
 #include "PeerLookup.h"
 #include "PeerRecordFields.h"
 #include "PeerSeriesBuilder.h"
@@ -130,19 +131,28 @@ PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
         }
         latestTime = std::max(latestTime, *t);
 
+        // Offset, delay and dispersion must be numbers; the jitter a number too, or the
+        // mark of a record that has none (made from another format): such a record counts
+        // in every statistic and chart but the jitter's.
         std::array<double, PeerChartCount> values {};
         bool readable = true;
-        for (std::size_t c = 0; c < PeerChartCount && readable; ++c) {
+        for (std::size_t c = 0; c < PeerJitterChart && readable; ++c) {
             const auto v = fields.Value(FirstValueField + c);
             readable = v.has_value();
             values[c] = v.value_or(0);
         }
         if (!readable)
             continue;
+        const std::size_t jitterField = FirstValueField + PeerJitterChart;
+        const std::optional<double> jitter = fields.Value(jitterField);
+        if (!jitter && fields.Field(jitterField) != NoJitterField)
+            continue;
+        values[PeerJitterChart] = jitter.value_or(0);
 
-        accumulators[std::size_t(peer)].Add(values[0], values[1], values[2], values[3]);
+        accumulators[std::size_t(peer)].Add(values[0], values[1], values[2], jitter);
         // Thresholds only keep outliers off the charts; every record counts above.
-        for (std::size_t c = 0; c < PeerChartCount; ++c) {
+        const std::size_t charted = jitter ? PeerChartCount : PeerJitterChart;
+        for (std::size_t c = 0; c < charted; ++c) {
             const double milliseconds = values[c] * 1000.0;
             if (WithinPeerThreshold(values[c], thresholds[c]) && std::isfinite(milliseconds))
                 builders[c][std::size_t(peer)].Add(*t, milliseconds);

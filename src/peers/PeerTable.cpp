@@ -91,7 +91,9 @@ PeerTableRow PeerTableCells(const QString& address, const PeerAccumulator& accum
     row[1] = QString::number(accumulator.Count) + QLatin1Char(' ');
     const PeerStatistics statistics = ComputePeerStatistics(accumulator);
     for (std::size_t i = 0; i < statistics.size(); ++i)
-        row[i + 2] = FormatPeerMilliseconds(statistics[i], locale);
+        // A mean jitter of no records (none of the peer's records had one) stays empty.
+        if (std::isfinite(statistics[i]))
+            row[i + 2] = FormatPeerMilliseconds(statistics[i], locale);
     return row;
 }
 

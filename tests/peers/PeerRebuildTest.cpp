@@ -2,6 +2,7 @@
 #include "PeerRebuild.h"
 #include "PeerColour.h"
 #include "PeerCounting.h"
+#include "PeerLineFormat.h"
 #include "TChart.h"
 
 #include <QLocale>
@@ -228,4 +229,48 @@ TEST_F(PeerRebuildTest, LoopstatsLinesTakenForPeerLinesShowAtMostTheBusiestPeers
     EXPECT_EQ(offset.SeriesCount(), MaxShownPeers);
     EXPECT_EQ(result.TableRows.size(), MaxShownPeers);
     EXPECT_TRUE(result.TableRows[0][1].isEmpty());
+}
+
+TEST_F(PeerRebuildTest, RecordsWithoutJitterCountEverywhereButInTheJitter)
+{
+    // Peer records of chrony's logs before their source's first statistics line carry the
+    // mark of no jitter instead of a number. ntpd's lines never do.
+    const std::string none(NoJitterField);
+    const std::vector<std::string> lines = {
+        "60000 100 192.168.1.10 0 0.001 0.0002 0.00001 " + none,
+        Line(60000, 200, "192.168.1.10", 0.003, 0.0004, 0.00003, 0.0006),
+        "60000 300 192.168.1.10 0 -0.002 0.0003 0.00002 " + none,
+        "60000 150 PPS 0 1e-07 0 1e-06 " + none, // a refclock that never had a statistics line
+        "60000 160 PPS 0 2e-07 0 1e-06 " + none,
+        "60000 400 192.168.1.10 0 0.001 0.0002 0.00001 -", // not the mark: skipped, as ever
+        "60000 410 192.168.1.10 0 0.001 0.0002 0.00001 " + none + "x",
+    };
+    const PeerRebuildResult result = Rebuild(lines);
+    EXPECT_EQ(store.PeerNames, QStringList({ "192.168.1.10", "PPS" }));
+
+    // Every record counts in the offset, delay and dispersion charts; only those with a
+    // jitter are on the jitter chart.
+    EXPECT_EQ(Ys(offset.Series(0)), (std::vector<double> { 1, 3, -2 }));
+    EXPECT_EQ(Ys(dispersion.Series(0)).size(), 3u);
+    EXPECT_EQ(Xs(jitter.Series(0)), std::vector<double> { Xs(offset.Series(0))[1] });
+    EXPECT_EQ(Ys(jitter.Series(0)), std::vector<double> { 0.6 });
+    EXPECT_EQ(Ys(offset.Series(1)).size(), 2u);
+    EXPECT_TRUE(Ys(jitter.Series(1)).empty());
+
+    // In the table: three entries and their means; the mean jitter over the one record
+    // with a jitter; for the refclock, no mean jitter at all, and it sorts last there.
+    inputs.Sort = PeerSortState { 10, true };
+    const PeerRebuildResult byJitter = Rebuild(lines);
+    ASSERT_EQ(byJitter.TableRows.size(), 2u);
+    const PeerTableRow& lan = byJitter.TableRows[0];
+    EXPECT_EQ(lan[0], "192.168.1.10 ");
+    EXPECT_EQ(lan[1], "3 ");
+    EXPECT_EQ(lan[2], "0.667 ");
+    EXPECT_EQ(lan[6], "0.300 ");
+    EXPECT_EQ(lan[10], "0.600 ");
+    const PeerTableRow& pps = byJitter.TableRows[1];
+    EXPECT_EQ(pps[1], "2 ");
+    EXPECT_EQ(pps[2], "0.000 ");
+    EXPECT_EQ(pps[6], "0.000 ");
+    EXPECT_TRUE(pps[10].isEmpty());
 }

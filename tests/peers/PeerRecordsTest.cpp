@@ -1,12 +1,14 @@
 // Peerstats lines: splitting, the counting pass with its filters, the display order,
 // the PeerDays window and the accumulator sums.
 #include "PeerAccumulator.h"
+#include "PeerAddress.h"
 #include "PeerCounting.h"
 #include "PeerLookup.h"
 #include "PeerRecordFields.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -153,6 +155,40 @@ TEST(PeerCounting, FiltersByLanAndSelection)
         EXPECT_EQ(Counts(CountPeerLines(Views(lines), c.lan, c.selected)), c.counts) << c.what;
 }
 
+TEST(PeerCounting, LanFilterKeepsEveryKindOfReferenceClock)
+{
+    // ntpd's pseudo-addresses, NTPsec's driver names and chrony's reference ids name
+    // reference clocks; network peers are numeric addresses.
+    const struct
+    {
+        const char* address;
+        bool kept;
+    } cases[] = {
+        { "127.127.28.0", true },
+        { "192.168.0.5", true },
+        { "SHM(0)", true },
+        { "NMEA(1)", true },
+        { "GPSD_JSON(12)", true },
+        { "PPS", true },
+        { "GPS", true },
+        { "NMEA", true },
+        { "SHM0", true },
+        { "10.0.0.1", false },
+        { "172.16.0.1", false },
+        { "fe80::1", false },
+        { "2001:db8::123", false },
+        { "127.0.0.1", false },
+        { "SHM()", false },
+        { "SHM(x)", false },
+        { "(0)", false },
+        { "SHM(0", false },
+        { "NMEA1", false }, // five characters: no reference id
+        { "", false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsLanPeer(c.address), c.kept) << c.address;
+}
+
 TEST(PeerCounting, ManyDistinctPeersAreCountedAndCapped)
 {
     // A file whose third field is not an address: a new "peer" on every line.
@@ -223,4 +259,17 @@ TEST(PeerAccumulator, SumsAndExtremes)
     EXPECT_DOUBLE_EQ(s[4], 0.002); // mean delay
     EXPECT_DOUBLE_EQ(s[7], 0.0005); // mean dispersion
     EXPECT_DOUBLE_EQ(s[8], 0.0002); // mean jitter
+    EXPECT_EQ(a.JitterCount, 3);
+
+    // A record without a jitter counts in the rest, not in the mean jitter; with none at
+    // all the mean jitter is not a number.
+    a.Add(0.004, 0.002, 0.0005, std::nullopt);
+    EXPECT_EQ(a.Count, 4);
+    EXPECT_EQ(a.JitterCount, 3);
+    EXPECT_DOUBLE_EQ(ComputePeerStatistics(a)[0], (-0.000250 + 0.001 - 0.002 + 0.004) / 4);
+    EXPECT_DOUBLE_EQ(ComputePeerStatistics(a)[8], 0.0002);
+    PeerAccumulator none;
+    none.Add(0.001, 0.002, 0.003, std::nullopt);
+    EXPECT_EQ(none.Count, 1);
+    EXPECT_TRUE(std::isnan(ComputePeerStatistics(none)[8]));
 }
