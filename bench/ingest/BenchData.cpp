@@ -1,5 +1,6 @@
 #include "BenchData.h"
 
+#include "ChronyLogGenerator.h"
 #include "StatisticsDirectoryWriter.h"
 
 #include <QDir>
@@ -33,6 +34,38 @@ const BenchDirectory& YearDensityDirectory(int days, bool gzip)
         const QString name = QFile::decodeName(QByteArray::fromStdString(written));
         const auto size = static_cast<std::uint64_t>(QFileInfo(name).size());
         if (QFileInfo(name).fileName().startsWith(QLatin1String("loop"))) {
+            data.loopFiles.append(name);
+            data.loopBytes += size;
+        } else {
+            data.peerFiles.append(name);
+            data.peerBytes += size;
+        }
+    }
+    return data;
+}
+
+const BenchDirectory& ChronyDenseDirectory(int days)
+{
+    static std::map<int, std::pair<std::unique_ptr<QTemporaryDir>, BenchDirectory>> made;
+    auto& entry = made[days];
+    if (entry.first)
+        return entry.second;
+
+    entry.first = std::make_unique<QTemporaryDir>();
+    BenchDirectory& data = entry.second;
+    data.path = entry.first->path();
+    ChronyGenParams params;
+    params.days = days;
+    params.ppsPollSeconds = 16;
+    params.ppsSamplesPerFilter = 1;
+    params.gpsRefclock = false;
+    params.ppsOutageStartHours = -1;
+    params.rotation = ChronyRotation::Numbered;
+    params.gzipRotated = false;
+    for (const std::string& written : WriteChronyDirectory(QFile::encodeName(data.path).toStdString(), params)) {
+        const QString name = QFile::decodeName(QByteArray::fromStdString(written));
+        const auto size = static_cast<std::uint64_t>(QFileInfo(name).size());
+        if (QFileInfo(name).fileName().startsWith(QLatin1String("tracking"))) {
             data.loopFiles.append(name);
             data.loopBytes += size;
         } else {

@@ -21,3 +21,8 @@ struct BenchDirectory
 
 // days of year-density statistics (plain files), made once per (days, gzip) and reused.
 const BenchDirectory& YearDensityDirectory(int days, bool gzip);
+
+// days of dense chronyd logs, rotated daily (tracking.log, tracking.log.1, ... all plain):
+// tracking and the PPS refclock every 16 s, two NTP sources, no GPS. loopFiles are the
+// tracking logs, peerFiles the other three.
+const BenchDirectory& ChronyDenseDirectory(int days);
