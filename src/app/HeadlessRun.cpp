@@ -6,7 +6,9 @@
 #include "DirectoryAccess.h"
 #include "DisplayCheck.h"
 #include "DocumentImages.h"
+#include "HtmlReport.h"
 #include "RedirectedImageHost.h"
+#include "RowImageFile.h"
 #include "StatisticsDocument.h"
 #include "StoredSettings.h"
 #include "TallimerVersion.h"
@@ -45,20 +47,29 @@ void QuietToolkitMessages(QtMsgType type, const QMessageLogContext&, const QStri
         PrintLine(stderr, text);
 }
 
+// The directories a run without a window writes into, each an absolute path ending in
+// '/', empty when not asked for.
+struct HeadlessTargets
+{
+    QString Images;
+    QString Csv;
+    QString Report;
+};
+
 // Reads the statistics as the window's start-up load would (the same arguments, the
-// stored settings, the zone), rebuilds every chart and the table, and writes the asked
-// files from the document: no window is made at all.
+// stored settings with the command line's overrides, the zone), rebuilds every chart and
+// the table, and writes the asked files from the document: no window is made at all.
 class HeadlessExport
 {
 public:
-    HeadlessExport(const QString& imageDirectory, const QString& csvDirectory)
-        : imageDirectory_(imageDirectory)
-        , csvDirectory_(csvDirectory)
+    HeadlessExport(const LongOptions& options, const HeadlessTargets& targets)
+        : options_(options)
+        , targets_(targets)
     { }
 
     int Run(const QStringList& arguments)
     {
-        const StoredSettings stored = ReadStoredSettings();
+        const StoredSettings stored = ReadStoredSettings(options_.Overrides);
         const DocumentSettings& settings = stored.Document;
         StatisticsDocument document;
         document.SetLocalTime(settings.LocalTime);
@@ -73,20 +84,18 @@ public:
         document.RebuildPeerStatistics(settings);
         document.SetChartSize(ChartAreaSize(stored.ClientSize, QGuiApplication::font()));
 
-        if (!imageDirectory_.isEmpty()) {
-            DocumentImageHost documentHost(document);
-            RedirectedImageHost host(documentHost, imageDirectory_);
-            std::vector<ChartRow> rows;
-            for (const DocumentChart& chart : document.Charts())
-                rows.push_back(chart.Row);
-            Report(SaveChartImages(host, rows, settings.SaveWithDatePrefix).SavedFiles, {});
-        }
-        if (!csvDirectory_.isEmpty()) {
-            const ChartDataExportResult result = ExportChartData(document, csvDirectory_, settings.SaveWithDatePrefix);
+        if (!targets_.Images.isEmpty())
+            SaveImages(document, settings.SaveWithDatePrefix);
+        if (!targets_.Csv.isEmpty()) {
+            const ChartDataExportResult result = ExportChartData(document, targets_.Csv, settings.SaveWithDatePrefix);
             Report(result.SavedFiles, result.FailedFiles);
         }
-        if (written_ > 0)
+        if (!targets_.Report.isEmpty())
+            WriteReport(document);
+        if (written_ > 0 && !reportFailed_)
             return ExitCode::Success;
+        if (reportFailed_)
+            return ExitCode::NothingWritten;
         if (document.Files().LoopDirectory.isEmpty())
             PrintLine(stderr, QStringLiteral("tallimer: no loop statistics were read; nothing written"));
         else
@@ -95,6 +104,40 @@ public:
     }
 
 private:
+    void SaveImages(const StatisticsDocument& document, bool withDatePrefix)
+    {
+        DocumentImageHost documentHost(document);
+        RedirectedImageHost host(documentHost, targets_.Images);
+        std::vector<ChartRow> rows;
+        for (const DocumentChart& chart : document.Charts())
+            rows.push_back(chart.Row);
+        if (!options_.SvgImages) {
+            Report(SaveChartImages(host, rows, withDatePrefix).SavedFiles, {});
+            return;
+        }
+        const auto writeSvg = [&document](const ChartRow& row, const QString& name) {
+            return SaveRowImage(document, row, name, ImageFormat::Svg);
+        };
+        Report(SaveChartImages(host, rows, withDatePrefix, ImageExtension(ImageFormat::Svg), writeSvg).SavedFiles, {});
+    }
+
+    // The page is written whole or not at all: a failure leaves the page that was there.
+    void WriteReport(StatisticsDocument& document)
+    {
+        HtmlReportOptions report;
+        report.Directory = targets_.Report;
+        report.SiteName = options_.SiteName;
+        report.Format = options_.SvgImages ? ImageFormat::Svg : ImageFormat::Png;
+        const HtmlReportResult result = WriteHtmlReport(document, report);
+        Report(result.PublishedFiles, {});
+        if (result.Result == HtmlReportResult::Outcome::Failed) {
+            reportFailed_ = true;
+            PrintLine(stderr,
+                QStringLiteral("tallimer: --report: cannot write the page into \"%1\"; the page there is unchanged")
+                    .arg(options_.ReportDirectory));
+        }
+    }
+
     void Report(const QStringList& saved, const QStringList& failed)
     {
         for (const QString& name : saved)
@@ -104,23 +147,31 @@ private:
         written_ += saved.size();
     }
 
-    QString imageDirectory_;
-    QString csvDirectory_;
+    const LongOptions& options_;
+    HeadlessTargets targets_;
     qsizetype written_ = 0;
+    bool reportFailed_ = false;
 };
 
 } // namespace
 
 int RunHeadless(const LongOptions& options, char* programName)
 {
-    QString imageDirectory;
-    QString csvDirectory;
-    if (!options.SaveImagesDirectory.isEmpty()
-        && (imageDirectory = WritableTarget(QStringLiteral("--save-images"), options.SaveImagesDirectory)).isEmpty())
-        return ExitCode::BadArguments;
-    if (!options.ExportCsvDirectory.isEmpty()
-        && (csvDirectory = WritableTarget(QStringLiteral("--export-csv"), options.ExportCsvDirectory)).isEmpty())
-        return ExitCode::BadArguments;
+    HeadlessTargets targets;
+    const struct
+    {
+        const char* Option;
+        const QString& Given;
+        QString& Target;
+    } directories[] = {
+        { "--save-images", options.SaveImagesDirectory, targets.Images },
+        { "--export-csv", options.ExportCsvDirectory, targets.Csv },
+        { "--report", options.ReportDirectory, targets.Report },
+    };
+    for (const auto& directory : directories)
+        if (!directory.Given.isEmpty()
+            && (directory.Target = WritableTarget(QLatin1String(directory.Option), directory.Given)).isEmpty())
+            return ExitCode::BadArguments;
 
     // A server has no desktop: draw off screen. A platform chosen by the user stays.
     if (!DisplayAvailable())
@@ -138,5 +189,5 @@ int RunHeadless(const LongOptions& options, char* programName)
     QGuiApplication::setOrganizationName(QStringLiteral("Brannock"));
     QGuiApplication::setApplicationVersion(QStringLiteral(TALLIMER_VERSION));
 
-    return HeadlessExport(imageDirectory, csvDirectory).Run(options.Remaining);
+    return HeadlessExport(options, targets).Run(options.Remaining);
 }

@@ -6,6 +6,7 @@ namespace {
 
 const QString SaveImagesOption = QStringLiteral("--save-images");
 const QString ExportCsvOption = QStringLiteral("--export-csv");
+const QString ReportOption = QStringLiteral("--report");
 
 bool IsLongOption(const QString& arg)
 {
@@ -45,41 +46,132 @@ private:
         else if (name == QStringLiteral("--version") && equals < 0)
             version_ = true;
         else if (name == SaveImagesOption)
-            TakeDirectory(name, arg, equals, options_.SaveImagesDirectory);
+            TakeValue(name, arg, equals, QStringLiteral("a directory"), options_.SaveImagesDirectory);
         else if (name == ExportCsvOption)
-            TakeDirectory(name, arg, equals, options_.ExportCsvDirectory);
+            TakeValue(name, arg, equals, QStringLiteral("a directory"), options_.ExportCsvDirectory);
+        else if (name == ReportOption)
+            TakeValue(name, arg, equals, QStringLiteral("a directory"), options_.ReportDirectory);
+        else if (name == QStringLiteral("--name"))
+            // Empty is the host name, as without the option: a service can always pass it.
+            TakeValue(name, arg, equals, QStringLiteral("a text"), options_.SiteName, true);
+        else if (name == QStringLiteral("--image-format"))
+            TakeImageFormat(name, arg, equals);
+        else if (name == QStringLiteral("--hours"))
+            TakeHours(name, arg, equals);
+        else if ((name == QStringLiteral("--local-time") || name == QStringLiteral("--utc")) && equals < 0)
+            TakeFlag(name, options_.Overrides.LocalTime, name == QStringLiteral("--local-time"));
+        else if (name == QStringLiteral("--weighted") && equals < 0)
+            TakeFlag(name, options_.Overrides.Weighted, true);
         else
             options_.Error = QStringLiteral("unknown option \"%1\"").arg(arg);
     }
 
-    void TakeDirectory(const QString& name, const QString& arg, qsizetype equals, QString& directory)
+    // Remembers that the option was given; false (with the error set) the second time.
+    bool FirstTime(const QString& name)
     {
-        if (!directory.isEmpty()) {
+        if (given_.contains(name)) {
             options_.Error = QStringLiteral("%1 given twice").arg(name);
+            return false;
+        }
+        given_.append(name);
+        return true;
+    }
+
+    // The option's value: after "=", or the next argument (even one that begins with one
+    // dash). Missing, or empty where emptyAllowed is false: a bad argument.
+    void TakeValue(const QString& name, const QString& arg, qsizetype equals, const QString& what, QString& target,
+        bool emptyAllowed = false)
+    {
+        if (!FirstTime(name))
+            return;
+        bool given = true;
+        QString value;
+        if (equals >= 0)
+            value = arg.mid(equals + 1);
+        else if (index_ + 1 < args_.size() && !IsLongOption(args_[index_ + 1]))
+            value = args_[++index_];
+        else
+            given = false;
+        if (!given || (value.isEmpty() && !emptyAllowed))
+            options_.Error = QStringLiteral("%1 needs %2").arg(name, what);
+        target = value;
+    }
+
+    void TakeImageFormat(const QString& name, const QString& arg, qsizetype equals)
+    {
+        QString format;
+        TakeValue(name, arg, equals, QStringLiteral("png or svg"), format);
+        if (!options_.Error.isEmpty())
+            return;
+        if (format == QStringLiteral("png") || format == QStringLiteral("svg"))
+            options_.SvgImages = format == QStringLiteral("svg");
+        else
+            options_.Error = QStringLiteral("%1 must be png or svg, not \"%2\"").arg(name, format);
+    }
+
+    void TakeHours(const QString& name, const QString& arg, qsizetype equals)
+    {
+        QString text;
+        TakeValue(name, arg, equals, QStringLiteral("a number of hours"), text);
+        if (!options_.Error.isEmpty())
+            return;
+        // Digits only: no sign, no blanks, no "0x"; QString::toInt would take some of these.
+        bool digits = text.size() <= 3;
+        for (const QChar c : text)
+            digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        const int hours = digits ? text.toInt() : 0;
+        if (hours < 12 || hours > 168)
+            options_.Error = QStringLiteral("%1 must be a whole number from 12 to 168, not \"%2\"").arg(name, text);
+        else
+            options_.Overrides.PlotHours = hours;
+    }
+
+    void TakeFlag(const QString& name, std::optional<bool>& target, bool value)
+    {
+        if (!FirstTime(name))
+            return;
+        if (target && *target != value) {
+            options_.Error = QStringLiteral("--local-time and --utc exclude each other");
             return;
         }
-        QString value;
-        if (equals >= 0) {
-            value = arg.mid(equals + 1);
-        } else if (index_ + 1 < args_.size() && !IsLongOption(args_[index_ + 1])) {
-            // The next argument is the directory, even when it begins with one dash.
-            value = args_[++index_];
-        }
-        if (value.isEmpty())
-            options_.Error = QStringLiteral("%1 needs a directory").arg(name);
-        directory = value;
+        target = value;
+    }
+
+    QString FirstOverrideGiven() const
+    {
+        for (const QString& name : given_)
+            if (name == QStringLiteral("--hours") || name == QStringLiteral("--local-time")
+                || name == QStringLiteral("--utc") || name == QStringLiteral("--weighted"))
+                return name;
+        return QString();
     }
 
     LongOptions Finish()
     {
         using Outcome = LongOptions::Outcome;
+        const bool images = !options_.SaveImagesDirectory.isEmpty();
+        const bool report = !options_.ReportDirectory.isEmpty();
+        const bool headless = images || report || !options_.ExportCsvDirectory.isEmpty();
+        if (options_.Error.isEmpty()) {
+            // Options of the runs without a window mean nothing to the window, which keeps
+            // its settings in its own controls: say so rather than ignore them.
+            const QString needs = QStringLiteral("%1 needs %2");
+            const QString headlessOptions = QStringLiteral("--save-images, --export-csv or --report");
+            if (given_.contains(QStringLiteral("--name")) && !report)
+                options_.Error = needs.arg(QStringLiteral("--name"), ReportOption);
+            else if (given_.contains(QStringLiteral("--image-format")) && !images && !report)
+                options_.Error
+                    = needs.arg(QStringLiteral("--image-format"), QStringLiteral("--save-images or --report"));
+            else if (options_.Overrides.Any() && !headless)
+                options_.Error = needs.arg(FirstOverrideGiven(), headlessOptions);
+        }
         if (!options_.Error.isEmpty())
             options_.Action = Outcome::BadArguments;
         else if (help_)
             options_.Action = Outcome::Help;
         else if (version_)
             options_.Action = Outcome::Version;
-        else if (!options_.SaveImagesDirectory.isEmpty() || !options_.ExportCsvDirectory.isEmpty())
+        else if (headless)
             options_.Action = Outcome::Headless;
         return options_;
     }
@@ -87,6 +179,7 @@ private:
     const QStringList& args_;
     qsizetype index_ = 0;
     LongOptions options_;
+    QStringList given_;
     bool help_ = false;
     bool version_ = false;
 };
@@ -108,19 +201,32 @@ QString UsageText()
                           "  [-N] FILE FILE...    a list of files; -N reads the peer statistics of the\n"
                           "                       last N days only (N is one digit)\n"
                           "\n"
+                          "Without a window (no display needed; the names written are printed):\n"
                           "  --save-images DIR    read as above, write the chart images that \"Save\" writes\n"
-                          "                       into DIR, print their names and exit; needs no display\n"
+                          "                       into DIR, print their names and exit\n"
                           "  --export-csv DIR     the same for the data behind every image, as CSV files\n"
                           "                       (and _histogram.csv with the offset histogram)\n"
+                          "  --report DIR         write a web page, DIR/index.html, with every chart, its\n"
+                          "                       data, the peer table and a glossary; replaced whole\n"
+                          "  --name TEXT          the site name in the report's heading (default: the\n"
+                          "                       host name)\n"
+                          "  --image-format png|svg  the images' format for --save-images and --report\n"
+                          "                       (default png)\n"
+                          "  --hours N            plot the last N hours of loop statistics (12 to 168)\n"
+                          "  --local-time, --utc  the time base of the charts\n"
+                          "  --weighted           the jitter's moving average weighted (exponential)\n"
+                          "                       These four replace the stored settings for this run.\n"
+                          "\n"
                           "  --help               show this text and exit\n"
                           "  --version            show the version and exit\n"
                           "  --                   end of options: every later argument is a path\n"
                           "\n"
                           "Arguments that begin with \"--\" are options; all others are paths as above.\n"
-                          "Settings come from the same store as the window's.\n"
+                          "Settings come from the same store as the window's; runs without a window\n"
+                          "never write it.\n"
                           "\n"
-                          "Exit status: 0 done (with --save-images or --export-csv: at least one file\n"
-                          "written), 1 nothing written, 2 bad arguments or DIR not writable.\n");
+                          "Exit status: 0 done (without a window: at least one file written), 1 nothing\n"
+                          "written (no loop statistics read), 2 bad arguments or DIR not writable.\n");
 }
 
 QString VersionText()

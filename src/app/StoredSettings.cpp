@@ -83,6 +83,20 @@ StoredSettings ReadStoredSettings()
     s.LocalTime = store.Boolean("LocalTime", s.LocalTime);
     s.WhitePlotBackground = store.Boolean("WhitePlotBackground", s.WhitePlotBackground);
     s.SaveWithDatePrefix = store.Boolean("SaveWithDatePrefix", s.SaveWithDatePrefix);
+    s.StabilityPeers = store.Boolean("StabilityPeers", s.StabilityPeers);
     stored.ClientSize = StoredClientSize(store.Integer("FormClientWidth"), store.Integer("FormClientHeight"));
+    return stored;
+}
+
+StoredSettings ReadStoredSettings(const SettingOverrides& overrides)
+{
+    StoredSettings stored = ReadStoredSettings();
+    DocumentSettings& s = stored.Document;
+    if (overrides.PlotHours)
+        s.PlotHours = std::clamp(*overrides.PlotHours, 12, 168);
+    if (overrides.LocalTime)
+        s.LocalTime = *overrides.LocalTime;
+    if (overrides.Weighted)
+        s.ExponentialAverage = *overrides.Weighted;
     return stored;
 }

@@ -14,9 +14,8 @@ PngTextMetadata ChartImageMetadata()
 namespace {
 
 void SaveGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup group, const QString& directory,
-    bool withDatePrefix, QStringList& savedFiles)
+    bool withDatePrefix, const QString& extension, const RowImageWriter& write, QStringList& savedFiles)
 {
-    const PngTextMetadata metadata = ChartImageMetadata();
     for (const ChartRow& row : rows) {
         if (row.Group != group || !row.SavedAsImage)
             continue;
@@ -24,9 +23,8 @@ void SaveGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup 
         if (host.LoopDirectory().isEmpty() || directory.isEmpty())
             continue;
         const QString prefix = withDatePrefix ? DatePrefix(host.ReferenceHighestX(group)) : QString();
-        const QString name
-            = ImageFileName(directory, prefix, QString::fromLatin1(row.FileSuffix) + QStringLiteral(".png"));
-        if (SaveImageFile(host.RenderImage(row), name, metadata))
+        const QString name = ImageFileName(directory, prefix, QString::fromLatin1(row.FileSuffix) + extension);
+        if (write(row, name))
             savedFiles.append(name);
     }
     host.EndGroup(group);
@@ -36,12 +34,21 @@ void SaveGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup 
 
 ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix)
 {
+    const PngTextMetadata metadata = ChartImageMetadata();
+    return SaveChartImages(host, rows, withDatePrefix, QStringLiteral(".png"),
+        [&host, &metadata](
+            const ChartRow& row, const QString& name) { return SaveImageFile(host.RenderImage(row), name, metadata); });
+}
+
+ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix,
+    const QString& extension, const RowImageWriter& write)
+{
     ChartImageSaveResult result;
     result.Directory = ImageTargetDirectory(host.LoopDirectory());
     host.BeginSaving();
-    SaveGroup(host, rows, ChartGroup::Loop, result.Directory, withDatePrefix, result.SavedFiles);
+    SaveGroup(host, rows, ChartGroup::Loop, result.Directory, withDatePrefix, extension, write, result.SavedFiles);
     if (host.HavePeerData())
-        SaveGroup(host, rows, ChartGroup::Peer, result.Directory, withDatePrefix, result.SavedFiles);
+        SaveGroup(host, rows, ChartGroup::Peer, result.Directory, withDatePrefix, extension, write, result.SavedFiles);
     host.EndSaving();
     result.Message = SaveResultMessage(result.SavedFiles, result.Directory);
     result.DisplayMessage = MessageForDisplay(result.Message);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <span>
 
 class ChartImageHost;
@@ -26,6 +27,15 @@ PngTextMetadata ChartImageMetadata();
 // named directory + (date prefix of its group's reference chart when withDatePrefix) +
 // suffix + ".png". Files of the same names are replaced; an image that fails is left out.
 ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix);
+
+// Writes one row's image under name (which ends in the format's extension); false when
+// nothing was written.
+using RowImageWriter = std::function<bool(const ChartRow& row, const QString& name)>;
+
+// The same files in another format: the same rows, order, names and rules, with the
+// extension (".svg") instead of ".png", each written by write instead of drawn by the host.
+ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix,
+    const QString& extension, const RowImageWriter& write);
 
 // "Image files saved to:" with two CRs and each name followed by CR LF, or, with no
 // file, "No image files saved, check for write access to: " and the directory.
