@@ -4,6 +4,7 @@
 #include "TChartView.h"
 #include "TFormHistogram.h"
 #include "TFormTallimer.h"
+#include "TSummaryGrid.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -12,9 +13,16 @@
 
 QAction* AddCopyDataAction(QMenu& menu, std::function<QString()> csvText)
 {
-    QAction* action = menu.addAction(QStringLiteral("Copy data"));
+    QAction* action = CreateCopyDataAction(&menu, std::move(csvText));
+    menu.addAction(action);
+    return action;
+}
+
+QAction* CreateCopyDataAction(QObject* parent, std::function<QString()> csvText)
+{
+    auto* action = new QAction(QStringLiteral("Copy data"), parent);
     action->setObjectName(QStringLiteral("ActionCopyData"));
-    QObject::connect(action, &QAction::triggered, &menu, [text = std::move(csvText)] {
+    QObject::connect(action, &QAction::triggered, parent, [text = std::move(csvText)] {
         if (QClipboard* clipboard = QGuiApplication::clipboard())
             clipboard->setText(text());
     });
@@ -33,14 +41,19 @@ void AddCopyDataMenus(TFormTallimer& form)
 {
     StatisticsDocument& document = form.Document();
     for (const DocumentChart& chart : document.Charts()) {
+        auto csv = [&document, id = chart.Row.Id] { return ChartDataText(document, *document.FindChart(id)); };
+        if (chart.Row.Id == ChartId::AnalysisSummary && form.StringGridSummary) {
+            // The grid's own menu copies the table as shown; this copies it in full.
+            form.StringGridSummary->addAction(CreateCopyDataAction(form.StringGridSummary, csv));
+            continue;
+        }
         TChartView* view = nullptr;
-        if (chart.Row.Group == ChartGroup::Loop)
+        if (chart.Row.Group == ChartGroup::Loop || chart.Row.Group == ChartGroup::Analysis)
             view = form.ChartView(chart.Row.Id);
         else if (chart.Row.Group == ChartGroup::Histogram && form.FormHistogram)
             view = &form.FormHistogram->ChartHistoView();
         if (!view)
             continue;
-        auto csv = [&document, id = chart.Row.Id] { return ChartDataText(document, *document.FindChart(id)); };
         if (QMenu* menu = view->ContextMenu())
             AddCopyDataAction(*menu, csv);
         else

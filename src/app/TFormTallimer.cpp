@@ -9,6 +9,7 @@
 #include "TFormSelectPeers.h"
 #include "TPeerStatsGrid.h"
 #include "TRegistryFormInfo.h"
+#include "TSummaryGrid.h"
 #include "TallimerImageHost.h"
 #include "TkstCheckBox.h"
 #include "TkstComboBox.h"
@@ -93,6 +94,8 @@ void TFormTallimer::ConnectHandlers()
         connect(box, &QCheckBox::clicked, this, &TFormTallimer::CheckBoxLocalTimeClick);
     connect(CheckBoxPeerstatsLAN, &QCheckBox::clicked, this, &TFormTallimer::CheckBoxPeerstatsLANClick);
     connect(CheckBoxWhitePlotBackground, &QCheckBox::clicked, this, &TFormTallimer::CheckBoxWhitePlotBackgroundClick);
+    connect(CheckBoxStabilityPeers, &QCheckBox::clicked, this, &TFormTallimer::CheckBoxStabilityPeersClick);
+    connect(document_.get(), &StatisticsDocument::AnalysisRebuilt, this, &TFormTallimer::ShowAnalysisSummary);
     connect(CheckBoxExponentialAverage, &QCheckBox::clicked, this, &TFormTallimer::PlotChangedClick);
     connect(ComboBoxAutoUpdate, &QComboBox::activated, this, &TFormTallimer::ComboBoxAutoUpdateChange);
 
@@ -111,6 +114,7 @@ void TFormTallimer::ConnectHandlers()
         PageControlLoopstatsChartChange();
     });
     connect(PageControlPeerstatsChart, &QTabWidget::currentChanged, this, &TFormTallimer::NotePageViews);
+    connect(PageControlAnalysis, &QTabWidget::currentChanged, this, &TFormTallimer::NotePageViews);
     connect(StringGridPeerstats, &TPeerStatsGrid::SortChanged, this, &TFormTallimer::ReloadAll);
 
     // F5 is looked for in every key release of the application, wherever the focus is.
@@ -264,6 +268,7 @@ DocumentSettings TFormTallimer::Settings() const
     settings.PeerScaleSteps = { UpDownPeerOffsets->value(), UpDownPeerDelay->value(), UpDownPeerDispersion->value(),
         UpDownPeerJitter->value() };
     settings.PeerSort = StringGridPeerstats->SortState();
+    settings.StabilityPeers = CheckBoxStabilityPeers->isChecked();
     settings.AbbreviateDirectoryName = CheckBoxAbbreviateDirectoryName->isChecked();
     settings.LocalTime = CheckBoxLocalTime->isChecked();
     settings.WhitePlotBackground = CheckBoxWhitePlotBackground->isChecked();
@@ -412,6 +417,17 @@ void TFormTallimer::CheckBoxPeerstatsLANClick()
 void TFormTallimer::CheckBoxWhitePlotBackgroundClick()
 {
     document_->ApplyPlotBackground(CheckBoxWhitePlotBackground->isChecked());
+}
+
+void TFormTallimer::CheckBoxStabilityPeersClick()
+{
+    // The peers' records are at hand: only the estimates are made again.
+    document_->RebuildAnalysis(Settings());
+}
+
+void TFormTallimer::ShowAnalysisSummary()
+{
+    StringGridSummary->ShowTable(AnalysisSummaryTable(*document_, SummaryCells::Shown));
 }
 
 void TFormTallimer::ComboBoxAutoUpdateChange()
@@ -591,6 +607,12 @@ void TFormTallimer::PageControlGraphChange()
     ShowJitterControls(false);
     ShowOffsetControls(false);
     CheckBoxClipOffsets->hide();
+    if (PageControlGraph->currentWidget() == TabSheetAnalysis) {
+        // The Analysis page estimates from the plotted window: its length may change here.
+        UpDownPlotHours->show();
+        LabelPlotHours->show();
+        return;
+    }
     if (PageControlGraph->currentWidget() != TabSheetLoopstatsSummary)
         return;
     QWidget* loopPage = PageControlLoopstatsChart->currentWidget();

@@ -22,6 +22,7 @@ class TChart;
 class TFormHistogram;
 class TFormSelectPeers;
 class TPeerStatsGrid;
+class TSummaryGrid;
 class TChartView;
 class TkstCheckBox;
 class TkstComboBox;
@@ -99,6 +100,8 @@ private:
     void CreatePages();
     QWidget* AddChartPage(QTabWidget* pages, const ChartRow& row);
     void AddPeerTablePage(const ChartRow& row);
+    void AddSummaryPage(const ChartRow& row);
+    void AddStabilityPeersBox();
     void CreateSetupPage();
     void CreateBottomBar();
     void CreateTimers();
@@ -120,6 +123,8 @@ private:
     void CheckBoxLocalTimeClick();
     void CheckBoxPeerstatsLANClick();
     void CheckBoxWhitePlotBackgroundClick();
+    void CheckBoxStabilityPeersClick();
+    void ShowAnalysisSummary();
     void ComboBoxAutoUpdateChange();
     void PlotChangedClick();
     void UpDownPlotChangeClick();
@@ -163,8 +168,12 @@ public:
     QTabWidget* PageControlGraph = nullptr;
     QTabWidget* PageControlLoopstatsChart = nullptr;
     QTabWidget* PageControlPeerstatsChart = nullptr;
+    QTabWidget* PageControlAnalysis = nullptr;
     QWidget* TabSheetLoopstatsSummary = nullptr;
     QWidget* TabSheetPeerstatsSummary = nullptr;
+    QWidget* TabSheetAnalysis = nullptr;
+    QWidget* TabSheetStability = nullptr;
+    QWidget* TabSheetSummary = nullptr;
     QWidget* TabSheetSetup = nullptr;
     QWidget* TabSheetOffset = nullptr;
     QWidget* TabSheetOffsetVsTOD = nullptr;
@@ -192,6 +201,10 @@ public:
     TChartView* ChartPeerstatsDispersion = nullptr;
     TChartView* ChartPeerstatsJitter = nullptr;
     TPeerStatsGrid* StringGridPeerstats = nullptr;
+    TChartView* ChartStability = nullptr;
+    TSummaryGrid* StringGridSummary = nullptr;
+    // "Peers too", in the stability chart's upper left corner.
+    TkstCheckBox* CheckBoxStabilityPeers = nullptr;
     QSpinBox* UpDownJitterScale = nullptr;
     QSpinBox* UpDownPeerOffsets = nullptr;
     QSpinBox* UpDownPeerDelay = nullptr;

@@ -10,6 +10,7 @@
 #include "TFormHistogram.h"
 #include "TFormSelectPeers.h"
 #include "TPeerStatsGrid.h"
+#include "TSummaryGrid.h"
 #include "TkstCheckBox.h"
 #include "TkstComboBox.h"
 #include "TkstLabeledEdit.h"
@@ -55,14 +56,27 @@ void TFormTallimer::CreatePages()
     peerLayout->addWidget(PageControlPeerstatsChart);
     PageControlGraph->addTab(TabSheetPeerstatsSummary, QStringLiteral("Peerstats"));
 
+    TabSheetAnalysis = new QWidget;
+    TabSheetAnalysis->setObjectName(QStringLiteral("TabSheetAnalysis"));
+    PageControlAnalysis = new QTabWidget(TabSheetAnalysis);
+    PageControlAnalysis->setObjectName(QStringLiteral("PageControlAnalysis"));
+    auto* analysisLayout = new QVBoxLayout(TabSheetAnalysis);
+    analysisLayout->setContentsMargins(4, 4, 4, 4);
+    analysisLayout->addWidget(PageControlAnalysis);
+    PageControlGraph->addTab(TabSheetAnalysis, QStringLiteral("Analysis"));
+
     TabSheetSetup = new QWidget;
     TabSheetSetup->setObjectName(QStringLiteral("TabSheetSetup"));
     PageControlGraph->addTab(TabSheetSetup, QStringLiteral("Setup"));
 
-    // The pages of both groups, as the chart table lists them.
+    // The pages of the groups, as the chart table lists them.
     for (const DocumentChart& chart : document_->Charts()) {
         if (chart.Row.Group == ChartGroup::Loop)
             AddChartPage(PageControlLoopstatsChart, chart.Row);
+        else if (chart.Row.Id == ChartId::AnalysisSummary)
+            AddSummaryPage(chart.Row);
+        else if (chart.Row.Group == ChartGroup::Analysis)
+            AddChartPage(PageControlAnalysis, chart.Row);
         else if (chart.Row.Group == ChartGroup::Peer && chart.Row.Id != ChartId::PeerTable)
             AddChartPage(PageControlPeerstatsChart, chart.Row);
         else if (chart.Row.Id == ChartId::PeerTable)
@@ -79,6 +93,7 @@ void TFormTallimer::CreatePages()
     ChartPeerstatsDelay = ChartView(ChartId::PeerstatsDelay);
     ChartPeerstatsDispersion = ChartView(ChartId::PeerstatsDispersion);
     ChartPeerstatsJitter = ChartView(ChartId::PeerstatsJitter);
+    ChartStability = ChartView(ChartId::Stability);
     auto page = [this](const char* name) { return PageControlGraph->findChild<QWidget*>(QLatin1String(name)); };
     TabSheetOffset = page("TabSheetOffset");
     TabSheetOffsetVsTOD = page("TabSheetOffsetVsTOD");
@@ -91,6 +106,7 @@ void TFormTallimer::CreatePages()
     TabSheetPeerDelay = page("TabSheetPeerDelay");
     TabSheetDispersion = page("TabSheetDispersion");
     TabSheetPeerJitter = page("TabSheetPeerJitter");
+    TabSheetStability = page("TabSheetStability");
     UpDownJitterScale
         = AddCornerSpinner(ChartJitter, "UpDownJitterScale", 17, QStringLiteral("Change the jitter scale"));
 
@@ -102,6 +118,8 @@ void TFormTallimer::CreatePages()
     UpDownPeerJitter = AddCornerSpinner(ChartPeerstatsJitter, "UpDownPeerJitter", 100, scaleHint);
     // The peer pages open on their offset chart.
     peers->setCurrentWidget(TabSheetPeerOffset);
+    AddStabilityPeersBox();
+    PageControlAnalysis->setCurrentIndex(0);
 }
 
 QWidget* TFormTallimer::AddChartPage(QTabWidget* pages, const ChartRow& row)
@@ -127,6 +145,34 @@ void TFormTallimer::AddPeerTablePage(const ChartRow& row)
     tableLayout->setContentsMargins(0, 0, 0, 0);
     tableLayout->addWidget(StringGridPeerstats);
     PageControlPeerstatsChart->addTab(TabSheetPeerTable, QString::fromUtf8(row.PageCaption));
+}
+
+void TFormTallimer::AddSummaryPage(const ChartRow& row)
+{
+    TabSheetSummary = new QWidget;
+    TabSheetSummary->setObjectName(QLatin1String(row.PageName));
+    StringGridSummary = new TSummaryGrid(TabSheetSummary);
+    StringGridSummary->setObjectName(QLatin1String(row.ControlName));
+    auto* layout = new QVBoxLayout(TabSheetSummary);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(StringGridSummary);
+    PageControlAnalysis->addTab(TabSheetSummary, QString::fromUtf8(row.PageCaption));
+}
+
+void TFormTallimer::AddStabilityPeersBox()
+{
+    if (!ChartStability)
+        return;
+    // In the chart's upper left corner, left of the centred title: the chart keeps the
+    // size of every other chart, and the saved image does not show the box.
+    CheckBoxStabilityPeers = new TkstCheckBox(QStringLiteral("Peers too"), ChartStability);
+    CheckBoxStabilityPeers->setObjectName(QStringLiteral("CheckBoxStabilityPeers"));
+    CheckBoxStabilityPeers->SetNamedAs(QStringLiteral("StabilityPeers"));
+    CheckBoxStabilityPeers->setToolTip(
+        QStringLiteral("Check to add the Allan deviation of each peer shown on the peer charts"));
+    CheckBoxStabilityPeers->setChecked(false);
+    CheckBoxStabilityPeers->resize(CheckBoxStabilityPeers->sizeHint());
+    CheckBoxStabilityPeers->move(8, 6);
 }
 
 QSpinBox* TFormTallimer::AddCornerSpinner(TChartView* chart, const char* name, int maximum, const QString& hint)
@@ -314,6 +360,7 @@ void TFormTallimer::CreateCompanionWindows()
 
     ChartOffsets->SetContextMenu(CreatePopupMenuShowHisto(*FormHistogram, ChartOffsets));
     AddCopyDataMenus(*this);
+    ShowAnalysisSummary();
     for (TChartView* view : ChartViews(ChartGroup::Peer))
         view->SetRightClickHandler([this](QPoint) { ChartPeerstatsContextPopup(); });
 }

@@ -15,13 +15,21 @@ void TallimerImageHost::BeginSaving()
     graphPage_ = form_.PageControlGraph->currentIndex();
     loopPage_ = form_.PageControlLoopstatsChart->currentIndex();
     peerPage_ = form_.PageControlPeerstatsChart->currentIndex();
+    analysisPage_ = form_.PageControlAnalysis->currentIndex();
 }
 
 void TallimerImageHost::ShowImagePage(const ChartRow& row)
 {
-    const bool loop = row.Group == ChartGroup::Loop;
-    form_.PageControlGraph->setCurrentWidget(loop ? form_.TabSheetLoopstatsSummary : form_.TabSheetPeerstatsSummary);
-    QTabWidget* pages = loop ? form_.PageControlLoopstatsChart : form_.PageControlPeerstatsChart;
+    QWidget* group = form_.TabSheetPeerstatsSummary;
+    QTabWidget* pages = form_.PageControlPeerstatsChart;
+    if (row.Group == ChartGroup::Loop) {
+        group = form_.TabSheetLoopstatsSummary;
+        pages = form_.PageControlLoopstatsChart;
+    } else if (row.Group == ChartGroup::Analysis) {
+        group = form_.TabSheetAnalysis;
+        pages = form_.PageControlAnalysis;
+    }
+    form_.PageControlGraph->setCurrentWidget(group);
     if (auto* page = form_.findChild<QWidget*>(QLatin1String(row.PageName)))
         pages->setCurrentWidget(page);
 }
@@ -30,6 +38,8 @@ void TallimerImageHost::EndGroup(ChartGroup group)
 {
     if (group == ChartGroup::Loop)
         form_.PageControlLoopstatsChart->setCurrentIndex(loopPage_);
+    else if (group == ChartGroup::Analysis)
+        form_.PageControlAnalysis->setCurrentIndex(analysisPage_);
     else
         form_.PageControlPeerstatsChart->setCurrentIndex(peerPage_);
 }

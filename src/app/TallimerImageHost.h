@@ -27,4 +27,5 @@ private:
     int graphPage_ = 0;
     int loopPage_ = 0;
     int peerPage_ = 0;
+    int analysisPage_ = 0;
 };

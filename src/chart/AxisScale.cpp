@@ -57,6 +57,10 @@ Extent DataExtent(const TChart& chart, const TChartAxis& axis)
                 extent.low = std::min(extent.low, low);
                 extent.high = std::max(extent.high, high);
             }
+            if (series.ExtraYRange(low, high, false)) {
+                extent.low = std::min(extent.low, low);
+                extent.high = std::max(extent.high, high);
+            }
             continue;
         }
         for (const double v : horizontal ? series.XValues : series.YValues) {
@@ -65,8 +69,26 @@ Extent DataExtent(const TChart& chart, const TChartAxis& axis)
             extent.low = std::min(extent.low, v);
             extent.high = std::max(extent.high, v);
         }
+        if (!horizontal && series.ExtraYRange(low, high, true)) {
+            extent.low = std::min(extent.low, low);
+            extent.high = std::max(extent.high, high);
+        }
     }
     return extent;
+}
+
+// Automatic ends of a decade axis go out to the powers of ten around the data, so that
+// the axis begins and ends on a labelled tick.
+double DecadeBelow(double value)
+{
+    const double decade = std::pow(10.0, std::floor(std::log10(value) + 1e-9));
+    return std::isfinite(decade) && decade > 0 ? decade : value;
+}
+
+double DecadeAbove(double value)
+{
+    const double decade = std::pow(10.0, std::ceil(std::log10(value) - 1e-9));
+    return std::isfinite(decade) ? decade : value;
 }
 } // namespace
 
@@ -137,6 +159,13 @@ AxisScale ResolveAxisScale(const TChart& chart, const TChartAxis& axis)
                 low = log ? 1.0 : 0.0;
             if (axis.MaximumIsAutomatic())
                 high = log ? 10.0 : 1.0;
+        } else if (log && axis.DecadeTicks()) {
+            if (axis.MinimumIsAutomatic())
+                low = DecadeBelow(data.low);
+            if (axis.MaximumIsAutomatic())
+                high = DecadeAbove(data.high);
+            if (axis.MinimumIsAutomatic() && axis.MaximumIsAutomatic() && !(high > low))
+                high = low * 10.0; // data on one power of ten: show the decade above it
         } else {
             double padLow = 0.0;
             double padHigh = 0.0;
@@ -154,7 +183,9 @@ AxisScale ResolveAxisScale(const TChart& chart, const TChartAxis& axis)
                 high = data.high + padHigh;
         }
     }
-    return MakeDrawableScale(low, high, log);
+    AxisScale scale = MakeDrawableScale(low, high, log);
+    scale.decades = log && axis.DecadeTicks();
+    return scale;
 }
 
 bool AxisShowsDateTime(const TChart& chart, const TChartAxis& axis)

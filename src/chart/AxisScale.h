@@ -9,6 +9,7 @@ struct AxisScale
     double minimum = 0.0;
     double maximum = 1.0;
     bool logarithmic = false;
+    bool decades = false; // a logarithmic axis with ticks at powers of ten only
 
     // p0 is the pixel of the minimum, p1 that of the maximum (p1 < p0 for vertical axes).
     // Values off a logarithmic axis (0 and below) map far beyond p0.

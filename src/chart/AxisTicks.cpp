@@ -118,3 +118,37 @@ std::vector<double> LogTicks(double minimum, double maximum, int maxTicks)
         }
     return ticks;
 }
+
+std::vector<double> DecadeTicks(double minimum, double maximum, int maxTicks)
+{
+    if (!UsableRange(minimum, maximum) || minimum <= 0)
+        return {};
+    maxTicks = std::clamp(maxTicks, 2, TickLimit);
+    const double low = std::ceil(std::log10(minimum) - 1e-9);
+    const double high = std::floor(std::log10(maximum) + 1e-9);
+    if (!(high >= low))
+        return {};
+    const double every = std::max(1.0, std::ceil((high - low + 1) / maxTicks));
+    std::vector<double> ticks;
+    for (double e = low; e <= high; e += every)
+        ticks.push_back(std::pow(10.0, e));
+    return ticks;
+}
+
+std::vector<double> DecadeMinorTicks(double minimum, double maximum, int maxDecades)
+{
+    if (!UsableRange(minimum, maximum) || minimum <= 0)
+        return {};
+    const double low = std::floor(std::log10(minimum));
+    const double high = std::ceil(std::log10(maximum));
+    if (high - low > std::clamp(maxDecades, 0, TickLimit / 8))
+        return {};
+    std::vector<double> ticks;
+    for (double e = low; e < high; e += 1.0)
+        for (int factor = 2; factor <= 9; ++factor) {
+            const double tick = factor * std::pow(10.0, e);
+            if (tick >= minimum * (1 - 1e-9) && tick <= maximum * (1 + 1e-9))
+                ticks.push_back(tick);
+        }
+    return ticks;
+}

@@ -24,3 +24,11 @@ DateTimeTicks MakeDateTimeTicks(double minimum, double maximum, int maxTicks);
 // enough (4, 8, 16 ... 4096), otherwise powers of ten, with 2 and 5 between them when
 // there is room.
 std::vector<double> LogTicks(double minimum, double maximum, int maxTicks);
+
+// Ticks at whole powers of ten only, every decade or, when they would be more than
+// maxTicks, every second, third ... decade.
+std::vector<double> DecadeTicks(double minimum, double maximum, int maxTicks);
+// The 2 to 9 times every power of ten inside the range, for faint grid lines between
+// decade ticks; nothing when the range spans more decades than maxDecades (the lines
+// would crowd into a grey band).
+std::vector<double> DecadeMinorTicks(double minimum, double maximum, int maxDecades);

@@ -70,6 +70,7 @@ void ResetAxis(TChartAxis& axis)
     axis.Title().SetFontColor(ChartColors::Black);
     axis.SetLabelsFontColor(ChartColors::Black);
     axis.SetLogarithmic(false);
+    axis.SetDecadeTicks(false);
     axis.SetAutomatic(true);
     axis.SetAxisValuesFormat(QStringLiteral("#,##0.###"));
     axis.SetDateTimeFormat(QString());
@@ -146,6 +147,28 @@ void ConfigureMainChart(TChart& chart, const MainChartDesign& design)
     }
 }
 
+// Log-log: the Allan and modified Allan deviations (fractions) on the left, the time
+// deviation (seconds) on the right, against the averaging time; decades on all three.
+void ConfigureStabilityChart(TChart& chart)
+{
+    chart.SetTitle(QStringLiteral("Stability versus averaging time"));
+    chart.SetMarginUnits(MarginUnits::Pixels);
+    chart.SetMargins(3, 3, 3, 3);
+    chart.Legend().SetLegendStyle(LegendStyle::Series);
+    chart.Legend().SetFontSeriesColor(true);
+    TChartAxis& bottom = chart.BottomAxis();
+    bottom.Title().SetCaption(QStringLiteral("Averaging time τ - s"));
+    bottom.SetAxisValuesFormat(QStringLiteral("#.######"));
+    chart.LeftAxis().Title().SetCaption(QStringLiteral("Allan deviation"));
+    chart.RightAxis().Title().SetCaption(QStringLiteral("Time deviation - s"));
+    for (TChartAxis* axis : { &bottom, &chart.LeftAxis(), &chart.RightAxis() }) {
+        axis->SetLogarithmic(true);
+        axis->SetDecadeTicks(true);
+    }
+    chart.LeftAxis().SetAxisValuesFormat(QStringLiteral("0.##e-0"));
+    chart.RightAxis().SetAxisValuesFormat(QStringLiteral("0.##e-0"));
+}
+
 void ConfigureHistogramChart(TChart& chart)
 {
     chart.SetTitle(QStringLiteral("Count versus micrseconds offset"));
@@ -164,6 +187,8 @@ void ConfigureChart(TChart& chart, ChartId id)
         ConfigureMainChart(chart, *design);
     else if (id == ChartId::Histo)
         ConfigureHistogramChart(chart);
+    else if (id == ChartId::Stability)
+        ConfigureStabilityChart(chart);
 }
 
 QString PageCaption(ChartId id)

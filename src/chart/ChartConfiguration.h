@@ -4,9 +4,9 @@
 
 class TChart;
 
-// The program's twelve charts and the peer table: eleven charts and the table on the main
-// window's pages, one chart in the histogram window. Every id has its row in the chart
-// table (ChartTable.h).
+// The program's charts and tables: eleven charts and the peer table on the loop and peer
+// pages, the stability chart and the summary table on the Analysis page, one chart in
+// the histogram window. Every id has its row in the chart table (ChartTable.h).
 enum class ChartId {
     Offsets,
     OffsetVsTOD,
@@ -21,6 +21,8 @@ enum class ChartId {
     PeerstatsJitter,
     Histo,
     PeerTable,
+    Stability,
+    AnalysisSummary,
     Count // not a chart: the number of ids above
 };
 

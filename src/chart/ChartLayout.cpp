@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 using ChartMetrics::Gap;
@@ -41,6 +42,22 @@ void PlaceTicks(std::vector<AxisTick>& ticks, const AxisScale& scale, double p0,
 {
     for (AxisTick& tick : ticks)
         tick.pixel = scale.ToPixel(tick.value, p0, p1);
+}
+
+// Faint lines at 2 to 9 times each power of ten, only while every decade has its tick
+// and the decades are wide enough (at least 40 pixels) for eight lines to stay apart.
+void PlaceMinorLines(AxisLayout& axis, double p0, double p1)
+{
+    const AxisScale& scale = axis.scale;
+    if (!scale.logarithmic || !scale.decades || axis.ticks.size() < 2)
+        return;
+    if (std::fabs(axis.ticks[1].value / axis.ticks[0].value - 10.0) > 1e-6)
+        return;
+    const double decades = std::log10(scale.maximum / scale.minimum);
+    if (!(std::fabs(p1 - p0) / decades >= 40))
+        return;
+    for (const double value : DecadeMinorTicks(scale.minimum, scale.maximum, 40))
+        axis.minorPixels.push_back(scale.ToPixel(value, p0, p1));
 }
 
 std::vector<AxisTick> AxisTicksFor(const TChartAxis& axis, const AxisLayout& layout, int maxTicks)
@@ -113,7 +130,9 @@ QFont Legend()
 std::vector<AxisTick> MakeValueTicks(const AxisScale& scale, const QString& pattern, int maxTicks)
 {
     std::vector<double> values;
-    if (scale.logarithmic)
+    if (scale.logarithmic && scale.decades)
+        values = DecadeTicks(scale.minimum, scale.maximum, maxTicks);
+    else if (scale.logarithmic)
         values = LogTicks(scale.minimum, scale.maximum, maxTicks);
     else
         values = LinearTicks(scale.minimum, scale.maximum, maxTicks, std::pow(10.0, -MaximumDecimals(pattern)));
@@ -194,6 +213,9 @@ ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle, const std::
         layout.bottom.scale = MakeDrawableScale(view->xMinimum, view->xMaximum, chart.BottomAxis().Logarithmic());
         layout.left.scale = MakeDrawableScale(view->leftMinimum, view->leftMaximum, chart.LeftAxis().Logarithmic());
         layout.right.scale = MakeDrawableScale(view->rightMinimum, view->rightMaximum, chart.RightAxis().Logarithmic());
+        for (auto [axisLayout, axis] : { std::pair { &layout.bottom, &chart.BottomAxis() },
+                 std::pair { &layout.left, &chart.LeftAxis() }, std::pair { &layout.right, &chart.RightAxis() } })
+            axisLayout->scale.decades = axis->Logarithmic() && axis->DecadeTicks();
     }
 
     // The legend on the right, as wide as its longest text but never more than a third.
@@ -258,5 +280,7 @@ ChartLayout LayoutChart(const TChart& chart, const QRect& rectangle, const std::
     PlaceTicks(layout.bottom.ticks, layout.bottom.scale, layout.PlotLeft(), layout.PlotRight());
     PlaceTicks(layout.left.ticks, layout.left.scale, layout.PlotBottom(), layout.PlotTop());
     PlaceTicks(layout.right.ticks, layout.right.scale, layout.PlotBottom(), layout.PlotTop());
+    PlaceMinorLines(layout.bottom, layout.PlotLeft(), layout.PlotRight());
+    PlaceMinorLines(layout.left, layout.PlotBottom(), layout.PlotTop());
     return layout;
 }

@@ -27,6 +27,8 @@ struct AxisLayout
     bool dateTime = false;
     AxisScale scale;
     std::vector<AxisTick> ticks;
+    // Pixels of the faint grid lines between the ticks of a decade axis; empty otherwise.
+    std::vector<double> minorPixels;
 };
 
 // Where everything of a chart goes inside a rectangle; shared by the renderer and by the

@@ -3,6 +3,7 @@
 #include "ChartLayout.h"
 #include "PolylineDecimator.h"
 #include "TChart.h"
+#include "TErrorBarSeries.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -52,10 +53,21 @@ void DrawTitle(QPainter& painter, const TChart& chart, const ChartLayout& layout
     }
 }
 
-void DrawGrid(QPainter& painter, const ChartLayout& layout, const QColor& gridColour)
+void DrawGrid(QPainter& painter, const ChartLayout& layout, const QColor& gridColour, const QColor& minorColour)
 {
-    painter.setPen(QPen(gridColour, 0));
     const QRect& plot = layout.plot;
+    painter.setPen(QPen(minorColour, 0));
+    for (const double pixel : layout.bottom.minorPixels) {
+        const int x = int(std::lround(pixel));
+        if (x > plot.left() && x < plot.right())
+            painter.drawLine(x, plot.top() + 1, x, plot.bottom() - 1);
+    }
+    for (const double pixel : layout.left.minorPixels) {
+        const int y = int(std::lround(pixel));
+        if (y > plot.top() && y < plot.bottom())
+            painter.drawLine(plot.left() + 1, y, plot.right() - 1, y);
+    }
+    painter.setPen(QPen(gridColour, 0));
     for (const AxisTick& tick : layout.bottom.ticks) {
         const int x = int(std::lround(tick.pixel));
         if (x > plot.left() && x < plot.right())
@@ -227,6 +239,47 @@ void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& 
     flush();
 }
 
+// The bars of a series with uncertainties, with short caps at their ends, and a dot on
+// every point so that a lone point or one on a steep line still shows where it lies.
+void DrawErrorBars(
+    QPainter& painter, const TErrorBarSeries& series, const AxisScale& vertical, const ChartLayout& layout)
+{
+    constexpr double Cap = 3.0;
+    constexpr double Dot = 2.6;
+    const AxisScale& horizontal = layout.bottom.scale;
+    const double left = layout.PlotLeft();
+    const double right = layout.PlotRight();
+    const double bottom = layout.PlotBottom();
+    const double top = layout.PlotTop();
+    // Ends off the axis (a low end of 0 on a logarithmic one) stop just outside the plot.
+    auto y = [&](double value) { return std::clamp(vertical.ToPixel(value, bottom, top), top - 8, bottom + 8); };
+    const QColor colour = series.SeriesColor().ToQColor();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (std::size_t i = 0; i < series.PointCount(); ++i) {
+        const double xValue = series.XValueAt(i);
+        const double yValue = series.YValueAt(i);
+        if (!std::isfinite(xValue) || !std::isfinite(yValue))
+            continue;
+        const double x = horizontal.ToPixel(xValue, left, right);
+        if (x < left - 8 || x > right + 8)
+            continue;
+        const double low = series.LowAt(i);
+        const double high = series.HighAt(i);
+        painter.setPen(QPen(colour, 1.2, Qt::SolidLine, Qt::FlatCap));
+        if (std::isfinite(low) && std::isfinite(high) && high > low) {
+            const double yLow = y(low);
+            const double yHigh = y(high);
+            painter.drawLine(QPointF(x, yLow), QPointF(x, yHigh));
+            painter.drawLine(QPointF(x - Cap, yLow), QPointF(x + Cap, yLow));
+            painter.drawLine(QPointF(x - Cap, yHigh), QPointF(x + Cap, yHigh));
+        }
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(QPointF(x, y(yValue)), Dot, Dot);
+        painter.setBrush(Qt::NoBrush);
+    }
+}
+
 void DrawLegend(QPainter& painter, const ChartLayout& layout, const QColor& background, const QColor& frameColour)
 {
     if (layout.legendEntries.empty())
@@ -278,7 +331,7 @@ void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle, cons
     DrawTitle(painter, chart, layout);
     if (layout.HasPlot()) {
         painter.setRenderHint(QPainter::Antialiasing, false);
-        DrawGrid(painter, layout, gridColour);
+        DrawGrid(painter, layout, gridColour, Blend(background, TextColour, 0.06));
         // The frame goes under the series: a value clamped to an axis end (the moving
         // average above its scale, say) lies on the frame and must stay visible.
         painter.setPen(QPen(frameColour, 0));
@@ -290,8 +343,11 @@ void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle, cons
         painter.setClipRect(layout.plot.adjusted(0, 0, 1, 1).intersected(rectangle));
         for (std::size_t i = 0; i < chart.SeriesCount(); ++i) {
             const TChartSeries& series = chart.Series(i);
-            DrawSeries(painter, series,
-                series.VertAxis() == VerticalAxis::Left ? layout.left.scale : layout.right.scale, layout);
+            const AxisScale& vertical
+                = series.VertAxis() == VerticalAxis::Left ? layout.left.scale : layout.right.scale;
+            DrawSeries(painter, series, vertical, layout);
+            if (const auto* bars = dynamic_cast<const TErrorBarSeries*>(&series))
+                DrawErrorBars(painter, *bars, vertical, layout);
         }
         painter.restore();
 

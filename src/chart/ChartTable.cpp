@@ -5,7 +5,7 @@
 namespace {
 using enum ChartGroup;
 
-constexpr std::array<ChartRow, 13> Rows { {
+constexpr std::array<ChartRow, 15> Rows { {
     { ChartId::Offsets, Loop, "ChartOffsets", "TabSheetOffset", "Offset vs. date", "_offset", true, false },
     { ChartId::OffsetVsTOD, Loop, "ChartOffsetVsTOD", "TabSheetOffsetVsTOD", "Offset vs. time of day", "_offset-tod",
         true, true },
@@ -19,6 +19,8 @@ constexpr std::array<ChartRow, 13> Rows { {
     { ChartId::LoopstatsPollInterval, Loop, "ChartLoopstatsPollInterval", "TabSheetLoopstatsPollInterval",
         "Poll Interval", "_poll_int", true, false },
     { ChartId::Histo, Histogram, "ChartHisto", "", "", "_histogram", false, false },
+    { ChartId::Stability, Analysis, "ChartStability", "TabSheetStability", "Stability", "_stability", true, false },
+    { ChartId::AnalysisSummary, Analysis, "StringGridSummary", "TabSheetSummary", "Summary", "_summary", true, false },
     { ChartId::PeerTable, Peer, "StringGridPeerstats", "TabSheetPeerTable", "Table", "_peerstats", true, false },
     { ChartId::PeerstatsOffset, Peer, "ChartPeerstatsOffset", "TabSheetPeerOffset", "Offset", "_peer_offset", true,
         false },

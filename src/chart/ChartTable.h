@@ -4,10 +4,11 @@
 
 #include <span>
 
-// The two groups of pages: each takes the date prefix of its saved files from its own
-// reference chart (ChartOffsets for the loop charts, ChartPeerstatsOffset for the peer
-// pages). The offset histogram lives in a window of its own and belongs to no page.
-enum class ChartGroup { Loop, Peer, Histogram };
+// The groups of pages: each takes the date prefix of its saved files from its reference
+// chart (ChartOffsets for the loop charts and the Analysis page, whose estimates come
+// from the plotted loop window; ChartPeerstatsOffset for the peer pages). The offset
+// histogram lives in a window of its own and belongs to no page.
+enum class ChartGroup { Loop, Peer, Histogram, Analysis };
 
 // One chart (or the peer table) as the program shows and writes it. Pages, Save,
 // --save-images, --export-csv and "Copy data" are all built from the list of rows, so a
@@ -25,7 +26,8 @@ struct ChartRow
 };
 
 // Every built-in row, in the order the files are written: the seven loop charts, the
-// offset histogram's data, then the peer table and the four peer charts.
+// offset histogram's data, the stability chart and the summary table of the Analysis
+// page, then the peer table and the four peer charts.
 std::span<const ChartRow> BuiltInChartRows();
 
 // The built-in row of an id; null for an id without one.

@@ -2,6 +2,7 @@
 
 #include "ChartLayout.h"
 #include "TChart.h"
+#include "TErrorBarSeries.h"
 #include "ValueFormat.h"
 
 #include <algorithm>
@@ -48,6 +49,16 @@ QString PointDescription(const TChart& chart, const NearestPoint& nearest)
     else
         xText = FormatAxisValue(x, chart.BottomAxis().AxisValuesFormat());
     const TChartAxis& axis = series.VertAxis() == VerticalAxis::Left ? chart.LeftAxis() : chart.RightAxis();
+    if (const auto* bars = dynamic_cast<const TErrorBarSeries*>(&series)) {
+        const auto withUnit = [](const QString& value, const QString& unit) {
+            return unit.isEmpty() ? value : value + QLatin1Char(' ') + unit;
+        };
+        QString text = series.Title().isEmpty() ? QString() : series.Title() + QLatin1Char('\n');
+        text += bars->XName() + QStringLiteral(" = ") + withUnit(xText, bars->XUnit()) + QLatin1Char('\n');
+        text += bars->YName() + QStringLiteral(" = ")
+            + withUnit(FormatAxisValue(y, axis.AxisValuesFormat()), bars->YUnit()) + QLatin1Char('\n');
+        return text + QStringLiteral("n = ") + QString::number(bars->TermsAt(nearest.point));
+    }
     QString text;
     if (!series.Title().isEmpty())
         text = series.Title() + QLatin1Char('\n');

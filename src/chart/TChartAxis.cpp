@@ -97,6 +97,12 @@ void TChartAxis::SetLogarithmic(bool logarithmic)
     Changed();
 }
 
+void TChartAxis::SetDecadeTicks(bool decades)
+{
+    decadeTicks_ = decades;
+    Changed();
+}
+
 void TChartAxis::SetAxisValuesFormat(const QString& pattern)
 {
     axisValuesFormat_ = pattern;

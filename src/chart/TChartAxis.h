@@ -48,6 +48,12 @@ public:
 
     bool Logarithmic() const { return logarithmic_; }
     void SetLogarithmic(bool logarithmic);
+    // On a logarithmic axis: ticks at whole powers of ten only (1e-9, 1e-8 ... or 1, 10,
+    // 100 ...) with fainter grid lines at 2 to 9 times them, and automatic ends rounded
+    // out to whole decades. Off (the default), a logarithmic axis keeps its powers of two
+    // or its 1-2-5 ticks.
+    bool DecadeTicks() const { return decadeTicks_; }
+    void SetDecadeTicks(bool decades);
     const QString& AxisValuesFormat() const { return axisValuesFormat_; }
     void SetAxisValuesFormat(const QString& pattern);
     const QString& DateTimeFormat() const { return dateTimeFormat_; }
@@ -66,6 +72,7 @@ private:
     double minimum_ = 0.0;
     double maximum_ = 0.0;
     bool logarithmic_ = false;
+    bool decadeTicks_ = false;
     QString axisValuesFormat_ = QStringLiteral("#,##0.###");
     QString dateTimeFormat_;
     TChart* chart_ = nullptr;

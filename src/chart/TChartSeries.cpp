@@ -135,6 +135,11 @@ bool TChartSeries::FiniteYRange(double& lowest, double& highest) const
     return anyFiniteY_;
 }
 
+bool TChartSeries::ExtraYRange(double&, double&, bool) const
+{
+    return false;
+}
+
 void TChartSeries::CopyFrom(const TChartSeries& other)
 {
     if (&other == this)

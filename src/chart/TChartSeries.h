@@ -65,6 +65,11 @@ public:
     // scaling an axis does not read every point; false when no Y is finite.
     bool FiniteYRange(double& lowest, double& highest) const;
 
+    // Values beyond the points that an automatic vertical axis must still span (the ends
+    // of error bars); positiveOnly leaves out values a logarithmic axis cannot show. False
+    // when there are none, as for a plain line.
+    virtual bool ExtraYRange(double& lowest, double& highest, bool positiveOnly) const;
+
     // Takes over the other series' settings and all its points; stays attached or
     // detached as it is, and an attached series keeps its colour if the other has none.
     void CopyFrom(const TChartSeries& other);

@@ -9,6 +9,11 @@
 // is shown, so 0 reads "0" and 0.5 reads "0.5". Separators come from the locale.
 // Values that are not finite give an empty text; magnitudes of 1e15 and more are shown
 // with a power of ten ("-1.02e+20").
+// A pattern with an exponent part, "0.##e-0" or "0.0E+00", shows every value with a
+// power of ten: the decimals of the mantissa as above, the exponent with its sign ("+"
+// in the pattern: always; "-": only when negative) and at least as many digits as the
+// pattern has zeros after the sign: 2e-9 reads "2e-9", 12345 "1.23e4" under "0.##e-0".
+// The pattern's letter (e or E) is the one shown.
 QString FormatAxisValue(double value, const QString& pattern, const QLocale& locale = QLocale());
 
 // The most decimals the pattern ever shows.

@@ -1,5 +1,6 @@
 #include "ChartDataExport.h"
 
+#include "AnalysisSummary.h"
 #include "ChartCsv.h"
 #include "ImageFileNaming.h"
 #include "StatisticsDocument.h"
@@ -44,7 +45,8 @@ std::function<bool(QIODevice&)> TextWriter(const QString& text)
 // Charts of a long year hold millions of points: they go to the file as written.
 std::function<bool(QIODevice&)> DataWriter(StatisticsDocument& document, const DocumentChart& chart)
 {
-    if (chart.Row.Id == ChartId::PeerTable || chart.Row.Id == ChartId::Histo || !chart.Model)
+    if (chart.Row.Id == ChartId::PeerTable || chart.Row.Id == ChartId::Histo || chart.Row.Id == ChartId::Stability
+        || !chart.Model)
         return TextWriter(ChartDataText(document, chart));
     return [model = chart.Model, style = TimeStyleOf(chart.Row)](
                QIODevice& out) { return WriteChartCsv(out, *model, style); };
@@ -58,6 +60,10 @@ QString ChartDataText(StatisticsDocument& document, const DocumentChart& chart)
         return TableCsv(PeerTableCells(document.PeerTableRows()));
     if (chart.Row.Id == ChartId::Histo)
         return HistogramText(document.Histogram());
+    if (chart.Row.Id == ChartId::Stability)
+        return StabilityCsv(document.Stability());
+    if (chart.Row.Id == ChartId::AnalysisSummary)
+        return TableCsv(AnalysisSummaryTable(document, SummaryCells::Full));
     return chart.Model ? ChartCsv(*chart.Model, TimeStyleOf(chart.Row)) : QString();
 }
 

@@ -1,5 +1,6 @@
 #include "DocumentImages.h"
 
+#include "AnalysisSummary.h"
 #include "ChartRenderer.h"
 #include "PeerTableLayout.h"
 #include "StatisticsDocument.h"
@@ -22,6 +23,8 @@ QImage RenderRowImage(const StatisticsDocument& document, const ChartRow& row)
 {
     if (row.Id == ChartId::PeerTable)
         return DrawPeerTableImage(document.PeerTableRows(), QGuiApplication::font());
+    if (row.Id == ChartId::AnalysisSummary)
+        return DrawSummaryTableImage(AnalysisSummaryTable(document, SummaryCells::Shown), QGuiApplication::font());
     const DocumentChart* chart = document.FindChart(row.Id);
     return chart && chart->Model ? RenderChartImage(*chart->Model) : QImage();
 }

@@ -12,7 +12,8 @@ class TChart;
 // null image for a chart without a size.
 QImage RenderChartImage(const TChart& chart);
 
-// The image of one row: its chart, or the whole peer table in the application's font.
+// The image of one row: its chart, or the whole peer or summary table in the
+// application's font.
 QImage RenderRowImage(const StatisticsDocument& document, const ChartRow& row);
 
 // Saving the document's images without a window: there are no pages to show, each

@@ -28,6 +28,9 @@ struct DocumentSettings
     std::array<int, 4> PeerScaleSteps {};
     PeerSortState PeerSort;
 
+    // Analysis page: "Peers too", each shown peer's stability beside the loop's.
+    bool StabilityPeers = false;
+
     // Files, zone and looks.
     bool AbbreviateDirectoryName = true;
     bool LocalTime = false;

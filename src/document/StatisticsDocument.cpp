@@ -51,7 +51,7 @@ StatisticsDocument::StatisticsDocument(QObject* parent)
         TChart* model = nullptr;
         if (entry.Row.Id == ChartId::Histo) {
             model = &histogram_.Chart();
-        } else if (entry.Row.Id != ChartId::PeerTable) {
+        } else if (entry.Row.Id != ChartId::PeerTable && entry.Row.Id != ChartId::AnalysisSummary) {
             models_.push_back(std::make_unique<TChart>());
             model = models_.back().get();
             ConfigureChart(*model, entry.Row.Id);
@@ -185,7 +185,11 @@ LoopRebuildOutcome StatisticsDocument::RebuildLoopCharts(
     files_.JitterScaleChosen = results.JitterScaleChosen;
     plottedPointCount_ = results.Plotted ? results.PlottedPointCount : 0;
     histogram_.TakeOffsets(std::move(results.OffsetCopy), results.OffsetClipLimit);
+    loopWindow_ = results.Plotted ? CopyLoopWindow(files_.Loop, results.PlottedDataSet, results.PlottedFirst,
+                      results.PlottedLast, results.FirstPlottedTime, files_.LatestTime)
+                                  : LoopWindowSamples {};
     RunBuilders(ChartGroup::Loop, settings);
+    RebuildAnalysis(settings);
     ApplyPlotBackground(settings.WhitePlotBackground);
     emit LoopChartsRebuilt();
     return { results.Messages, results.JitterScalePosition, results.Plotted };
@@ -212,8 +216,13 @@ void StatisticsDocument::RebuildPeerStatistics(const DocumentSettings& settings)
     if (result.Rebuilt) {
         peerTableRows_.resize(1);
         peerTableRows_.insert(peerTableRows_.end(), result.TableRows.begin(), result.TableRows.end());
+        peerSamples_ = PeerSamplesFromCharts(peerStore_.PeerNames,
+            { PeerChartPoints { charts[PeerOffsetChart], result.Scales[PeerOffsetChart].Microseconds },
+                PeerChartPoints { charts[PeerDelayChart], result.Scales[PeerDelayChart].Microseconds },
+                PeerChartPoints { charts[PeerJitterChart], result.Scales[PeerJitterChart].Microseconds } });
     }
     RunBuilders(ChartGroup::Peer, settings);
+    RebuildAnalysis(settings);
     ApplyPlotBackground(settings.WhitePlotBackground);
     emit PeerStatisticsRebuilt();
 }
@@ -224,6 +233,16 @@ LoopRebuildOutcome StatisticsDocument::ReloadAll(const DocumentSettings& setting
     LoopRebuildOutcome outcome = RebuildLoopCharts(settings, true, busy);
     RebuildPeerStatistics(settings);
     return outcome;
+}
+
+void StatisticsDocument::RebuildAnalysis(const DocumentSettings& settings)
+{
+    stability_ = EstimateStability(loopWindow_, peerSamples_, settings.StabilityPeers, zoneLabel_);
+    BuildStabilityChart(stability_, Chart(ChartId::Stability));
+    summaryRows_ = BuildSummaryRows(loopWindow_, peerSamples_);
+    RunBuilders(ChartGroup::Analysis, settings);
+    ApplyPlotBackground(settings.WhitePlotBackground);
+    emit AnalysisRebuilt();
 }
 
 void StatisticsDocument::RunBuilders(ChartGroup group, const DocumentSettings& settings)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "AnalysisSamples.h"
+#include "AnalysisSummary.h"
 #include "ChartTable.h"
 #include "DocumentSettings.h"
 #include "OffsetHistogramModel.h"
 #include "PeerStore.h"
 #include "PeerTable.h"
+#include "StabilityChart.h"
 #include "StatisticsFiles.h"
 #include "TChart.h"
 
@@ -25,7 +28,7 @@ class StatisticsDocument;
 using ChartBuilder = std::function<void(const StatisticsDocument&, const DocumentSettings&, TChart&)>;
 
 // One chart of the document: its row of the chart table and its model (null for the
-// peer table, which is a table, not a chart).
+// peer table and the summary table, which are tables, not charts).
 struct DocumentChart
 {
     ChartRow Row;
@@ -64,7 +67,7 @@ public:
     // Every chart and the peer table, in the order of the chart table.
     std::span<const DocumentChart> Charts() const { return charts_; }
     const DocumentChart* FindChart(ChartId id) const;
-    // The model of a chart; every id with a row but the peer table has one.
+    // The model of a chart; every id with a row but the two tables has one.
     TChart& Chart(ChartId id);
     const TChart& Chart(ChartId id) const;
 
@@ -75,6 +78,12 @@ public:
     const std::vector<PeerTableRow>& PeerTableRows() const { return peerTableRows_; }
     OffsetHistogramModel& Histogram() { return histogram_; }
     const OffsetHistogramModel& Histogram() const { return histogram_; }
+    // The Analysis page: the samples behind it, the stability estimates and the rows of
+    // the summary table, as the last rebuild left them.
+    const LoopWindowSamples& LoopWindow() const { return loopWindow_; }
+    const std::vector<PeerSamples>& PeerChartSamples() const { return peerSamples_; }
+    const StabilityEstimates& Stability() const { return stability_; }
+    const std::vector<SummaryRow>& SummaryRows() const { return summaryRows_; }
 
     double ZoneOffset() const { return zoneOffset_; }
     QString ZoneLabel() const { return zoneLabel_; }
@@ -100,6 +109,9 @@ public:
     LoopRebuildOutcome RebuildLoopCharts(const DocumentSettings& settings, bool reloadInProgress, bool busy);
     // Rebuilds the peer table and the four peer charts (and those registered for them).
     void RebuildPeerStatistics(const DocumentSettings& settings);
+    // Estimates the stability and summarises the samples again (both rebuilds end with it;
+    // "Peers too" asks for it alone).
+    void RebuildAnalysis(const DocumentSettings& settings);
     // RereadLastOpened, then both rebuilds; the loop rebuild's outcome.
     LoopRebuildOutcome ReloadAll(const DocumentSettings& settings, bool busy);
     // The charts' background (white or the button face) and zoom rectangle colour.
@@ -119,6 +131,7 @@ public:
 signals:
     void LoopChartsRebuilt();
     void PeerStatisticsRebuilt();
+    void AnalysisRebuilt();
 
 private:
     void ReadZoneIntoFiles(const DocumentSettings& settings);
@@ -134,4 +147,8 @@ private:
     QString zoneLabel_ = QStringLiteral("UTC");
     int peerDays_ = 0;
     int plottedPointCount_ = 0;
+    LoopWindowSamples loopWindow_;
+    std::vector<PeerSamples> peerSamples_;
+    StabilityEstimates stability_;
+    std::vector<SummaryRow> summaryRows_;
 };

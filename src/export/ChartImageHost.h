@@ -10,10 +10,10 @@
 //   LoopDirectory()                      target directory, read once at the start
 //   BeginSaving()                        remember the current page of the graph page
 //                                        control and of both chart page controls
-//   for each row saved as an image, loop rows first, then (when HavePeerData() says so
-//   after the loop images) each peer row:
-//     ShowImagePage(row)                make the group's page ("Loopstats" or
-//                                        "Peerstats") and then row.PageName current
+//   for each row saved as an image, loop rows first, then the Analysis rows, then (when
+//   HavePeerData() says so after those images) each peer row:
+//     ShowImagePage(row)                make the group's page ("Loopstats", "Analysis"
+//                                        or "Peerstats") and then row.PageName current
 //     LoopDirectory(), ReferenceHighestX(row.Group), RenderImage(row)
 //   EndGroup(group)                      after each group: restore that group's page
 //   EndSaving()                          restore the graph page control's page
@@ -36,7 +36,7 @@ public:
     virtual QString LoopDirectory() const = 0;
     virtual bool HavePeerData() const = 0;
     // HighestXOnAxis of the group's reference chart on its bottom axis: ChartOffsets
-    // for the loop images, ChartPeerstatsOffset for the peer images.
+    // for the loop and Analysis images, ChartPeerstatsOffset for the peer images.
     virtual double ReferenceHighestX(ChartGroup group) const = 0;
     // The image of a row: a chart drawn at its size, or the whole peer table. A null
     // image writes nothing.

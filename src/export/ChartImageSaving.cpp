@@ -47,6 +47,7 @@ ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const Chart
     result.Directory = ImageTargetDirectory(host.LoopDirectory());
     host.BeginSaving();
     SaveGroup(host, rows, ChartGroup::Loop, result.Directory, withDatePrefix, extension, write, result.SavedFiles);
+    SaveGroup(host, rows, ChartGroup::Analysis, result.Directory, withDatePrefix, extension, write, result.SavedFiles);
     if (host.HavePeerData())
         SaveGroup(host, rows, ChartGroup::Peer, result.Directory, withDatePrefix, extension, write, result.SavedFiles);
     host.EndSaving();

@@ -22,8 +22,8 @@ struct ChartImageSaveResult
 // The text chunks of every saved chart image.
 PngTextMetadata ChartImageMetadata();
 
-// Writes the image of every row saved as an image: the loop rows and, with peer data, the
-// peer rows, in the order of rows, into ImageTargetDirectory(host.LoopDirectory()), each
+// Writes the image of every row saved as an image: the loop rows, the Analysis rows and,
+// with peer data, the peer rows, in the order of rows, into ImageTargetDirectory(host.LoopDirectory()), each
 // named directory + (date prefix of its group's reference chart when withDatePrefix) +
 // suffix + ".png". Files of the same names are replaced; an image that fails is left out.
 ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix);

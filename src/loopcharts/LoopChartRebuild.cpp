@@ -170,8 +170,10 @@ void LoopChartBuilder::Run()
     dayColourCounter = 0;
     for (std::int32_t s = 0; s < dataSetCount; ++s) {
         const DataSet set = DataSetAt(*in.Store, s);
-        if (set.Count > 0)
+        if (set.Count > 0) {
             Process(set);
+            out.PlottedDataSet = s;
+        }
     }
     out.Plotted = true;
     out.FilesHint = LoopFilesHint(out.PlottedPointCount, in.LoopFilesRead);
@@ -218,6 +220,8 @@ void LoopChartBuilder::Process(const DataSet& set)
     out.OffsetClipLimit = scale.ClipLimitUs;
     out.FirstPlottedTime = firstPlottedTime;
     out.PlottedPointCount = window.Count();
+    out.PlottedFirst = window.First;
+    out.PlottedLast = window.Last;
 
     AttachAll();
     out.JitterScaleChosen = true;
@@ -381,10 +385,7 @@ void LoopChartBuilder::AttachAll()
 void LoopChartBuilder::SetBottomTitles()
 {
     const QString prefix = in.DirectoryLabel.isEmpty() ? QString() : in.DirectoryLabel + QStringLiteral("  -  ");
-    const bool sameDay = std::trunc(in.LatestTime) == std::trunc(firstPlottedTime);
-    const QString dated = prefix + FormatDateTime(firstPlottedTime, DateTimePattern) + QStringLiteral(" to ")
-        + FormatDateTime(in.LatestTime, sameDay ? QStringLiteral("hh:nn") : DateTimePattern) + QLatin1Char(' ')
-        + in.ZoneLabel;
+    const QString dated = prefix + PlottedSpanText(firstPlottedTime, in.LatestTime, in.ZoneLabel);
     for (TChart* chart :
         { charts.Offsets, charts.Jitter, charts.Frequency, charts.AbsFrequency, charts.LoopstatsPollInterval })
         chart->BottomAxis().Title().SetCaption(dated);
@@ -420,6 +421,14 @@ LoopRebuildResults BuildLoopCharts(const LoopRebuildInputs& inputs, const LoopCh
     LoopRebuildResults results;
     LoopChartBuilder(inputs, charts, results).Run();
     return results;
+}
+
+QString PlottedSpanText(double firstPlottedTime, double latestTime, const QString& zoneLabel)
+{
+    const bool sameDay = std::trunc(latestTime) == std::trunc(firstPlottedTime);
+    return FormatDateTime(firstPlottedTime, DateTimePattern) + QStringLiteral(" to ")
+        + FormatDateTime(latestTime, sameDay ? QStringLiteral("hh:nn") : DateTimePattern) + QLatin1Char(' ')
+        + zoneLabel;
 }
 
 QString LoopFilesHint(std::int32_t plottedPointCount, const QStringList& loopFilesRead)

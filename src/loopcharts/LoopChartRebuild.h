@@ -66,6 +66,11 @@ struct LoopRebuildResults
     // earlier values otherwise).
     std::int32_t PlottedPointCount = 0;
     double FirstPlottedTime = 0;
+    // Where those samples lie in the store: the data set processed last and its plot
+    // window's first and last index (-1 and an empty window when not Plotted).
+    std::int32_t PlottedDataSet = -1;
+    std::int32_t PlottedFirst = 0;
+    std::int32_t PlottedLast = -1;
 
     // The hint of LabelFilesHint: empty when not Plotted. The hint of
     // LabelHoursToAverage is always cleared.
@@ -84,6 +89,10 @@ struct LoopRebuildResults
 // axis ranges and titles that depend on the data. Axis settings and titles not set here
 // survive from earlier rebuilds.
 LoopRebuildResults BuildLoopCharts(const LoopRebuildInputs& inputs, const LoopChartSet& charts);
+
+// The span of a plot window as the date charts' titles give it: "2020-Apr-19 08:15 to
+// 20:15 UTC", the end with its date only when it falls on another day than the start.
+QString PlottedSpanText(double firstPlottedTime, double latestTime, const QString& zoneLabel);
 
 // The hint of LabelFilesHint while the loop statistics are shown: the samples plotted and
 // the loop files read, one per line.

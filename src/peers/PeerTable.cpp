@@ -1,5 +1,7 @@
 #include "PeerTable.h"
 
+#include "TableImage.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -66,18 +68,22 @@ const PeerTableRow& PeerTableHeaders()
     return headers;
 }
 
-QString FormatPeerMilliseconds(double seconds, const QLocale& locale)
+QString FormatThreeDecimals(double value, const QLocale& locale)
 {
     // to_chars ignores the C locale, which Qt sets from the environment; the user's
     // separator is put in afterwards and no grouping is ever added.
     char text[400];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, seconds * 1000.0, std::chars_format::fixed, 3);
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
     QString result = ec == std::errc() ? QString::fromLatin1(text, end - text) : QStringLiteral("0.000");
     const QString separator = locale.decimalPoint();
     if (separator != QLatin1String("."))
         result.replace(QLatin1Char('.'), separator);
-    result += QLatin1Char(' ');
     return result;
+}
+
+QString FormatPeerMilliseconds(double seconds, const QLocale& locale)
+{
+    return FormatThreeDecimals(seconds * 1000.0, locale) + QLatin1Char(' ');
 }
 
 PeerTableRow PeerTableCells(const QString& address, const PeerAccumulator& accumulator, const QLocale& locale)
@@ -143,14 +149,9 @@ std::vector<PeerTableRow> BuildPeerTableRows(const std::vector<QString>& address
 
 QString PeerTableClipboardText(const std::vector<PeerTableRow>& rowsWithHeader)
 {
-    QString text;
-    for (const PeerTableRow& row : rowsWithHeader) {
-        for (int c = 0; c < PeerTableColumns; ++c) {
-            if (c > 0)
-                text += QLatin1Char('\t');
-            text += row[std::size_t(c)];
-        }
-        text += QLatin1String("\r\n");
-    }
-    return text;
+    std::vector<QStringList> rows;
+    rows.reserve(rowsWithHeader.size());
+    for (const PeerTableRow& row : rowsWithHeader)
+        rows.emplace_back(row.begin(), row.end());
+    return TableClipboardText(rows);
 }

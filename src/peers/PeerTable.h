@@ -16,6 +16,9 @@ using PeerTableRow = std::array<QString, PeerTableColumns>;
 
 const PeerTableRow& PeerTableHeaders();
 
+// "%.3f" with the locale's decimal separator and no digit grouping.
+QString FormatThreeDecimals(double value, const QLocale& locale);
+
 // "%.3f " of seconds × 1000 with the locale's decimal separator and no digit grouping.
 QString FormatPeerMilliseconds(double seconds, const QLocale& locale);
 

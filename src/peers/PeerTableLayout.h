@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PeerTable.h"
+#include "TableImage.h"
 
 #include <QFont>
 #include <QImage>
@@ -9,7 +10,7 @@
 #include <vector>
 
 // Room for the cell padding on each side of a text, in all.
-inline constexpr int PeerCellPadding = 8;
+inline constexpr int PeerCellPadding = TableCellPadding;
 
 // The widths of the peer table's columns for a font: the numbers take room for
 // "-99999.999" with blanks, the address column fits the widest address shown (or a

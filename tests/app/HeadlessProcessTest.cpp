@@ -121,12 +121,12 @@ QStringList Named(const QString& dir, const QString& prefix, const QStringList& 
 }
 
 const QStringList ImageSuffixes = { "_offset.png", "_offset-tod.png", "_abs_frequency.png", "_frequency.png",
-    "_frequency-tod.png", "_jitter.png", "_poll_int.png", "_peerstats.png", "_peer_offset.png", "_peer_delay.png",
-    "_peer_dispersion.png", "_peer_jitter.png" };
+    "_frequency-tod.png", "_jitter.png", "_poll_int.png", "_stability.png", "_summary.png", "_peerstats.png",
+    "_peer_offset.png", "_peer_delay.png", "_peer_dispersion.png", "_peer_jitter.png" };
 
 const QStringList CsvSuffixes = { "_offset.csv", "_offset-tod.csv", "_abs_frequency.csv", "_frequency.csv",
-    "_frequency-tod.csv", "_jitter.csv", "_poll_int.csv", "_histogram.csv", "_peerstats.csv", "_peer_offset.csv",
-    "_peer_delay.csv", "_peer_dispersion.csv", "_peer_jitter.csv" };
+    "_frequency-tod.csv", "_jitter.csv", "_poll_int.csv", "_histogram.csv", "_stability.csv", "_summary.csv",
+    "_peerstats.csv", "_peer_offset.csv", "_peer_delay.csv", "_peer_dispersion.csv", "_peer_jitter.csv" };
 
 TEST_F(HeadlessProcessTest, HelpAndVersionPrintAndSucceedWithoutADisplay)
 {

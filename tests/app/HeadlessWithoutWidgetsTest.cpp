@@ -30,8 +30,8 @@ TEST(HeadlessWithoutWidgets, SavesImagesAndDataUnderAGuiApplicationOnly)
     ASSERT_EQ(options.Action, LongOptions::Outcome::Headless);
     char name[] = "tallimer";
     EXPECT_EQ(RunHeadless(options, name), 0);
-    EXPECT_EQ(QDir(images.path()).entryList(QDir::Files).size(), 12);
-    EXPECT_EQ(QDir(csv.path()).entryList(QDir::Files).size(), 13);
+    EXPECT_EQ(QDir(images.path()).entryList(QDir::Files).size(), 14);
+    EXPECT_EQ(QDir(csv.path()).entryList(QDir::Files).size(), 15);
     // The user's store is neither read into a window nor written.
     EXPECT_TRUE(QDir(config.path()).isEmpty());
 }

@@ -31,6 +31,8 @@ namespace {
 
 const char* const LoopSuffixes[] = { "_offset.png", "_offset-tod.png", "_abs_frequency.png", "_frequency.png",
     "_frequency-tod.png", "_jitter.png", "_poll_int.png" };
+// Saved after the loop images, with their prefix: the Analysis page's chart and table.
+const char* const AnalysisSuffixes[] = { "_stability.png", "_summary.png" };
 const char* const PeerSuffixes[]
     = { "_peerstats.png", "_peer_offset.png", "_peer_delay.png", "_peer_dispersion.png", "_peer_jitter.png" };
 
@@ -153,6 +155,9 @@ TEST_P(SaveCaseTest, WritesTheNamedFilesAndLeavesThePagesAsTheyWere)
     if (c.LoopPrefix)
         for (const char* suffix : LoopSuffixes)
             expected.append(directory + c.LoopPrefix + suffix);
+    if (c.LoopPrefix)
+        for (const char* suffix : AnalysisSuffixes)
+            expected.append(directory + c.LoopPrefix + suffix);
     if (c.PeerPrefix)
         for (const char* suffix : PeerSuffixes)
             expected.append(directory + c.PeerPrefix + suffix);
@@ -183,6 +188,7 @@ TEST_P(SaveCaseTest, WritesTheNamedFilesAndLeavesThePagesAsTheyWere)
     }
     if (c.LoopPrefix) {
         EXPECT_EQ(QImage(expected.front()).size(), form->ChartOffsets->size());
+        EXPECT_EQ(QImage(expected[7]).size(), form->ChartStability->size());
     }
 
     EXPECT_EQ(form->PageControlGraph->currentIndex(), pages[0]);
@@ -243,7 +249,7 @@ TEST_F(SaveImagesWindowTest, FromSetupReloadsFirstAndReturnsToSetup)
         << qPrintable(form->Messages.front());
     EXPECT_TRUE(form->Messages.front().contains(folder + "/2023-02-26_peer_jitter.png\n"))
         << qPrintable(form->Messages.front());
-    EXPECT_EQ(PngsIn(folder).size(), 12);
+    EXPECT_EQ(PngsIn(folder).size(), 14);
     EXPECT_EQ(PngsIn(folder).filter("2023-02-25").size(), 0);
 
     EXPECT_EQ(form->PageControlGraph->currentWidget(), form->TabSheetSetup);

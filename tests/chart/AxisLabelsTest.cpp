@@ -182,3 +182,68 @@ TEST(AxisTicks, DateTimeLabelsShowTheDateWhereTheDayChanges)
         EXPECT_EQ(got, c.expected) << c.name;
     }
 }
+
+TEST(ValueFormat, ExponentPatternsShowAPowerOfTen)
+{
+    const QLocale c = QLocale::c();
+    const QLocale german(QLocale::German);
+    const struct
+    {
+        double value;
+        const char* pattern;
+        const QLocale& locale;
+        const char* expected;
+    } cases[] = {
+        { 1e-9, "0.##e-0", c, "1e-9" },
+        { 2e-9, "0.##e-0", c, "2e-9" },
+        { 1.23456e-8, "0.##e-0", c, "1.23e-8" },
+        { 9.999e-9, "0.##e-0", c, "1e-8" }, // the mantissa rounds up into the next decade
+        { 12345, "0.##e-0", c, "1.23e4" },
+        { 1, "0.##e-0", c, "1e0" },
+        { 0, "0.##e-0", c, "0e0" },
+        { -3.5e-7, "0.##e-0", c, "-3.5e-7" },
+        { 1e-9, "0.0E+00", c, "1.0E-09" },
+        { 250, "0.0E+00", c, "2.5E+02" },
+        { 1.5e-6, "0.##e-0", german, "1,5e-6" },
+        { std::nan(""), "0.##e-0", c, "" },
+        { INFINITY, "0.##e-0", c, "" },
+        // Without an exponent part nothing changes: a tiny value under "#.###" is 0.
+        { 1e-9, "#.###", c, "0" },
+    };
+    for (const auto& t : cases)
+        EXPECT_EQ(FormatAxisValue(t.value, QLatin1String(t.pattern), t.locale), QLatin1String(t.expected))
+            << t.value << " " << t.pattern;
+}
+
+TEST(AxisTicks, DecadeTicksArePowersOfTenOnlyWithFaintLinesBetween)
+{
+    struct Case
+    {
+        double minimum, maximum;
+        int maxTicks;
+        std::vector<double> expected;
+    };
+    const Case cases[] = {
+        { 1e-9, 1e-6, 10, { 1e-9, 1e-8, 1e-7, 1e-6 } },
+        { 1, 1e5, 10, { 1, 10, 100, 1e3, 1e4, 1e5 } },
+        // Not the powers of two a logarithmic axis starting at 4 has otherwise.
+        { 4, 4096, 12, { 10, 100, 1000 } },
+        { 1e-12, 1e3, 5, { 1e-12, 1e-8, 1e-4, 1 } },
+        { 2, 9, 10, {} },
+        { 0, 100, 10, {} },
+        { 100, 10, 10, {} },
+        { 1, INFINITY, 10, {} },
+    };
+    for (const Case& c : cases) {
+        const std::vector<double> ticks = DecadeTicks(c.minimum, c.maximum, c.maxTicks);
+        ASSERT_EQ(ticks.size(), c.expected.size()) << c.minimum << ".." << c.maximum;
+        for (std::size_t i = 0; i < ticks.size(); ++i)
+            EXPECT_NEAR(ticks[i] / c.expected[i], 1.0, 1e-9) << c.minimum << ".." << c.maximum;
+    }
+    const std::vector<double> minor = DecadeMinorTicks(1, 100, 10);
+    ASSERT_EQ(minor.size(), 16u);
+    EXPECT_DOUBLE_EQ(minor.front(), 2);
+    EXPECT_DOUBLE_EQ(minor[7], 9);
+    EXPECT_DOUBLE_EQ(minor.back(), 90);
+    EXPECT_TRUE(DecadeMinorTicks(1e-20, 1e20, 10).empty()) << "too many decades for faint lines";
+}

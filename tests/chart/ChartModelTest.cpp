@@ -4,6 +4,7 @@
 #include "LegendEntries.h"
 #include "SeriesPalette.h"
 #include "TChart.h"
+#include "TErrorBarSeries.h"
 #include "TFastLineSeries.h"
 #include "TLineSeries.h"
 
@@ -464,4 +465,74 @@ TEST(ChartConfiguration, GivesEveryChartItsDesignWhateverWasDoneBefore)
     EXPECT_NE(dynamic_cast<TFastLineSeries*>(&histo.Series(0)), nullptr);
     EXPECT_EQ(histo.Series(0).SeriesColor(), ChartColors::Red);
     EXPECT_TRUE(PageCaption(ChartId::Histo).isEmpty());
+}
+
+TEST(ChartAxisScale, DecadeAxesRoundTheirAutomaticEndsOutToPowersOfTenAndSpanTheErrorBars)
+{
+    TChart chart;
+    for (TChartAxis* axis : { &chart.BottomAxis(), &chart.LeftAxis() }) {
+        axis->SetLogarithmic(true);
+        axis->SetDecadeTicks(true);
+    }
+    auto series = std::make_unique<TErrorBarSeries>();
+    series->AddBar(16, 3e-8, 2e-8, 4e-8, 100);
+    series->AddBar(512, 2e-9, 8e-10, 3.2e-9, 5);
+    AttachSeries(chart, std::move(series));
+    const AxisScale bottom = ResolveAxisScale(chart, chart.BottomAxis());
+    EXPECT_DOUBLE_EQ(bottom.minimum, 10);
+    EXPECT_DOUBLE_EQ(bottom.maximum, 1000);
+    EXPECT_TRUE(bottom.decades);
+    // The low end of the last bar reaches into the decade below its point.
+    const AxisScale left = ResolveAxisScale(chart, chart.LeftAxis());
+    EXPECT_NEAR(left.minimum, 1e-10, 1e-24);
+    EXPECT_NEAR(left.maximum, 1e-7, 1e-21);
+
+    // Data on one power of ten still gets a decade to show it in.
+    TChart single;
+    single.LeftAxis().SetLogarithmic(true);
+    single.LeftAxis().SetDecadeTicks(true);
+    auto one = std::make_unique<TLineSeries>();
+    one->AddPoint(1, 1e-8);
+    AttachSeries(single, std::move(one));
+    const AxisScale decade = ResolveAxisScale(single, single.LeftAxis());
+    EXPECT_NEAR(decade.minimum, 1e-8, 1e-22);
+    EXPECT_NEAR(decade.maximum, 1e-7, 1e-21);
+
+    // A logarithmic axis without decade ticks keeps its padded ends, as the poll chart's.
+    TChart plain;
+    plain.LeftAxis().SetLogarithmic(true);
+    auto line = std::make_unique<TLineSeries>();
+    line->AddPoint(1, 16);
+    line->AddPoint(2, 1024);
+    AttachSeries(plain, std::move(line));
+    const AxisScale padded = ResolveAxisScale(plain, plain.LeftAxis());
+    EXPECT_FALSE(padded.decades);
+    EXPECT_LT(padded.minimum, 16);
+    EXPECT_GT(padded.minimum, 10);
+}
+
+TEST(ChartSeries, ErrorBarsStayWithTheirPointsInXOrder)
+{
+    TErrorBarSeries series;
+    series.AddBar(64, 3, 2, 4, 10);
+    series.AddBar(16, 1, 0.5, 1.5, 40);
+    series.AddPoint(32, 2); // a point without a bar
+    series.AddBar(32, 2.5, 2.4, 2.6, 20); // equal X: after the point of that X
+    series.AddBar(std::nan(""), 9, 8, 10, 1); // no place in the order: left out
+    ASSERT_EQ(series.PointCount(), 4u);
+    const double xs[] = { 16, 32, 32, 64 };
+    const double lows[] = { 0.5, 2, 2.4, 2 };
+    const std::int64_t terms[] = { 40, 0, 20, 10 };
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(series.XValueAt(i), xs[i]);
+        EXPECT_EQ(series.LowAt(i), lows[i]) << i;
+        EXPECT_EQ(series.TermsAt(i), terms[i]) << i;
+    }
+    EXPECT_EQ(series.HighAt(3), 4);
+    double low = 0;
+    double high = 0;
+    ASSERT_TRUE(series.ExtraYRange(low, high, true));
+    EXPECT_EQ(low, 0.5);
+    EXPECT_EQ(high, 4);
+    EXPECT_FALSE(TLineSeries().ExtraYRange(low, high, false));
 }

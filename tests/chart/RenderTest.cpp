@@ -1,7 +1,10 @@
+#include "ChartConfiguration.h"
 #include "ChartLayout.h"
 #include "ChartRenderer.h"
+#include "NearestPoint.h"
 #include "SampleCharts.h"
 #include "TChart.h"
+#include "TErrorBarSeries.h"
 #include "TLineSeries.h"
 
 #include <QApplication>
@@ -235,4 +238,47 @@ TEST(ChartRender, BadValuesAndSizesGiveAPictureNotACrash)
             EXPECT_FALSE(image.isNull()) << name;
         }
     }
+}
+
+TEST(RenderErrorBars, StabilityChartDrawsBarsDotsDecadeLabelsAndSaysWhatAPointIs)
+{
+    TChart chart;
+    ConfigureChart(chart, ChartId::Stability);
+    chart.SetColor(ChartColors::White);
+    auto series = std::make_unique<TErrorBarSeries>();
+    series->SetTitle(QStringLiteral("Loop ADEV"));
+    series->SetSeriesColor(ChartColors::Red);
+    series->SetValueNames(QStringLiteral("τ"), QStringLiteral("s"), QStringLiteral("σ"), QString());
+    series->AddBar(64, 1e-8, 5e-9, 1.5e-8, 12);
+    series->AddBar(128, 4e-8, 2e-8, 6e-8, 4);
+    AttachSeries(chart, std::move(series));
+
+    const ChartLayout layout = LayoutChart(chart, Frame);
+    ASSERT_TRUE(layout.HasPlot());
+    // Decades only, labelled with a power of ten on the value axis and plainly on τ.
+    QStringList left;
+    for (const AxisTick& tick : layout.left.ticks)
+        left << tick.label;
+    EXPECT_EQ(left, QStringList({ "1e-9", "1e-8", "1e-7" }));
+    QStringList bottom;
+    for (const AxisTick& tick : layout.bottom.ticks)
+        bottom << tick.label;
+    EXPECT_EQ(bottom, QStringList({ "10", "100", "1000" }));
+    EXPECT_FALSE(layout.left.minorPixels.empty());
+
+    const QImage image = Render(chart);
+    const int x = int(std::lround(layout.XToPixel(64)));
+    const double point = layout.YToPixel(layout.left.scale, 1e-8);
+    const double low = layout.YToPixel(layout.left.scale, 5e-9);
+    const double high = layout.YToPixel(layout.left.scale, 1.5e-8);
+    // The bar runs from its low to its high end, beyond the dot in both directions.
+    EXPECT_TRUE(IsReddish(image.pixel(x, int(std::lround((point + low) / 2)))));
+    EXPECT_TRUE(IsReddish(image.pixel(x, int(std::lround((point + high) / 2)))));
+    EXPECT_FALSE(IsReddish(image.pixel(x, int(std::lround(low)) + 6)));
+    // Its caps.
+    EXPECT_TRUE(IsReddish(image.pixel(x + 2, int(std::lround(low)))));
+
+    const std::optional<NearestPoint> nearest = FindNearestPoint(chart, layout, QPointF(x, point), 5);
+    ASSERT_TRUE(nearest.has_value());
+    EXPECT_EQ(PointDescription(chart, *nearest), QStringLiteral("Loop ADEV\nτ = 64 s\nσ = 1e-8\nn = 12"));
 }

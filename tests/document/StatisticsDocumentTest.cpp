@@ -102,17 +102,28 @@ TEST_F(StatisticsDocumentTest, SavesEveryImageAtTheGivenSizeAndTheWholePeerTable
 {
     Load();
     document.SetChartSize(QSize(400, 250));
+    EXPECT_EQ(RenderRowImage(document, *FindBuiltInChartRow(ChartId::Stability)).size(), QSize(400, 250));
+    EXPECT_FALSE(RenderRowImage(document, *FindBuiltInChartRow(ChartId::AnalysisSummary)).isNull());
     DocumentImageHost documentHost(document);
     RedirectedImageHost host(documentHost, out.path() + QLatin1Char('/'));
     const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
-    ASSERT_EQ(result.SavedFiles.size(), 12);
+    ASSERT_EQ(result.SavedFiles.size(), 14) << result.SavedFiles.join(' ').toStdString();
     EXPECT_TRUE(result.SavedFiles[0].endsWith(QStringLiteral("/_offset.png")));
-    EXPECT_TRUE(result.SavedFiles[7].endsWith(QStringLiteral("/_peerstats.png")));
+    // The loop images, the Analysis page's chart and table, then the peer pages.
+    EXPECT_TRUE(result.SavedFiles[6].endsWith(QStringLiteral("/_poll_int.png")));
+    EXPECT_TRUE(result.SavedFiles[7].endsWith(QStringLiteral("/_stability.png")));
+    EXPECT_TRUE(result.SavedFiles[8].endsWith(QStringLiteral("/_summary.png")));
+    EXPECT_TRUE(result.SavedFiles[9].endsWith(QStringLiteral("/_peerstats.png")));
+    EXPECT_EQ(QImage(result.SavedFiles[7]).size(), QSize(400, 250));
+    // The summary table image: a row per quantity (three of the loop, three per peer).
+    const QImage summary(result.SavedFiles[8]);
+    EXPECT_GT(summary.width(), 400);
+    EXPECT_GT(summary.height(), 9 * 10);
 
     EXPECT_EQ(QImage(result.SavedFiles[0]).size(), QSize(400, 250));
     // The table image holds every column and row, whatever size the charts have: the
     // last column's header is drawn at its right-hand end.
-    const QImage table(result.SavedFiles[7]);
+    const QImage table(result.SavedFiles[9]);
     EXPECT_GT(table.width(), 400);
     EXPECT_GT(table.height(), 3 * 10);
 }
@@ -122,9 +133,26 @@ TEST_F(StatisticsDocumentTest, ExportsTheDataOfEveryImageAndTheHistogram)
     Load();
     const ChartDataExportResult result = ExportChartData(document, out.path() + QLatin1Char('/'), true);
     EXPECT_TRUE(result.FailedFiles.isEmpty());
-    ASSERT_EQ(result.SavedFiles.size(), 13);
+    ASSERT_EQ(result.SavedFiles.size(), 15);
+    EXPECT_TRUE(result.SavedFiles[6].endsWith(QStringLiteral("/2023-02-25_poll_int.csv")));
     EXPECT_TRUE(result.SavedFiles[7].endsWith(QStringLiteral("/2023-02-25_histogram.csv")));
-    QFile table(result.SavedFiles[8]);
+    EXPECT_TRUE(result.SavedFiles[8].endsWith(QStringLiteral("/2023-02-25_stability.csv")));
+    EXPECT_TRUE(result.SavedFiles[9].endsWith(QStringLiteral("/2023-02-25_summary.csv")));
+    EXPECT_TRUE(result.SavedFiles[10].endsWith(QStringLiteral("_peerstats.csv")));
+    QFile stability(result.SavedFiles[8]);
+    ASSERT_TRUE(stability.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(stability.readAll().startsWith("series,tau,deviation,low,high,n\nLoop ADEV,64,"));
+    QFile summary(result.SavedFiles[9]);
+    ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
+    const QList<QByteArray> summaryLines = summary.readAll().split('\n');
+    ASSERT_EQ(summaryLines.size(), 11); // header, 3 loop rows, 3 rows for each of two peers, the empty rest
+    EXPECT_EQ(summaryLines[0], "Series,Min,1%,5%,50%,95%,99%,Max,90% range,98% range,StdDev,Mean,Samples");
+    EXPECT_EQ(summaryLines[1], "Loop offset (µs),12,12,12,12,12,12,12,0,0,0,12,41");
+    // The peers in the order of the peer charts, their values in milliseconds.
+    EXPECT_TRUE(summaryLines[4].startsWith("203.0.113.9 offset (ms),-3.1,-3.1,")) << summaryLines[4].toStdString();
+    EXPECT_TRUE(summaryLines[7].startsWith("192.168.0.5 offset (ms),1.2,1.2,")) << summaryLines[7].toStdString();
+    EXPECT_TRUE(summaryLines[8].startsWith("192.168.0.5 delay (ms),30,30,")) << summaryLines[8].toStdString();
+    QFile table(result.SavedFiles[10]);
     ASSERT_TRUE(table.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = table.readAll().split('\n');
     EXPECT_TRUE(lines[0].startsWith("Peer,Number of entries,")) << lines[0].toStdString();

@@ -185,7 +185,7 @@ TEST(SaveImageFile, FullDiskLeavesNoTruncatedFileAndKeepsTheOldOne)
     EXPECT_TRUE(SaveImageFile(big, fresh, ChartImageMetadata()));
 }
 
-// 1 to 12: the place of a row among the images, in the order of writing.
+// 1 to 14: the place of a row among the images, in the order of writing.
 int ImageNumber(const ChartRow& row)
 {
     int number = 0;
@@ -212,12 +212,15 @@ public:
     void ShowImagePage(const ChartRow& row) override { calls << QString::fromLatin1(row.PageName); }
     void EndGroup(ChartGroup group) override
     {
-        calls << (group == ChartGroup::Loop ? QStringLiteral("end loop") : QStringLiteral("end peer"));
+        calls << (group == ChartGroup::Loop     ? QStringLiteral("end loop")
+                : group == ChartGroup::Analysis ? QStringLiteral("end analysis")
+                                                : QStringLiteral("end peer"));
     }
     void EndSaving() override { calls << QStringLiteral("end"); }
     QString LoopDirectory() const override { return loopDirectory; }
     bool HavePeerData() const override { return havePeerData; }
-    double ReferenceHighestX(ChartGroup group) const override { return group == ChartGroup::Loop ? loopX : peerX; }
+    // The Analysis page takes the loop charts' reference, as the document does.
+    double ReferenceHighestX(ChartGroup group) const override { return group == ChartGroup::Peer ? peerX : loopX; }
     QImage RenderImage(const ChartRow& row) override
     {
         const int number = ImageNumber(row);
@@ -232,6 +235,7 @@ public:
 
 const char* const LoopSuffixes[] = { "_offset.png", "_offset-tod.png", "_abs_frequency.png", "_frequency.png",
     "_frequency-tod.png", "_jitter.png", "_poll_int.png" };
+const char* const AnalysisSuffixes[] = { "_stability.png", "_summary.png" };
 const char* const PeerSuffixes[]
     = { "_peerstats.png", "_peer_offset.png", "_peer_delay.png", "_peer_dispersion.png", "_peer_jitter.png" };
 
@@ -253,15 +257,15 @@ protected:
     FakeHost host;
 };
 
-TEST_F(SaveChartImagesTest, WritesTheSevenLoopImagesWithoutPeerData)
+TEST_F(SaveChartImagesTest, WritesTheSevenLoopImagesAndTheAnalysisPageWithoutPeerData)
 {
     const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
     const QStringList expected = Names(Dir(), QString(),
         { LoopSuffixes[0], LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3], LoopSuffixes[4], LoopSuffixes[5],
-            LoopSuffixes[6] });
+            LoopSuffixes[6], AnalysisSuffixes[0], AnalysisSuffixes[1] });
     EXPECT_EQ(result.Directory, Dir());
     EXPECT_EQ(result.SavedFiles, expected);
-    EXPECT_EQ(FilesIn(Dir()).size(), 7);
+    EXPECT_EQ(FilesIn(Dir()).size(), 9);
     QString message = QStringLiteral("Image files saved to:\r\r");
     for (const QString& name : expected)
         message += name + QStringLiteral("\r\n");
@@ -283,7 +287,7 @@ TEST_F(SaveChartImagesTest, WritesTheSevenLoopImagesWithoutPeerData)
             "Title\0NTP performance data"s));
 }
 
-TEST_F(SaveChartImagesTest, WithPeerDataWritesTwelveImagesPrefixedByEachGroupsReferenceDay)
+TEST_F(SaveChartImagesTest, WithPeerDataWritesFourteenImagesPrefixedByEachGroupsReferenceDay)
 {
     host.havePeerData = true;
     host.loopX = 44262.75; // 2021-03-07
@@ -292,20 +296,21 @@ TEST_F(SaveChartImagesTest, WithPeerDataWritesTwelveImagesPrefixedByEachGroupsRe
 
     QStringList expected = Names(Dir(), QStringLiteral("2021-03-07"),
         { LoopSuffixes[0], LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3], LoopSuffixes[4], LoopSuffixes[5],
-            LoopSuffixes[6] });
+            LoopSuffixes[6], AnalysisSuffixes[0], AnalysisSuffixes[1] });
     expected += Names(Dir(), QStringLiteral("2021-03-08"),
         { PeerSuffixes[0], PeerSuffixes[1], PeerSuffixes[2], PeerSuffixes[3], PeerSuffixes[4] });
     EXPECT_EQ(result.SavedFiles, expected);
-    EXPECT_EQ(FilesIn(Dir()).size(), 12);
+    EXPECT_EQ(FilesIn(Dir()).size(), 14);
 
     // Each page is made current before its image is drawn, and every page control is
     // given back its page afterwards.
     EXPECT_THAT(host.calls,
         ElementsAreArray(QStringList { "begin", "TabSheetOffset", "render 1", "TabSheetOffsetVsTOD", "render 2",
             "TabSheetAbsFrequency", "render 3", "TabSheetFrequency", "render 4", "TabSheetFreqVsTOD", "render 5",
-            "TabSheetJitter", "render 6", "TabSheetLoopstatsPollInterval", "render 7", "end loop", "TabSheetPeerTable",
-            "render 8", "TabSheetPeerOffset", "render 9", "TabSheetPeerDelay", "render 10", "TabSheetDispersion",
-            "render 11", "TabSheetPeerJitter", "render 12", "end peer", "end" }));
+            "TabSheetJitter", "render 6", "TabSheetLoopstatsPollInterval", "render 7", "end loop", "TabSheetStability",
+            "render 8", "TabSheetSummary", "render 9", "end analysis", "TabSheetPeerTable", "render 10",
+            "TabSheetPeerOffset", "render 11", "TabSheetPeerDelay", "render 12", "TabSheetDispersion", "render 13",
+            "TabSheetPeerJitter", "render 14", "end peer", "end" }));
 }
 
 TEST_F(SaveChartImagesTest, PrefixOfAChartWithoutPointsIsDayZero)
@@ -319,9 +324,10 @@ TEST_F(SaveChartImagesTest, AFailedImageIsLeftOutAndTheRestAreWritten)
     host.failingImages = { 1, 7 };
     const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
     EXPECT_EQ(result.SavedFiles,
-        Names(
-            Dir(), QString(), { LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3], LoopSuffixes[4], LoopSuffixes[5] }));
-    EXPECT_EQ(FilesIn(Dir()).size(), 5);
+        Names(Dir(), QString(),
+            { LoopSuffixes[1], LoopSuffixes[2], LoopSuffixes[3], LoopSuffixes[4], LoopSuffixes[5], AnalysisSuffixes[0],
+                AnalysisSuffixes[1] }));
+    EXPECT_EQ(FilesIn(Dir()).size(), 7);
 }
 
 TEST_F(SaveChartImagesTest, BeforeAnyLoopFileNothingIsWrittenButPagesAreRestored)
@@ -343,9 +349,9 @@ TEST_F(SaveChartImagesTest, UnwritableStatisticsDirectoryFallsBackToTheWorkingDi
     host.loopDirectory = QStringLiteral("/proc/");
     const ChartImageSaveResult result = SaveChartImages(host, BuiltInChartRows(), false);
     EXPECT_EQ(result.Directory, cwd.Path());
-    ASSERT_EQ(result.SavedFiles.size(), 7);
+    ASSERT_EQ(result.SavedFiles.size(), 9);
     EXPECT_EQ(result.SavedFiles.front(), cwd.Path() + QStringLiteral("_offset.png"));
-    EXPECT_EQ(FilesIn(cwd.Path()).size(), 7);
+    EXPECT_EQ(FilesIn(cwd.Path()).size(), 9);
 }
 
 TEST_F(SaveChartImagesTest, RedirectedImagesGoToTheOtherDirectoryUnderTheSameRules)
@@ -356,8 +362,9 @@ TEST_F(SaveChartImagesTest, RedirectedImagesGoToTheOtherDirectoryUnderTheSameRul
     host.loopX = 44262.75;
     RedirectedImageHost redirected(host, target);
     const ChartImageSaveResult result = SaveChartImages(redirected, BuiltInChartRows(), true);
-    ASSERT_EQ(result.SavedFiles.size(), 12);
+    ASSERT_EQ(result.SavedFiles.size(), 14);
     EXPECT_EQ(result.SavedFiles.front(), target + QStringLiteral("2021-03-07_offset.png"));
+    EXPECT_EQ(result.SavedFiles[8], target + QStringLiteral("2021-03-07_summary.png"));
     EXPECT_EQ(result.SavedFiles.back(), target + QStringLiteral("1899-12-30_peer_jitter.png"));
     EXPECT_TRUE(FilesIn(Dir()).isEmpty());
     EXPECT_EQ(host.calls.front(), QStringLiteral("begin"));
