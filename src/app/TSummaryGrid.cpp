@@ -19,6 +19,9 @@ TSummaryGrid::TSummaryGrid(QWidget* parent)
     setCornerButtonEnabled(false);
     setAlternatingRowColors(true);
     verticalHeader()->hide();
+    // Rows as tall as a line of text: the table should fit a page without scrolling.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
 
