@@ -1,6 +1,7 @@
 // The main window, driven as a user would drive it: started on a command line, pages
 // switched, keys pressed, spinners clicked, files dropped, settings kept between runs.
 #include "TFormTallimer.h"
+#include "TSummaryGrid.h"
 #include "WindowTestSupport.h"
 
 #include "TFormSelectPeers.h"
@@ -528,6 +529,66 @@ TEST_F(FormTallimerTest, SettingsSurviveTwoWindowLifetimes)
     EXPECT_TRUE(form->TimerAutoUpdate.isActive());
     EXPECT_EQ(form->TimerAutoUpdate.interval(), 5 * 60000);
     EXPECT_EQ(form->size(), QSize(1010, 600));
+}
+
+} // namespace
+
+namespace {
+
+// --- The Analysis page --------------------------------------------------------------
+
+TEST_F(FormTallimerTest, AnalysisPageSitsBeforeSetupAndFollowsTheRebuildsAndPeersToo)
+{
+    // Offsets that move (constant ones have no deviation to draw), loop and peers alike.
+    QByteArray loop;
+    QByteArray peer;
+    for (int i = 0; i < 400; ++i) {
+        const QByteArray time = "60000 " + QByteArray::number(i * 64) + ".000 ";
+        const QByteArray wiggle = QByteArray::number((i % 3 - 1) * 1e-5 + (i % 7) * 1e-6, 'f', 9);
+        loop += time + wiggle + " -12.5 0.000002 0.001 6\n";
+        peer += time + "192.168.0.5 9614 " + wiggle + " 0.0300 0.0020 0.0004\n";
+    }
+    Write(QStringLiteral("loopstats.20230225"), loop);
+    Write(QStringLiteral("peerstats.20230225"), peer);
+    auto form = Start({ data_.path() });
+    ASSERT_TRUE(form->TabSheetAnalysis && form->PageControlAnalysis);
+    EXPECT_EQ(form->PageControlGraph->indexOf(form->TabSheetAnalysis),
+        form->PageControlGraph->indexOf(form->TabSheetPeerstatsSummary) + 1);
+    EXPECT_EQ(form->PageControlGraph->tabText(form->PageControlGraph->indexOf(form->TabSheetAnalysis)), "Analysis");
+    EXPECT_EQ(form->PageControlGraph->indexOf(form->TabSheetSetup),
+        form->PageControlGraph->indexOf(form->TabSheetAnalysis) + 1);
+    EXPECT_EQ(form->PageControlAnalysis->tabText(0), "Stability");
+    EXPECT_EQ(form->PageControlAnalysis->tabText(1), "Summary");
+
+    // On view: the plot window's length may change there; the loop pages' hints do not show.
+    form->PageControlGraph->setCurrentWidget(form->TabSheetAnalysis);
+    EXPECT_FALSE(form->UpDownPlotHours->isHidden());
+    EXPECT_FALSE(form->LabelPlotHours->isHidden());
+    EXPECT_TRUE(form->LabelSuggestHistogram->isHidden());
+    EXPECT_TRUE(form->CheckBoxExponentialAverage->isHidden());
+    EXPECT_TRUE(form->CheckBoxPeerstatsLAN->isHidden());
+    form->PageControlGraph->setCurrentWidget(form->TabSheetSetup);
+    EXPECT_TRUE(form->UpDownPlotHours->isHidden());
+
+    // The summary: the header, three loop rows and three rows per shown peer.
+    const std::vector<QStringList>& table = form->StringGridSummary->Table();
+    ASSERT_EQ(table.size(), std::size_t(1 + 3 + 3 * form->Peers().PeerNames.size()));
+    EXPECT_EQ(form->StringGridSummary->rowCount(), int(table.size()) - 1);
+    EXPECT_EQ(table[1][0], QStringLiteral("Loop offset (µs)"));
+    const QString copied = form->StringGridSummary->ClipboardText();
+    EXPECT_TRUE(copied.startsWith("Series\tMin\t1%\t")) << qPrintable(copied.left(40));
+    EXPECT_EQ(copied.count(QStringLiteral("\r\n")), qsizetype(table.size()));
+
+    // "Peers too" adds a curve per peer at once and is kept for the next start.
+    TChart& stability = form->ChartStability->Chart();
+    const std::size_t loopCurves = stability.SeriesCount();
+    form->CheckBoxStabilityPeers->click();
+    EXPECT_GT(stability.SeriesCount(), loopCurves);
+    EXPECT_TRUE(form->Settings().StabilityPeers);
+    form.reset();
+    auto again = Start({ data_.path() });
+    EXPECT_TRUE(again->CheckBoxStabilityPeers->isChecked());
+    EXPECT_GT(again->ChartStability->Chart().SeriesCount(), loopCurves);
 }
 
 } // namespace
