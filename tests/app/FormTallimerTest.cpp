@@ -76,13 +76,6 @@ protected:
         return StartTestForm(arguments, dialogAnswer);
     }
 
-    static void StoreBoolean(const char* name, bool value)
-    {
-        TRegistryBoolean setting(QLatin1String(name), !value);
-        setting.Value = value;
-        setting.Save();
-    }
-
     QTemporaryDir config_;
     QTemporaryDir data_;
     QString oldCurrent_;

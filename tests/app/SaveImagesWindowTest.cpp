@@ -69,13 +69,6 @@ protected:
         UseZone("UTC");
     }
 
-    static void StoreBoolean(const char* name, bool value)
-    {
-        TRegistryBoolean setting(QLatin1String(name), !value);
-        setting.Value = value;
-        setting.Save();
-    }
-
     QString Write(const QString& directory, const QString& name, const QByteArray& content)
     {
         return WriteTestFile(directory, name, content);

@@ -4,6 +4,7 @@
 // the test answers, statistics text of one day, and the start of a window on a command
 // line.
 #include "TFormTallimer.h"
+#include "TRegistryBoolean.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -77,6 +78,14 @@ inline QString WriteTestFile(const QString& directory, const QString& name, cons
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
     return path;
+}
+
+// Stores a check box's setting as a run of the program would have left it.
+inline void StoreBoolean(const char* name, bool value)
+{
+    TRegistryBoolean setting(QLatin1String(name), !value);
+    setting.Value = value;
+    setting.Save();
 }
 
 inline void UseZone(const char* zone)
