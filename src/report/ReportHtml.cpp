@@ -173,8 +173,7 @@ void WriteSummary(HtmlWriter& html, const ReportPage& page)
         WriteTable(html, *page.Summary, QStringLiteral("Summary"));
         WriteDataLink(html, page.SummaryCsv, QStringLiteral("summary"));
     } else {
-        html.Raw("<p class=\"note\">The summary of the Analysis page is not available in this version of the "
-                 "program.</p>\n");
+        html.Raw("<p class=\"note\">No summary: no values were plotted.</p>\n");
     }
     html.Raw("</section>\n");
 }

@@ -1,7 +1,14 @@
 #include "ReportSummary.h"
 
-std::optional<ReportTable> ReportSummaryTable(StatisticsDocument&)
+#include "AnalysisSummary.h"
+
+std::optional<ReportTable> ReportSummaryTable(StatisticsDocument& document)
 {
-    // The Analysis page does not offer its summary's rows yet.
-    return std::nullopt;
+    const std::vector<QStringList> cells = AnalysisSummaryTable(document, SummaryCells::Shown);
+    if (cells.size() < 2)
+        return std::nullopt;
+    ReportTable table;
+    table.Headers = cells.front();
+    table.Rows.assign(cells.begin() + 1, cells.end());
+    return table;
 }

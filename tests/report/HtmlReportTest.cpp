@@ -146,6 +146,9 @@ TEST_F(HtmlReportTest, WritesThePageAndExactlyTheFilesItLinks)
         EXPECT_TRUE(html.contains(QStringLiteral("<h1>ntp1</h1>")));
         EXPECT_TRUE(html.contains(QStringLiteral("2023-02-25 04:53 to 2023-02-25 12:00 UTC"))) << "period";
         EXPECT_TRUE(html.contains(QStringLiteral("203.0.113.9")));
+        // The Analysis page's summary as a table, with its data.
+        EXPECT_TRUE(html.contains(QStringLiteral("<th scope=\"row\">Loop offset")));
+        EXPECT_TRUE(linked.contains(QStringLiteral("_summary.csv")));
     }
 }
 

@@ -115,7 +115,7 @@ TEST(ReportHtml, SaysWhatIsMissingAndShowsWhatIsThere)
     page.Charts[1].ImageFile.clear();
     page.Charts[1].CsvFile.clear();
     QString html = ReportHtml(page);
-    EXPECT_TRUE(html.contains(QStringLiteral("summary of the Analysis page is not available")));
+    EXPECT_TRUE(html.contains(QStringLiteral("No summary: no values were plotted.")));
     EXPECT_TRUE(html.contains(QStringLiteral("No peer statistics were read.")));
     EXPECT_TRUE(html.contains(QStringLiteral("nothing plotted (UTC)")));
     EXPECT_TRUE(html.contains(QStringLiteral("No image could be drawn for this chart.")));
@@ -130,7 +130,7 @@ TEST(ReportHtml, SaysWhatIsMissingAndShowsWhatIsThere)
     page.Peers = ReportTable { { QStringLiteral(" Address "), QStringLiteral(" Count ") },
         { { QStringLiteral(" 192.0.2.1 "), QStringLiteral(" 48 ") } } };
     html = ReportHtml(page);
-    EXPECT_FALSE(html.contains(QStringLiteral("not available")));
+    EXPECT_FALSE(html.contains(QStringLiteral("No summary")));
     EXPECT_FALSE(html.contains(QStringLiteral("No peer statistics")));
     // Cells lose the blanks that set them off the grid lines on screen.
     EXPECT_TRUE(html.contains(QStringLiteral("<tr><th scope=\"row\">Offset (µs)</th><td>1.5</td></tr>")));
