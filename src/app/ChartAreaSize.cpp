@@ -13,6 +13,9 @@ namespace {
 // The window's design client size, and the smallest it can be made.
 constexpr QSize DesignClient(972, 526);
 constexpr QSize SmallestClient(850, 450);
+// No screen gives a window more; a damaged store asking for more must not make a run from
+// cron draw every image at gigabytes.
+constexpr QSize LargestClient(8192, 8192);
 
 // The page controls: two nested tab controls, each with a frame, and the margins of the
 // page between them.
@@ -49,7 +52,7 @@ QSize StoredClientSize(int storedWidth, int storedHeight)
 {
     const QSize stored(
         storedWidth > 0 ? storedWidth : DesignClient.width(), storedHeight > 0 ? storedHeight : DesignClient.height());
-    return stored.expandedTo(SmallestClient);
+    return stored.expandedTo(SmallestClient).boundedTo(LargestClient);
 }
 
 QSize ChartAreaSize(QSize clientSize, const QFont& font)

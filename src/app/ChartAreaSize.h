@@ -9,7 +9,7 @@
 // follow, so that images drawn without a window have the size the window would give them.
 
 // The window's client size with the stored one (width, height; 0 for none), kept at
-// least as large as the window allows.
+// least as large as the window allows and no larger than any screen.
 QSize StoredClientSize(int storedWidth, int storedHeight);
 
 // The size of every chart on the pages of a window with that client size.

@@ -91,6 +91,7 @@ TEST_F(ChartTableWindowTest, ChartsWithoutAWindowHaveTheSizeThePagesGiveThem)
     }
     EXPECT_EQ(StoredClientSize(0, 0), QSize(972, 526));
     EXPECT_EQ(StoredClientSize(2000, 100), QSize(2000, 450));
+    EXPECT_EQ(StoredClientSize(0x7fffffff, 100000), QSize(8192, 8192)); // a damaged store
 }
 
 } // namespace
