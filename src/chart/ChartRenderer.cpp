@@ -1,6 +1,7 @@
 #include "ChartRenderer.h"
 
 #include "ChartLayout.h"
+#include "PolylineColumns.h"
 #include "PolylineDecimator.h"
 #include "TChart.h"
 #include "TErrorBarSeries.h"
@@ -152,7 +153,8 @@ void DrawBottomAxis(QPainter& painter, const TChartAxis& axis, const ChartLayout
 
 // One series: the points in view (and one on each side, so lines run to the frame),
 // mapped to pixels, thinned per pixel column and drawn as one polyline per unbroken run.
-void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& vertical, const ChartLayout& layout)
+void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& vertical, const ChartLayout& layout,
+    const QRect& clip)
 {
     const std::size_t count = series.PointCount();
     if (count == 0)
@@ -188,7 +190,7 @@ void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& 
             painter.drawEllipse(line.front(), 1.5, 1.5);
             painter.setBrush(Qt::NoBrush);
         } else if (line.size() > 1)
-            painter.drawPolyline(line.data(), int(line.size()));
+            DrawPolylineInColumns(painter, line.data(), line.size(), clip);
     };
     // Linear axes map with one multiply-add per coordinate; the general mapping handles
     // logarithmic axes and values off them.
@@ -340,12 +342,13 @@ void DrawTo(const TChart& chart, QPainter& painter, const QRect& rectangle, cons
 
         painter.save();
         // One pixel of slack so that a line lying on the frame (a value at an axis end) shows.
-        painter.setClipRect(layout.plot.adjusted(0, 0, 1, 1).intersected(rectangle));
+        const QRect seriesClip = layout.plot.adjusted(0, 0, 1, 1).intersected(rectangle);
+        painter.setClipRect(seriesClip);
         for (std::size_t i = 0; i < chart.SeriesCount(); ++i) {
             const TChartSeries& series = chart.Series(i);
             const AxisScale& vertical
                 = series.VertAxis() == VerticalAxis::Left ? layout.left.scale : layout.right.scale;
-            DrawSeries(painter, series, vertical, layout);
+            DrawSeries(painter, series, vertical, layout, seriesClip);
             if (const auto* bars = dynamic_cast<const TErrorBarSeries*>(&series))
                 DrawErrorBars(painter, *bars, vertical, layout);
         }
