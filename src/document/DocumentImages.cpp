@@ -52,3 +52,8 @@ QImage DocumentImageHost::RenderImage(const ChartRow& row)
 {
     return RenderRowImage(document_, row);
 }
+
+bool DocumentImageHost::DrawsFromAnyThread() const
+{
+    return true; // the document is only read while its images are drawn
+}

@@ -32,6 +32,7 @@ public:
     bool HavePeerData() const override;
     double ReferenceHighestX(ChartGroup group) const override;
     QImage RenderImage(const ChartRow& row) override;
+    bool DrawsFromAnyThread() const override;
 
 private:
     const StatisticsDocument& document_;

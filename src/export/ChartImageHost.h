@@ -14,7 +14,8 @@
 //   HavePeerData() says so after those images) each peer row:
 //     ShowImagePage(row)                make the group's page ("Loopstats", "Analysis"
 //                                        or "Peerstats") and then row.PageName current
-//     LoopDirectory(), ReferenceHighestX(row.Group), RenderImage(row)
+//     LoopDirectory(), ReferenceHighestX(row.Group), RenderImage(row) (unless
+//                                        DrawsFromAnyThread(): then after EndSaving)
 //   EndGroup(group)                      after each group: restore that group's page
 //   EndSaving()                          restore the graph page control's page
 //
@@ -41,4 +42,8 @@ public:
     // The image of a row: a chart drawn at its size, or the whole peer table. A null
     // image writes nothing.
     virtual QImage RenderImage(const ChartRow& row) = 0;
+    // True when RenderImage may be called for any row from any thread, several at once,
+    // after EndSaving (a document's images, which need no page shown); the images are
+    // then drawn in parallel. A window draws each image in turn as its page is shown.
+    virtual bool DrawsFromAnyThread() const { return false; }
 };

@@ -4,6 +4,9 @@
 #include "DirectoryAccess.h"
 #include "ImageFileNaming.h"
 #include "SaveImageFile.h"
+#include "SharedWork.h"
+
+#include <vector>
 
 PngTextMetadata ChartImageMetadata()
 {
@@ -13,8 +16,18 @@ PngTextMetadata ChartImageMetadata()
 
 namespace {
 
-void SaveGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup group, const QString& directory,
-    bool withDatePrefix, const QString& extension, const RowImageWriter& write, QStringList& savedFiles)
+// One image to write: its row, its file's name and, from a host that draws only in
+// turn, the image drawn already.
+struct ImageJob
+{
+    const ChartRow* row;
+    QString name;
+    QImage image;
+};
+
+// Shows each of the group's pages in turn, as the host expects, and lists its images.
+void ListGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup group, const QString& directory,
+    bool withDatePrefix, const QString& extension, bool drawNow, std::vector<ImageJob>& jobs)
 {
     for (const ChartRow& row : rows) {
         if (row.Group != group || !row.SavedAsImage)
@@ -23,11 +36,40 @@ void SaveGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup 
         if (host.LoopDirectory().isEmpty() || directory.isEmpty())
             continue;
         const QString prefix = withDatePrefix ? DatePrefix(host.ReferenceHighestX(group)) : QString();
-        const QString name = ImageFileName(directory, prefix, QString::fromLatin1(row.FileSuffix) + extension);
-        if (write(row, name))
-            savedFiles.append(name);
+        ImageJob job { &row, ImageFileName(directory, prefix, QString::fromLatin1(row.FileSuffix) + extension), {} };
+        if (drawNow)
+            job.image = host.RenderImage(row);
+        jobs.push_back(std::move(job));
     }
     host.EndGroup(group);
+}
+
+// Lists every image in the host's order, then draws (where the host allows) and writes
+// them all at once on every core; the files written are named in the listed order.
+ChartImageSaveResult SaveImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix,
+    const QString& extension, bool drawNow, const std::function<bool(ImageJob&)>& write)
+{
+    ChartImageSaveResult result;
+    result.Directory = ImageTargetDirectory(host.LoopDirectory());
+    std::vector<ImageJob> jobs;
+    host.BeginSaving();
+    ListGroup(host, rows, ChartGroup::Loop, result.Directory, withDatePrefix, extension, drawNow, jobs);
+    ListGroup(host, rows, ChartGroup::Analysis, result.Directory, withDatePrefix, extension, drawNow, jobs);
+    if (host.HavePeerData())
+        ListGroup(host, rows, ChartGroup::Peer, result.Directory, withDatePrefix, extension, drawNow, jobs);
+    host.EndSaving();
+
+    std::vector<char> written(jobs.size(), 0);
+    RunSharedWork(jobs.size(), [&](std::size_t k) {
+        written[k] = write(jobs[k]);
+        jobs[k].image = QImage(); // its memory goes as soon as it is written
+    });
+    for (std::size_t k = 0; k < jobs.size(); ++k)
+        if (written[k])
+            result.SavedFiles.append(jobs[k].name);
+    result.Message = SaveResultMessage(result.SavedFiles, result.Directory);
+    result.DisplayMessage = MessageForDisplay(result.Message);
+    return result;
 }
 
 } // namespace
@@ -35,25 +77,17 @@ void SaveGroup(ChartImageHost& host, std::span<const ChartRow> rows, ChartGroup 
 ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix)
 {
     const PngTextMetadata metadata = ChartImageMetadata();
-    return SaveChartImages(host, rows, withDatePrefix, QStringLiteral(".png"),
-        [&host, &metadata](
-            const ChartRow& row, const QString& name) { return SaveImageFile(host.RenderImage(row), name, metadata); });
+    const bool drawNow = !host.DrawsFromAnyThread();
+    return SaveImages(host, rows, withDatePrefix, QStringLiteral(".png"), drawNow, [&](ImageJob& job) {
+        return SaveImageFile(drawNow ? job.image : host.RenderImage(*job.row), job.name, metadata);
+    });
 }
 
 ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix,
     const QString& extension, const RowImageWriter& write)
 {
-    ChartImageSaveResult result;
-    result.Directory = ImageTargetDirectory(host.LoopDirectory());
-    host.BeginSaving();
-    SaveGroup(host, rows, ChartGroup::Loop, result.Directory, withDatePrefix, extension, write, result.SavedFiles);
-    SaveGroup(host, rows, ChartGroup::Analysis, result.Directory, withDatePrefix, extension, write, result.SavedFiles);
-    if (host.HavePeerData())
-        SaveGroup(host, rows, ChartGroup::Peer, result.Directory, withDatePrefix, extension, write, result.SavedFiles);
-    host.EndSaving();
-    result.Message = SaveResultMessage(result.SavedFiles, result.Directory);
-    result.DisplayMessage = MessageForDisplay(result.Message);
-    return result;
+    return SaveImages(
+        host, rows, withDatePrefix, extension, false, [&write](ImageJob& job) { return write(*job.row, job.name); });
 }
 
 QString SaveResultMessage(const QStringList& savedFiles, const QString& directory)

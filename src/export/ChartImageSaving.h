@@ -26,6 +26,8 @@ PngTextMetadata ChartImageMetadata();
 // with peer data, the peer rows, in the order of rows, into ImageTargetDirectory(host.LoopDirectory()), each
 // named directory + (date prefix of its group's reference chart when withDatePrefix) +
 // suffix + ".png". Files of the same names are replaced; an image that fails is left out.
+// The images are encoded and written on every core at once (and drawn so too when the
+// host allows it); the files saved are listed in the order of rows all the same.
 ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix);
 
 // Writes one row's image under name (which ends in the format's extension); false when
@@ -34,6 +36,7 @@ using RowImageWriter = std::function<bool(const ChartRow& row, const QString& na
 
 // The same files in another format: the same rows, order, names and rules, with the
 // extension (".svg") instead of ".png", each written by write instead of drawn by the host.
+// write is called after the host's EndSaving, from several threads at once.
 ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const ChartRow> rows, bool withDatePrefix,
     const QString& extension, const RowImageWriter& write);
 

@@ -44,3 +44,8 @@ QImage RedirectedImageHost::RenderImage(const ChartRow& row)
 {
     return host_.RenderImage(row);
 }
+
+bool RedirectedImageHost::DrawsFromAnyThread() const
+{
+    return host_.DrawsFromAnyThread();
+}

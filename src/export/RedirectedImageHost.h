@@ -20,6 +20,7 @@ public:
     bool HavePeerData() const override;
     double ReferenceHighestX(ChartGroup group) const override;
     QImage RenderImage(const ChartRow& row) override;
+    bool DrawsFromAnyThread() const override;
 
 private:
     ChartImageHost& host_;

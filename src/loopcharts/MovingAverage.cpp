@@ -1,13 +1,13 @@
 #include "MovingAverage.h"
 
+#include "SharedWork.h"
+
 #include <QThreadPool>
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -293,33 +293,6 @@ constexpr std::int32_t MinStretch = 256;
 // the others instead of keeping everyone waiting.
 constexpr std::int32_t StretchesPerThread = 4;
 
-// One Fill split into stretches that any thread may claim. The caller claims stretches
-// too and then waits only for stretches already claimed, so it never waits for a pool
-// thread that has not started (the pool may be busy, or the caller one of its threads).
-// A pool thread that starts after the last stretch was claimed finds nothing to do; it
-// holds this object alive but never touches the samples or the output.
-struct FillJob
-{
-    std::int32_t first;
-    std::int32_t last;
-    double* out;
-    std::int32_t stretch;
-    std::int32_t stretchCount;
-    std::atomic<std::int32_t> next { 0 };
-    std::atomic<std::int32_t> done { 0 };
-
-    template <typename FillFunction> void Work(FillFunction fill)
-    {
-        for (std::int32_t k = next.fetch_add(1); k < stretchCount; k = next.fetch_add(1)) {
-            const std::int32_t a = first + k * stretch;
-            const auto b = static_cast<std::int32_t>(std::min<std::int64_t>(last, std::int64_t { a } + stretch - 1));
-            fill(a, b, out + (a - first));
-            if (done.fetch_add(1) + 1 == stretchCount)
-                done.notify_all();
-        }
-    }
-};
-
 } // namespace
 
 void TMovingAverage::Fill(
@@ -345,18 +318,13 @@ void TMovingAverage::Fill(
         return;
     }
 
-    auto job = std::make_shared<FillJob>();
-    job->first = first;
-    job->last = last;
-    job->out = out;
-    job->stretch = static_cast<std::int32_t>(stretch);
-    job->stretchCount = static_cast<std::int32_t>(stretchCount);
-    const auto fill
-        = [this, times, jitters](std::int32_t a, std::int32_t b, double* o) { FillRange(times, jitters, a, b, o); };
-    const std::int64_t helpers = std::min<std::int64_t>(threads - 1, stretchCount - 1);
-    for (std::int64_t h = 0; h < helpers; ++h)
-        pool->start([job, fill] { job->Work(fill); });
-    job->Work(fill);
-    for (std::int32_t d = job->done.load(); d < job->stretchCount; d = job->done.load())
-        job->done.wait(d);
+    // Any thread may fill any stretch: each sample's arithmetic is its own.
+    RunSharedWork(
+        std::size_t(stretchCount),
+        [&](std::size_t k) {
+            const std::int32_t a = first + std::int32_t(k) * std::int32_t(stretch);
+            const auto b = static_cast<std::int32_t>(std::min<std::int64_t>(last, std::int64_t { a } + stretch - 1));
+            FillRange(times, jitters, a, b, out + (a - first));
+        },
+        threads);
 }

@@ -6,6 +6,7 @@
 #include "ReportPage.h"
 #include "ReportSummary.h"
 #include "ReportTexts.h"
+#include "SharedWork.h"
 #include "StagedFiles.h"
 #include "StatisticsDocument.h"
 #include "TallimerVersion.h"
@@ -14,8 +15,11 @@
 #include <QSaveFile>
 #include <QSysInfo>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -129,6 +133,7 @@ private:
     bool WriteCharts()
     {
         const bool peers = document_.Files().HavePeerData;
+        std::vector<std::pair<const ChartRow*, QString>> images;
         for (const DocumentChart& chart : document_.Charts()) {
             // Tables (no model) are shown as tables of the page, not as pictures.
             if (!chart.Model || (chart.Row.Group == ChartGroup::Peer && !peers))
@@ -143,8 +148,7 @@ private:
             const QSize size = RowImageSize(document_, chart.Row);
             if (!size.isEmpty()) {
                 const QString image = suffix + ImageExtension(options_.Format);
-                if (!SaveRowImage(document_, chart.Row, staged_.StagingDirectory() + image, options_.Format))
-                    return false;
+                images.emplace_back(&chart.Row, staged_.StagingDirectory() + image);
                 entry.ImageFile = image;
                 entry.ImageSize = size;
                 publish_.append(image);
@@ -152,7 +156,13 @@ private:
             entry.CsvFile = TakeCsv(suffix + QStringLiteral(".csv"));
             page_.Charts.push_back(entry);
         }
-        return true;
+        // Drawn and written on every core at once: the document is only read meanwhile.
+        std::atomic<bool> written { true };
+        RunSharedWork(images.size(), [&](std::size_t k) {
+            if (!SaveRowImage(document_, *images[k].first, images[k].second, options_.Format))
+                written = false;
+        });
+        return written;
     }
 
     // The CSV file's name when it was written (and from now on published), else empty.
