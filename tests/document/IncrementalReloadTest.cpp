@@ -22,6 +22,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -96,6 +97,11 @@ struct Change
     // Read in another zone after the change.
     bool otherZone = false;
 };
+
+void PrintTo(const Change& change, std::ostream* out)
+{
+    *out << change.name;
+}
 
 std::vector<Change> Changes()
 {
