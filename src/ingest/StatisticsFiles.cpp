@@ -501,7 +501,6 @@ StatisticsFiles::ReadingRecord StatisticsFiles::RecordReading(std::vector<FileRe
     reading.peerEntries = PeerLines.size();
     reading.loopFilesRead = LoopFilesRead;
     reading.peerFilesRead = PeerFilesRead;
-    reading.latestTime = LatestTime;
     reading.havePeerData = HavePeerData;
     return reading;
 }
@@ -513,7 +512,7 @@ bool StatisticsFiles::StateIsAsRecorded(const ReadingRecord& reading) const
         && reading.loopPoints == (Loop.DataSetCount > 0 ? Loop.PointCounts[0] : 0)
         && reading.loopFileLines == LoopFileLines.size() && reading.peerEntries == PeerLines.size()
         && reading.loopFilesRead == LoopFilesRead && reading.peerFilesRead == PeerFilesRead
-        && SameBits(reading.latestTime, LatestTime) && reading.havePeerData == HavePeerData;
+        && reading.havePeerData == HavePeerData;
 }
 
 void StatisticsFiles::RereadLastOpened()

@@ -119,7 +119,9 @@ private:
         std::optional<double> latest; // the "up to" time its last line gave
     };
     // A reading's files and the state it left, which the next reading builds on only if
-    // nothing else changed it since and the parse inputs are the same.
+    // nothing else changed it since and the parse inputs are the same. LatestTime is not
+    // part of it: the peer rebuild raises it, and a reading sets it from what its files
+    // gave, or leaves it as it found it, whether it reads them all or not.
     struct ReadingRecord
     {
         std::vector<FileRecord> files;
@@ -131,7 +133,6 @@ private:
         std::size_t peerEntries = 0;
         QStringList loopFilesRead;
         QStringList peerFilesRead;
-        double latestTime = 0;
         bool havePeerData = false;
     };
     // Reads the sorted files, building on the last reading where it can.

@@ -396,6 +396,18 @@ TEST(IncrementalReload, AGrownFileIsReadOnlyFromWhereItEnded)
     files.RereadLastOpened();
     EXPECT_EQ(StampedReads().wholeFiles, after.wholeFiles);
     EXPECT_EQ(StampedReads().appendedTexts, after.appendedTexts);
+
+    // The same through the document, its charts rebuilt between the readings.
+    StatisticsDocument document;
+    const DocumentSettings settings;
+    document.OpenCommandLine({ dir.path() }, settings);
+    document.RebuildLoopCharts(settings, false, false);
+    document.RebuildPeerStatistics(settings);
+    const StampedReadCounts opened = StampedReads();
+    Append(loop, LateLoop);
+    document.ReloadAll(settings, false);
+    EXPECT_EQ(StampedReads().wholeFiles, opened.wholeFiles);
+    EXPECT_EQ(StampedReads().appendedTexts, opened.appendedTexts + 1);
 }
 
 } // namespace
