@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -408,6 +410,31 @@ TEST(IncrementalReload, AGrownFileIsReadOnlyFromWhereItEnded)
     document.ReloadAll(settings, false);
     EXPECT_EQ(StampedReads().wholeFiles, opened.wholeFiles);
     EXPECT_EQ(StampedReads().appendedTexts, opened.appendedTexts + 1);
+}
+
+// A reading run on the thread pool's only thread loads its files itself rather than wait
+// for loads queued behind it, and reads what a reading on the main thread reads.
+TEST(IncrementalReload, AReadingOnThePoolsOnlyThreadFinishes)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteStatisticsDirectory(QFile::encodeName(dir.path()).toStdString(), SmallParams());
+    StatisticsFiles here;
+    here.OpenPath(dir.path());
+
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    const int threads = pool.maxThreadCount();
+    pool.setMaxThreadCount(1);
+    StatisticsFiles there;
+    QSemaphore done;
+    pool.start([&] {
+        there.OpenPath(dir.path());
+        done.release();
+    });
+    const bool finished = done.tryAcquire(1, 60000);
+    pool.setMaxThreadCount(threads);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(FirstDifference(Describe(there), Describe(here)), "");
 }
 
 } // namespace
