@@ -247,10 +247,12 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
 {
     // The files with a reader, in reading order, each kind's apart.
     std::vector<FileRecord> records;
+    std::vector<const LoadedStatisticsFile*> given; // texts read already to recognise them
     bool recorded = true;
     for (const PendingFile& file : files) {
         if (!file.reader)
             continue;
+        given.push_back(file.text ? &*file.text : nullptr);
         recorded = recorded && ReadsFilesAlone(file.reader);
         FileRecord record;
         record.name = file.name;
@@ -371,7 +373,7 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
         for (std::size_t k = 0; k < now[kind].size(); ++k)
             position[now[kind][k]] = k;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        if (regular[i] && position[i] >= readFrom[kindOf(records[i])]) {
+        if (regular[i] && !given[i] && position[i] >= readFrom[kindOf(records[i])]) {
             queued[i] = true;
             toLoad.push_back(records[i].name);
         }
@@ -395,8 +397,11 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
             text = queue.TakeNext();
         if (!IsRegularFile(record.name))
             continue;
-        if (!text)
+        if (given[i]) {
+            text = StampedText { *given[i], FileStamp {} }; // not known: read again next time
+        } else if (!text) {
             text = LoadStampedText(record.name);
+        }
         if (recorded) {
             ReadRecorded(record, first[kind], text->text);
             record.stamp = text->stamp;
