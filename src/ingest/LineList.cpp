@@ -9,6 +9,25 @@ void LineList::clear()
     buffers_.clear();
 }
 
+void LineList::truncate(std::size_t count)
+{
+    if (count >= lines_.size())
+        return;
+    lines_.resize(count);
+    if (lines_.empty()) {
+        buffers_.clear();
+        return;
+    }
+    // Lines come in the order of their buffers, so the buffers past the one holding the
+    // last line kept hold dropped lines only.
+    const std::string_view last = lines_.back();
+    const auto holdsLast = [&](const std::string& buffer) {
+        return last.data() >= buffer.data() && last.data() + last.size() <= buffer.data() + buffer.size();
+    };
+    while (!buffers_.empty() && !holdsLast(*buffers_.back()))
+        buffers_.pop_back();
+}
+
 void LineList::append(const LineList& other)
 {
     if (&other == this) {

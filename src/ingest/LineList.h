@@ -22,6 +22,9 @@ public:
     auto end() const { return lines_.end(); }
 
     void clear();
+    // Keeps the first count lines (all when there are fewer) and lets go of the buffers
+    // that only the dropped lines used.
+    void truncate(std::size_t count);
     // Appends every line of other, after this list's lines.
     void append(const LineList& other);
     // Appends a copy of one line (tests and small callers).

@@ -35,3 +35,15 @@ void LoopStore::Lengthen(std::size_t records)
         LoopPollExponents[s].resize(size, FillPollExponent);
     }
 }
+
+void LoopStore::Truncate(std::size_t records)
+{
+    if (DataSetCount != 1 || records >= static_cast<std::size_t>(PointCounts[0]))
+        return;
+    PointCounts[0] = static_cast<std::int32_t>(records);
+    LoopTimes[0].resize(records);
+    LoopOffsets[0].resize(records);
+    LoopFrequencies[0].resize(records);
+    LoopJitters[0].resize(records);
+    LoopPollExponents[0].resize(records);
+}

@@ -32,4 +32,6 @@ struct LoopStore
     // Makes every data set's arrays PointCounts[s] + records long, new slots holding the
     // fill values, so a file's records are stored without growing the arrays again.
     void Lengthen(std::size_t records);
+    // Keeps the first `records` points of the only data set (all when it has fewer).
+    void Truncate(std::size_t records);
 };

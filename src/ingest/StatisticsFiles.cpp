@@ -1,6 +1,7 @@
 #include "StatisticsFiles.h"
 
 #include "Captions.h"
+#include "FileLoadQueue.h"
 #include "FileNames.h"
 #include "FileReading.h"
 #include "StatisticsReadError.h"
@@ -11,7 +12,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace {
@@ -26,6 +29,23 @@ bool IsDirectory(const QString& path)
 bool IsZipName(const QString& path)
 {
     return FileExtension(path).compare(QLatin1String(".ZIP"), Qt::CaseInsensitive) == 0;
+}
+
+// Readers whose files add to their store independently of one another, one line after
+// the other: a reading of their files can keep what unchanged files added. chrony's logs
+// are connected across files when the reading ends and are always read whole.
+bool ReadsFilesAlone(const StatisticsReader* reader)
+{
+    return reader == &NtpLoopstats() || reader == &NtpPeerstats();
+}
+
+// LatestTime while a loop file is parsed, to see whether its last line sets it: a NaN
+// with a payload no parse makes.
+constexpr std::uint64_t UnsetLatestBits = 0x7FF4'7A11'1AE5'0001ULL;
+
+bool SameBits(double a, double b)
+{
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
 } // namespace
@@ -78,6 +98,7 @@ void StatisticsFiles::ScanPath(const QString& path)
 
 void StatisticsFiles::ReadSinglePath(const QString& path, const PendingFile& file)
 {
+    lastReading_.reset();
     DirectoryLabel.clear();
     if (file.reader) {
         chrony_.Clear();
@@ -217,25 +238,286 @@ void StatisticsFiles::ReadPendingFiles(std::vector<PendingFile> files, bool from
     }
     SingleFileName.clear();
     chrony_.Clear();
-
-    bool firstLoop = true;
-    bool firstPeer = true;
-    for (const PendingFile& file : files) {
-        // A name that is not a regular file (a sub-directory, a FIFO, a file that has
-        // vanished) is not read and does not take the first-file mark: otherwise the
-        // real first file would be appended to the previous reading's data, and every
-        // reload would add the peer lines once more. Neither does a name no reader reads.
-        if (!file.reader || !IsRegularFile(file.name))
-            continue;
-        bool supporting = false;
-        bool& first = file.reader->Kind() == StatisticsKind::Loop ? firstLoop
-            : file.reader->Kind() == StatisticsKind::Peer         ? firstPeer
-                                                                  : supporting;
-        ReadWith(*file.reader, file.name, first, file.text ? &*file.text : nullptr);
-        first = false;
-    }
+    ReadChangedFiles(files);
     FinishReading();
     Caption = ListCaption(QStringLiteral(TALLIMER_VERSION), FolderPart(files.front().name), LatestTime, ZoneLabel);
+}
+
+void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
+{
+    // The files with a reader, in reading order, each kind's apart.
+    std::vector<FileRecord> records;
+    std::vector<const LoadedStatisticsFile*> given; // texts read already to recognise them
+    bool recorded = true;
+    for (const PendingFile& file : files) {
+        if (!file.reader)
+            continue;
+        given.push_back(file.text ? &*file.text : nullptr);
+        recorded = recorded && ReadsFilesAlone(file.reader);
+        FileRecord record;
+        record.name = file.name;
+        record.reader = file.reader;
+        records.push_back(std::move(record));
+    }
+    const std::size_t kinds = 3;
+    const auto kindOf = [](const FileRecord& record) { return static_cast<std::size_t>(record.reader->Kind()); };
+
+    std::vector<FileRecord> previous;
+    if (recorded && lastReading_ && StateIsAsRecorded(*lastReading_))
+        previous = std::move(lastReading_->files);
+    lastReading_.reset();
+    const bool incremental = !previous.empty();
+
+    // For each kind, from where its files are read (the files before are unchanged and
+    // what they added stays), and whether its last file is only read on from where it
+    // was. A name that is not a regular file (a sub-directory, a FIFO, a file that has
+    // vanished) is not read and does not take the first-file mark: otherwise the real
+    // first file would be appended to the previous reading's data.
+    std::vector<bool> regular(records.size());
+    std::vector<std::vector<std::size_t>> now(kinds);
+    std::vector<std::vector<std::size_t>> before(kinds);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        regular[i] = IsRegularFile(records[i].name);
+        now[kindOf(records[i])].push_back(i);
+    }
+    for (std::size_t i = 0; i < previous.size(); ++i)
+        before[kindOf(previous[i])].push_back(i);
+
+    std::vector<std::size_t> readFrom(kinds, 0);
+    std::vector<std::optional<AppendedText>> appended(kinds);
+    std::vector<bool> kept(kinds, false); // whether the kind's store keeps what files before readFrom added
+    for (std::size_t kind = 0; kind < kinds && incremental; ++kind) {
+        const std::vector<std::size_t>& mine = now[kind];
+        const std::vector<std::size_t>& theirs = before[kind];
+        const auto anyRegular = [&](std::size_t end) {
+            return std::any_of(mine.begin(), mine.begin() + end, [&](std::size_t i) { return regular[i]; });
+        };
+        if (!anyRegular(mine.size())) {
+            // A reading without a file of this kind leaves its store as it was.
+            readFrom[kind] = mine.size();
+            continue;
+        }
+        std::size_t same = 0;
+        while (same < mine.size() && same < theirs.size()) {
+            const FileRecord& then = previous[theirs[same]];
+            const std::size_t i = mine[same];
+            if (then.name != records[i].name || then.reader != records[i].reader || then.read != regular[i]
+                || (then.read && !IsUnchanged(then.name, then.stamp)))
+                break;
+            ++same;
+        }
+        // The loop file lines are the last loop file's: when that file is gone, the file
+        // now last is read again to give them.
+        const auto lastRead = [](const std::vector<std::size_t>& indices, auto isRead) {
+            std::size_t last = indices.size();
+            for (std::size_t k = 0; k < indices.size(); ++k)
+                if (isRead(indices[k]))
+                    last = k;
+            return last;
+        };
+        const std::size_t lastNow = lastRead(mine, [&](std::size_t i) { return bool(regular[i]); });
+        const std::size_t lastThen = lastRead(theirs, [&](std::size_t i) { return previous[i].read; });
+        if (kind == std::size_t(StatisticsKind::Loop) && lastNow < same
+            && (lastThen == theirs.size() || lastThen >= same))
+            same = lastNow;
+
+        for (std::size_t k = 0; k < same; ++k)
+            records[mine[k]] = previous[theirs[k]];
+        readFrom[kind] = same;
+        kept[kind] = anyRegular(same);
+        // The kind's last file, the same as before and still last, may only have grown.
+        if (same + 1 == mine.size() && same + 1 == theirs.size()) {
+            const FileRecord& then = previous[theirs[same]];
+            const std::size_t i = mine[same];
+            if (then.name == records[i].name && then.reader == records[i].reader && then.read && regular[i])
+                if ((appended[kind] = ReadAppendedText(then.name, then.stamp))) {
+                    records[i] = then;
+                    readFrom[kind] = mine.size();
+                }
+        }
+    }
+
+    // Take back what the changed files added, so that they are read on top of what the
+    // unchanged ones before them added.
+    if (incremental) {
+        const std::size_t loop = std::size_t(StatisticsKind::Loop);
+        const std::size_t peer = std::size_t(StatisticsKind::Peer);
+        const auto keptEntries = [&](std::size_t kind) {
+            std::size_t sum = 0;
+            for (std::size_t k = 0; k < readFrom[kind]; ++k)
+                sum += records[now[kind][k]].entries;
+            return sum;
+        };
+        const auto keptNames = [&](std::size_t kind) {
+            QStringList names;
+            for (std::size_t k = 0; k < readFrom[kind]; ++k)
+                if (const FileRecord& record = records[now[kind][k]]; record.read && record.named)
+                    names.append(record.name);
+            return names;
+        };
+        if (kept[loop]) {
+            Loop.Truncate(keptEntries(loop));
+            LoopFilesRead = keptNames(loop);
+        }
+        if (kept[peer]) {
+            PeerLines.truncate(keptEntries(peer));
+            PeerFilesRead = keptNames(peer);
+        }
+    }
+
+    // Load what is to be read, in parallel and in order.
+    std::vector<QString> toLoad;
+    std::vector<bool> queued(records.size(), false);
+    std::vector<std::size_t> position(records.size());
+    for (std::size_t kind = 0; kind < kinds; ++kind)
+        for (std::size_t k = 0; k < now[kind].size(); ++k)
+            position[now[kind][k]] = k;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (regular[i] && !given[i] && position[i] >= readFrom[kindOf(records[i])]) {
+            queued[i] = true;
+            toLoad.push_back(records[i].name);
+        }
+    }
+    FileLoadQueue queue(std::move(toLoad));
+
+    // Supporting files start nothing: they are never the first of a kind.
+    std::vector<bool> first(kinds, false);
+    for (const StatisticsKind kind : { StatisticsKind::Loop, StatisticsKind::Peer })
+        first[std::size_t(kind)] = !kept[std::size_t(kind)];
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        FileRecord& record = records[i];
+        const std::size_t kind = kindOf(record);
+        if (position[i] < readFrom[kind]) {
+            if (appended[kind] && position[i] + 1 == now[kind].size())
+                AppendRecorded(record, std::move(*appended[kind]));
+            continue;
+        }
+        std::optional<StampedText> text;
+        if (queued[i])
+            text = queue.TakeNext();
+        if (!IsRegularFile(record.name))
+            continue;
+        if (given[i]) {
+            text = StampedText { *given[i], FileStamp {} }; // not known: read again next time
+        } else if (!text) {
+            text = LoadStampedText(record.name);
+        }
+        if (recorded) {
+            ReadRecorded(record, first[kind], text->text);
+            record.stamp = text->stamp;
+        } else {
+            ReadWith(*record.reader, record.name, first[kind], &text->text);
+        }
+        first[kind] = false;
+    }
+    if (!recorded)
+        return;
+
+    if (incremental) {
+        // What the reading of every file sets, from what each file gave.
+        bool loopRead = false;
+        bool peerRead = false;
+        QStringList loopNames;
+        QStringList peerNames;
+        for (const FileRecord& record : records) {
+            if (!record.read)
+                continue;
+            if (record.reader->Kind() == StatisticsKind::Loop) {
+                loopRead = true;
+                if (record.named)
+                    loopNames.append(record.name);
+                if (record.latest)
+                    LatestTime = *record.latest;
+                if (record.loaded)
+                    LoopDirectory = FolderPart(record.name);
+            } else {
+                peerRead = true;
+                if (record.named)
+                    peerNames.append(record.name);
+            }
+        }
+        if (loopRead) {
+            LoopFilesRead = loopNames;
+            JitterScaleChosen = false;
+        }
+        if (peerRead) {
+            PeerFilesRead = peerNames;
+            HavePeerData = !PeerLines.empty();
+        }
+    }
+    lastReading_ = RecordReading(std::move(records));
+}
+
+void StatisticsFiles::ReadRecorded(FileRecord& record, bool first, const LoadedStatisticsFile& text)
+{
+    record.read = true;
+    record.named = text.named;
+    record.loaded = !text.failed;
+    if (record.reader->Kind() == StatisticsKind::Peer) {
+        const std::size_t entries = first ? 0 : PeerLines.size();
+        ReadWith(*record.reader, record.name, first, &text);
+        record.entries = PeerLines.size() - entries;
+        return;
+    }
+    const std::size_t points = first || Loop.DataSetCount == 0 ? 0 : std::size_t(Loop.PointCounts[0]);
+    const double latest = LatestTime;
+    LatestTime = std::bit_cast<double>(UnsetLatestBits);
+    ReadWith(*record.reader, record.name, first, &text);
+    record.entries = std::size_t(Loop.PointCounts[0]) - points;
+    if (SameBits(LatestTime, std::bit_cast<double>(UnsetLatestBits)))
+        LatestTime = latest;
+    else
+        record.latest = LatestTime;
+}
+
+void StatisticsFiles::AppendRecorded(FileRecord& record, AppendedText appended)
+{
+    record.stamp = appended.stamp;
+    StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset, &chrony_ };
+    if (record.reader->Kind() == StatisticsKind::Peer) {
+        const std::size_t entries = PeerLines.size();
+        record.reader->Read(appended.lines, sink);
+        record.entries += PeerLines.size() - entries;
+        return;
+    }
+    // The file's last line is now the last appended line: it alone says the time.
+    const std::size_t points = std::size_t(Loop.PointCounts[0]);
+    const double latest = LatestTime;
+    LatestTime = std::bit_cast<double>(UnsetLatestBits);
+    record.reader->Read(appended.lines, sink);
+    record.entries += std::size_t(Loop.PointCounts[0]) - points;
+    record.latest.reset();
+    if (SameBits(LatestTime, std::bit_cast<double>(UnsetLatestBits)))
+        LatestTime = latest;
+    else
+        record.latest = LatestTime;
+    LoopFileLines.append(appended.lines);
+}
+
+StatisticsFiles::ReadingRecord StatisticsFiles::RecordReading(std::vector<FileRecord> files) const
+{
+    ReadingRecord reading;
+    reading.files = std::move(files);
+    reading.zoneOffset = ZoneOffset;
+    reading.abbreviate = AbbreviateDirectoryName;
+    reading.loopDataSets = Loop.DataSetCount;
+    reading.loopPoints = Loop.DataSetCount > 0 ? Loop.PointCounts[0] : 0;
+    reading.loopFileLines = LoopFileLines.size();
+    reading.peerEntries = PeerLines.size();
+    reading.loopFilesRead = LoopFilesRead;
+    reading.peerFilesRead = PeerFilesRead;
+    reading.havePeerData = HavePeerData;
+    return reading;
+}
+
+bool StatisticsFiles::StateIsAsRecorded(const ReadingRecord& reading) const
+{
+    return SameBits(reading.zoneOffset, ZoneOffset) && reading.abbreviate == AbbreviateDirectoryName
+        && reading.loopDataSets == Loop.DataSetCount && Loop.DataSetCount <= 1
+        && reading.loopPoints == (Loop.DataSetCount > 0 ? Loop.PointCounts[0] : 0)
+        && reading.loopFileLines == LoopFileLines.size() && reading.peerEntries == PeerLines.size()
+        && reading.loopFilesRead == LoopFilesRead && reading.peerFilesRead == PeerFilesRead
+        && reading.havePeerData == HavePeerData;
 }
 
 void StatisticsFiles::RereadLastOpened()
@@ -250,16 +532,19 @@ void StatisticsFiles::RereadLastOpened()
 
 void StatisticsFiles::ReadLoopFile(const QString& name, bool first)
 {
+    lastReading_.reset();
     ReadWith(NtpLoopstats(), name, first, nullptr);
 }
 
 void StatisticsFiles::ReadPeerFile(const QString& name, bool first)
 {
+    lastReading_.reset();
     ReadWith(NtpPeerstats(), name, first, nullptr);
 }
 
 void StatisticsFiles::ReadFile(const StatisticsReader& reader, const QString& name, bool first)
 {
+    lastReading_.reset();
     ReadWith(reader, name, first, nullptr);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ChronyLogSet.h"
 #include "FileOrder.h"
+#include "FileStamp.h"
 #include "LineList.h"
 #include "LoopStore.h"
 #include "NameClaim.h"
@@ -23,6 +24,12 @@
 // by it; a name that says nothing to any reader is read by the reader that recognises
 // its text. Each kind (loop, peer) is started afresh by the first file of that kind in a
 // reading.
+//
+// A reading of ntpd's files remembers what each file was and what it added, so that
+// reading the same names again (a reload) reads only the files that are new or changed,
+// and of a plain file that only grew only the lines appended; the result is always that
+// of reading every file afresh. Files to read are loaded on the global thread pool, a
+// few ahead of the parsing, which stays in file order.
 class StatisticsFiles
 {
 public:
@@ -97,6 +104,47 @@ private:
     // FileList alone and, when it accepts no name, changes nothing at all.
     void ReadPendingFiles(std::vector<PendingFile> files, bool fromScan);
     void ReadWith(const StatisticsReader& reader, const QString& name, bool first, const LoadedStatisticsFile* text);
+
+    // One file with a reader in a reading: what it was and what it added to its kind's
+    // store (loop records, peer entries), for the next reading to keep or take back.
+    struct FileRecord
+    {
+        QString name;
+        const StatisticsReader* reader = nullptr;
+        bool read = false; // a regular file when read; the others add nothing
+        FileStamp stamp;
+        bool named = false; // its name went into the files read of its kind
+        bool loaded = false; // its text was loaded (sets LoopDirectory)
+        std::size_t entries = 0;
+        std::optional<double> latest; // the "up to" time its last line gave
+    };
+    // A reading's files and the state it left, which the next reading builds on only if
+    // nothing else changed it since and the parse inputs are the same. LatestTime is not
+    // part of it: the peer rebuild raises it, and a reading sets it from what its files
+    // gave, or leaves it as it found it, whether it reads them all or not.
+    struct ReadingRecord
+    {
+        std::vector<FileRecord> files;
+        double zoneOffset = 0;
+        bool abbreviate = true;
+        std::int32_t loopDataSets = 0;
+        std::int32_t loopPoints = 0;
+        std::size_t loopFileLines = 0;
+        std::size_t peerEntries = 0;
+        QStringList loopFilesRead;
+        QStringList peerFilesRead;
+        bool havePeerData = false;
+    };
+    // Reads the sorted files, building on the last reading where it can.
+    void ReadChangedFiles(const std::vector<PendingFile>& files);
+    // ReadWith for one file of a recorded reading, filling in what it added.
+    void ReadRecorded(FileRecord& record, bool first, const LoadedStatisticsFile& text);
+    // Appends the lines a file gained to its kind's store; it is that kind's last file.
+    void AppendRecorded(FileRecord& record, AppendedText appended);
+    ReadingRecord RecordReading(std::vector<FileRecord> files) const;
+    bool StateIsAsRecorded(const ReadingRecord& reading) const;
+
+    std::optional<ReadingRecord> lastReading_;
 
     // What a name says to the readers: Claimed by the first that claims it (reader is
     // that one); otherwise Family when it is of some reader's family (reader is the
