@@ -91,3 +91,20 @@ void GrowBuffer(std::string& buffer, std::size_t keep, std::size_t newSize)
     bigger.resize(newSize);
     buffer.swap(bigger);
 }
+
+void GrowTowardsBound(std::string& buffer, std::size_t keep, std::size_t newSize, std::size_t bound)
+{
+    if (newSize > buffer.capacity() && bound > newSize) {
+        std::string room;
+        room.reserve(bound); // address space only: no page is written yet
+        room.assign(buffer.data(), std::min(keep, buffer.size()));
+        buffer.swap(room);
+    }
+    buffer.resize(newSize);
+}
+
+void ReleaseSpareRoom(std::string& buffer)
+{
+    if (buffer.capacity() - buffer.size() > buffer.size() / 4 + (std::size_t { 1 } << 20))
+        buffer.shrink_to_fit();
+}

@@ -25,3 +25,13 @@ std::string ReadRegularFile(const QString& name, std::size_t maxBytes = MaxStati
 // with no more capacity than that: a plain resize may double the capacity, which near
 // MaxStatisticsBytes would reserve twice the largest file we agreed to hold.
 void GrowBuffer(std::string& buffer, std::size_t keep, std::size_t newSize);
+
+// Grows a buffer being filled, of which the size is not known, to newSize keeping its
+// first keep bytes. The first time it grows it takes address space for bound bytes at
+// once, so that growing never copies again nor holds an old and a new buffer together:
+// the system gives memory only to the pages written. A gzip bomb refused at the bound has
+// used the bound, not one and a half times it.
+void GrowTowardsBound(std::string& buffer, std::size_t keep, std::size_t newSize, std::size_t bound);
+// Gives back what a buffer grown by GrowTowardsBound holds beyond its size, when that is
+// worth a copy.
+void ReleaseSpareRoom(std::string& buffer);

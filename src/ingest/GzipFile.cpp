@@ -127,7 +127,8 @@ std::size_t DecodeGzipMember(std::string_view data, std::string& buffer, std::si
             // we hold never gets the memory.
             if (buffer.size() >= bound)
                 Fail(Z_MEM_ERROR, "gzip member inflates beyond the sane bound");
-            GrowBuffer(buffer, produced, std::min(bound, std::max(buffer.size() * 2, std::size_t { 1 } << 16)));
+            GrowTowardsBound(
+                buffer, produced, std::min(bound, std::max(buffer.size() * 2, std::size_t { 1 } << 16)), bound);
         }
         s.next_in = const_cast<std::uint8_t*>(in + taken);
         s.avail_in = static_cast<std::uint32_t>(std::min(deflated.size() - taken, MaxChunk));
@@ -154,6 +155,7 @@ std::size_t DecodeGzipMember(std::string_view data, std::string& buffer, std::si
             Fail(Z_BUF_ERROR, "gzip inflate made no progress");
     }
     buffer.resize(produced);
+    ReleaseSpareRoom(buffer);
 
     // igzip reads ahead in whole bytes; those still in its bit buffer after the last
     // block belong to the trailer.

@@ -110,7 +110,8 @@ std::string ZipArchive::extract(std::int64_t index) const
         if (done == bytes.size()) {
             if (done > bound)
                 throw StatisticsReadError("ZIP entry inflates beyond the sane bound");
-            GrowBuffer(bytes, done, static_cast<std::size_t>(std::min<std::uint64_t>(bound + 1, bytes.size() * 2)));
+            const auto limit = static_cast<std::size_t>(bound + 1);
+            GrowTowardsBound(bytes, done, std::min(limit, bytes.size() * 2), limit);
         }
         const zip_int64_t got = zip_fread(file.get(), bytes.data() + done, bytes.size() - done);
         if (got < 0)
@@ -122,5 +123,6 @@ std::string ZipArchive::extract(std::int64_t index) const
     if (done > bound)
         throw StatisticsReadError("ZIP entry inflates beyond the sane bound");
     bytes.resize(done);
+    ReleaseSpareRoom(bytes);
     return bytes;
 }
