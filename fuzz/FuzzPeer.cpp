@@ -7,6 +7,7 @@
 #include "FuzzInput.h"
 #include "LineList.h"
 #include "PeerRebuild.h"
+#include "PeerRecordStore.h"
 #include "TChart.h"
 
 #include <array>
@@ -69,6 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LineList lines;
     lines.appendText(std::string(controls.Rest()));
     const PeerRebuildInputs inputs = InputsFrom(input, lines);
+    PeerRecordStore records;
+    records.appendLines(lines);
 
     std::array<TChart, PeerChartCount> charts;
     for (std::size_t i = 0; i < charts.size(); ++i)
@@ -77,10 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const PeerCharts chartPointers { &charts[0], &charts[1], &charts[2], &charts[3] };
     PeerStore store;
     double latestTime = 0;
-    // Twice: the second rebuild must start from nothing, as a reload does.
+    // Twice: the second rebuild must start from nothing, as a reload does (while it fills
+    // the storage of the first's points).
     for (int pass = 0; pass < 2; ++pass) {
         const double latestBefore = latestTime;
-        const PeerRebuildResult result = RebuildPeerStatistics(lines, inputs, store, latestTime, chartPointers);
+        const PeerRebuildResult result = RebuildPeerStatistics(records, inputs, store, latestTime, chartPointers);
         FuzzCheck(result.Rebuilt == !lines.empty(), "a rebuild happens exactly when there are lines");
         if (!result.Rebuilt)
             continue;
