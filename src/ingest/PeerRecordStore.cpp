@@ -35,9 +35,16 @@ void PeerRecordStore::truncate(std::size_t count)
 
 std::uint32_t PeerRecordStore::PeerIndex(std::string_view address)
 {
-    // A few peers whose lines interleave are the rule: the last one found first.
+    // A few peers whose lines interleave are the rule: the last one found first, then a
+    // short list; the hash keeps a file with a new "peer" on every line linear.
     if (lastPeer_ != NoPeer && addresses_[lastPeer_] == address)
         return lastPeer_;
+    if (addresses_.size() <= ShortList) {
+        for (std::uint32_t peer = 0; peer < addresses_.size(); ++peer) {
+            if (addresses_[peer] == address)
+                return lastPeer_ = peer;
+        }
+    }
     key_.assign(address);
     const auto [it, added] = peerOf_.try_emplace(key_, std::uint32_t(addresses_.size()));
     if (added)

@@ -66,6 +66,8 @@ public:
     const std::string& Address(std::uint32_t peer) const { return addresses_[peer]; }
 
 private:
+    static constexpr std::size_t ShortList = 16;
+
     std::uint32_t PeerIndex(std::string_view address);
     void Push(std::uint8_t flags, std::uint32_t peer, double time, double offset, double delay, double dispersion,
         double jitter);
