@@ -205,57 +205,73 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
         }
     };
 
-    // The first and newest times and the table's sums, and each chart's series, are
-    // independent: each is one pass over the records in their order, so the same values
-    // arrive in the same order wherever the pass runs.
-    bool haveFirst = false;
-    double newest = latestTime;
-    const auto sumUp = [&] {
-        forEachInWindow([&](std::size_t r, std::size_t peer, double t) {
-            if (!haveFirst) {
-                result.FirstPeerTime = t;
-                haveFirst = true;
-            }
-            newest = std::max(newest, t);
-            // Offset, delay and dispersion must be numbers; the jitter a number too, unless
-            // the record has none (made from another format): such a record counts in every
-            // statistic and chart but the jitter's.
-            if (!(flags[r] & PeerRecordStore::HasValues))
-                return;
-            const std::optional<double> jitter = (flags[r] & PeerRecordStore::HasJitter)
-                ? std::optional<double>(columns[PeerJitterChart][r])
-                : std::nullopt;
-            accumulators[peer].Add(
-                columns[PeerOffsetChart][r], columns[PeerDelayChart][r], columns[PeerDispersionChart][r], jitter);
-        });
-    };
-    std::array<FinishedChart, PeerChartCount> finished;
-    const auto fillChart = [&](std::size_t c) {
-        // Thresholds only keep outliers off the charts; every record counts in the sums.
-        const std::uint8_t needed = c == PeerJitterChart ? PeerRecordStore::HasValues | PeerRecordStore::HasJitter
-                                                         : PeerRecordStore::HasValues;
-        const std::span<const double> column = columns[c];
-        const double threshold = thresholds[c];
-        std::vector<PeerSeriesBuilder>& chartBuilders = builders[c];
-        forEachInWindow([&](std::size_t r, std::size_t peer, double t) {
-            if ((flags[r] & needed) != needed)
-                return;
-            const double milliseconds = column[r] * 1000.0;
-            if (WithinPeerThreshold(column[r], threshold) && std::isfinite(milliseconds))
-                chartBuilders[peer].Add(t, milliseconds);
-        });
-        finished[c] = FinishSeries(chartBuilders, ChartDesigns[c], inputs.ScaleSteps[c]);
-    };
+    // The first and newest times with the table's sums, and each chart's series, are
+    // independent: each is filled in record order, so the same values arrive in the same
+    // order wherever it is filled. Two passes over the records, one a thread: the sums
+    // with the first half of the charts, and the other half.
     std::vector<std::size_t> shownCharts;
     for (std::size_t c = 0; c < PeerChartCount; ++c) {
         if (charts[c])
             shownCharts.push_back(c);
     }
-    RunPieces(int(shownCharts.size()) + 1, [&](int piece) {
+    const std::size_t firstHalf = (shownCharts.size() + 1) / 2;
+    bool haveFirst = false;
+    double newest = latestTime;
+    std::array<FinishedChart, PeerChartCount> finished;
+    const auto pass = [&](bool sums, std::span<const std::size_t> chartList) {
+        // A chart's threshold keeps outliers off it; every record counts in the sums.
+        struct ChartFill
+        {
+            std::uint8_t needed;
+            const double* column;
+            double threshold;
+            PeerSeriesBuilder* builders;
+        };
+        std::vector<ChartFill> fills;
+        for (const std::size_t c : chartList) {
+            fills.push_back(
+                { std::uint8_t(c == PeerJitterChart ? PeerRecordStore::HasValues | PeerRecordStore::HasJitter
+                                                    : PeerRecordStore::HasValues),
+                    columns[c].data(), thresholds[c], builders[c].data() });
+        }
+        forEachInWindow([&](std::size_t r, std::size_t peer, double t) {
+            if (sums) {
+                if (!haveFirst) {
+                    result.FirstPeerTime = t;
+                    haveFirst = true;
+                }
+                newest = std::max(newest, t);
+            }
+            // Offset, delay and dispersion must be numbers; the jitter a number too, unless
+            // the record has none (made from another format): such a record counts in every
+            // statistic and chart but the jitter's.
+            if (!(flags[r] & PeerRecordStore::HasValues))
+                return;
+            if (sums) {
+                const std::optional<double> jitter = (flags[r] & PeerRecordStore::HasJitter)
+                    ? std::optional<double>(columns[PeerJitterChart][r])
+                    : std::nullopt;
+                accumulators[peer].Add(
+                    columns[PeerOffsetChart][r], columns[PeerDelayChart][r], columns[PeerDispersionChart][r], jitter);
+            }
+            for (const ChartFill& fill : fills) {
+                if ((flags[r] & fill.needed) != fill.needed)
+                    continue;
+                const double value = fill.column[r];
+                const double milliseconds = value * 1000.0;
+                if (WithinPeerThreshold(value, fill.threshold) && std::isfinite(milliseconds))
+                    fill.builders[peer].Add(t, milliseconds);
+            }
+        });
+        for (const std::size_t c : chartList)
+            finished[c] = FinishSeries(builders[c], ChartDesigns[c], inputs.ScaleSteps[c]);
+    };
+    const std::span<const std::size_t> chartsShown(shownCharts);
+    RunPieces(chartsShown.size() > firstHalf ? 2 : 1, [&](int piece) {
         if (piece == 0)
-            sumUp();
+            pass(true, chartsShown.first(firstHalf));
         else
-            fillChart(shownCharts[std::size_t(piece - 1)]);
+            pass(false, chartsShown.subspan(firstHalf));
     });
     latestTime = newest;
 
