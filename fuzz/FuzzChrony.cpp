@@ -10,7 +10,7 @@
 #include "FuzzCheck.h"
 #include "LineList.h"
 #include "LoopStore.h"
-#include "PeerLineFormat.h"
+#include "PeerRecordStore.h"
 #include "StatisticsNumber.h"
 #include "StatisticsReaders.h"
 #include "StatisticsSink.h"
@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,25 +72,20 @@ void CheckPeer(const ChronyPeerRecord& peer, std::string_view line, const std::v
         FuzzCheck(peer.jitter == Slowly(jitters, peer.address, utcTime), "the jitter is the latest at or before");
 }
 
-// A peer line as the readers write it: eight fields at single spaces, the numbers read
-// back as every statistics file's, the jitter a number or the mark of none.
-void CheckPeerLine(std::string_view line)
+// A peer record as the readers make it: a peer, a time, and offset, delay and dispersion
+// that are numbers; the jitter a number or none.
+void CheckPeerRecords(const PeerRecordStore& records)
 {
-    std::vector<std::string_view> fields;
-    for (std::size_t start = 0;;) {
-        const std::size_t space = line.find(' ', start);
-        fields.push_back(line.substr(start, space == std::string_view::npos ? std::string_view::npos : space - start));
-        if (space == std::string_view::npos)
-            break;
-        start = space + 1;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::uint8_t flags = records.Flags()[i];
+        FuzzCheck(records.Peers()[i] != PeerRecordStore::NoPeer, "a peer record names its peer");
+        FuzzCheck(flags & PeerRecordStore::HasTime, "a peer record has its time");
+        FuzzCheck(flags & PeerRecordStore::HasValues, "a peer record's values are numbers");
+        for (const std::span<const double> column : { records.Offsets(), records.Delays(), records.Dispersions() })
+            FuzzCheck(std::isfinite(column[i]), "a peer record's values are finite");
+        if (flags & PeerRecordStore::HasJitter)
+            FuzzCheck(std::isfinite(records.Jitters()[i]), "a jitter is finite");
     }
-    FuzzCheck(fields.size() == 8, "a peer line has eight fields");
-    std::int32_t mjd = 0;
-    double number = 0;
-    FuzzCheck(ParseStatisticsInteger(fields[0], mjd), "a peer line's day reads back");
-    for (const std::size_t f : { 1, 4, 5, 6 })
-        FuzzCheck(ParseStatisticsNumber(fields[f], number), "a peer line's numbers read back");
-    FuzzCheck(ParseStatisticsNumber(fields[7], number) || fields[7] == NoJitterField, "a jitter or none");
 }
 
 // The text as each log, through the readers and one reading's set of logs.
@@ -108,20 +104,20 @@ void ThroughTheReaders(
 
     LoopStore loop;
     loop.StartAfresh();
-    LineList peerLines;
+    PeerRecordStore peers;
     double latestTime = 0;
     ChronyLogSet set;
-    StatisticsSink sink { loop, latestTime, peerLines, 0, &set };
+    StatisticsSink sink { loop, latestTime, peers, 0, &set };
     // Statistics after the records they complete, as a directory's order has them.
     for (const StatisticsReader* reader : readers)
         reader->Read(lines, sink);
-    set.Finish(loop, peerLines);
+    set.Finish(loop, peers);
     FuzzCheck(set.Empty(), "a finished set is empty");
 
     // Lines of LineList and of the split above differ only at CRs; a record of one is a
     // record of the other unless a CR made the difference, which the generous bounds allow.
     FuzzCheck(static_cast<std::size_t>(loop.PointCounts[0]) <= lines.size(), "at most one loop record a line");
-    FuzzCheck(peerLines.size() <= 2 * lines.size(), "at most one peer record a line of each log");
+    FuzzCheck(peers.size() <= 2 * lines.size(), "at most one peer record a line of each log");
     const auto stored = static_cast<std::size_t>(loop.PointCounts[0]);
     for (std::size_t i = 0; i < stored; ++i)
         FuzzCheck(std::isfinite(loop.LoopTimes[0][i]) && std::isfinite(loop.LoopOffsets[0][i]),
@@ -131,10 +127,9 @@ void ThroughTheReaders(
         for (std::size_t i = 0; i < stored && i < trackingPolls.size(); ++i)
             FuzzCheck(loop.LoopPollExponents[0][i] == trackingPolls[i].value_or(LoopStore::NoPollExponent),
                 "each record has the poll its mapping gives");
-        FuzzCheck(peerLines.size() == peerRecords, "every peer record written");
+        FuzzCheck(peers.size() == peerRecords, "every peer record written");
     }
-    for (const std::string_view line : peerLines)
-        CheckPeerLine(line);
+    CheckPeerRecords(peers);
 }
 
 } // namespace

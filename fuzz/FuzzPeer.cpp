@@ -7,6 +7,7 @@
 #include "FuzzInput.h"
 #include "LineList.h"
 #include "PeerRebuild.h"
+#include "PeerRecordStore.h"
 #include "TChart.h"
 
 #include <array>
@@ -14,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,6 +71,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LineList lines;
     lines.appendText(std::string(controls.Rest()));
     const PeerRebuildInputs inputs = InputsFrom(input, lines);
+    PeerRecordStore records;
+    records.appendLines(lines);
+    // The same records as a reload that keeps the first half would leave them: cut back
+    // after other lines (the second half backwards), then the rest read again.
+    PeerRecordStore refilled;
+    const std::size_t half = lines.size() / 2;
+    for (std::size_t i = 0; i < half; ++i)
+        refilled.appendLine(lines[i]);
+    for (std::size_t i = lines.size(); i-- > half;)
+        refilled.appendLine(lines[i]);
+    refilled.truncate(half);
+    for (std::size_t i = half; i < lines.size(); ++i)
+        refilled.appendLine(lines[i]);
 
     std::array<TChart, PeerChartCount> charts;
     for (std::size_t i = 0; i < charts.size(); ++i)
@@ -77,10 +92,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const PeerCharts chartPointers { &charts[0], &charts[1], &charts[2], &charts[3] };
     PeerStore store;
     double latestTime = 0;
-    // Twice: the second rebuild must start from nothing, as a reload does.
+    // Twice: the second rebuild must start from nothing, as a reload does (while it fills
+    // the storage of the first's points), and give what the first gave.
+    std::vector<PeerTableRow> firstRows;
     for (int pass = 0; pass < 2; ++pass) {
         const double latestBefore = latestTime;
-        const PeerRebuildResult result = RebuildPeerStatistics(lines, inputs, store, latestTime, chartPointers);
+        const PeerRebuildResult result
+            = RebuildPeerStatistics(pass == 0 ? records : refilled, inputs, store, latestTime, chartPointers);
         FuzzCheck(result.Rebuilt == !lines.empty(), "a rebuild happens exactly when there are lines");
         if (!result.Rebuilt)
             continue;
@@ -91,6 +109,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FuzzCheck(result.TableRows.size() == peers, "one table row per peer");
         for (const TChart& chart : charts)
             CheckChart(chart, peers);
+        if (pass == 0)
+            firstRows = result.TableRows;
+        else
+            FuzzCheck(result.TableRows == firstRows, "records cut back and read again give the same table");
     }
     return 0;
 }

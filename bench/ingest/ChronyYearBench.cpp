@@ -21,9 +21,9 @@ void ReadDirectory(benchmark::State& state, const BenchDirectory& data)
     for (auto _ : state) {
         StatisticsFiles files;
         files.OpenPath(data.path);
-        benchmark::DoNotOptimize(files.PeerLines.size());
+        benchmark::DoNotOptimize(files.PeerRecords.size());
         state.counters["loopRecords"] = files.Loop.PointCounts.empty() ? 0 : files.Loop.PointCounts[0];
-        state.counters["peerLines"] = static_cast<double>(files.PeerLines.size());
+        state.counters["peerLines"] = static_cast<double>(files.PeerRecords.size());
     }
     state.counters["filesMB"] = static_cast<double>(data.loopBytes + data.peerBytes) / 1e6;
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * (data.loopBytes + data.peerBytes)));
@@ -51,8 +51,8 @@ void BM_CollectPeerstatsYear(benchmark::State& state)
             files.ReadPeerFile(name, first);
             first = false;
         }
-        benchmark::DoNotOptimize(files.PeerLines.size());
-        state.counters["peerLines"] = static_cast<double>(files.PeerLines.size());
+        benchmark::DoNotOptimize(files.PeerRecords.size());
+        state.counters["peerLines"] = static_cast<double>(files.PeerRecords.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.peerBytes));
 }
@@ -78,8 +78,8 @@ void BM_ReadRefclocksYear(benchmark::State& state)
             first = false;
         }
         files.FinishReading();
-        benchmark::DoNotOptimize(files.PeerLines.size());
-        state.counters["peerLines"] = static_cast<double>(files.PeerLines.size());
+        benchmark::DoNotOptimize(files.PeerRecords.size());
+        state.counters["peerLines"] = static_cast<double>(files.PeerRecords.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }

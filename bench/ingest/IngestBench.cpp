@@ -61,8 +61,8 @@ void BM_CollectPeerFilesPlain(benchmark::State& state)
             files.ReadPeerFile(name, first);
             first = false;
         }
-        benchmark::DoNotOptimize(files.PeerLines.size());
-        state.counters["lines"] = static_cast<double>(files.PeerLines.size());
+        benchmark::DoNotOptimize(files.PeerRecords.size());
+        state.counters["lines"] = static_cast<double>(files.PeerRecords.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.peerBytes));
 }
@@ -123,7 +123,7 @@ void BM_ReadPeerFilesGzip(benchmark::State& state)
             files.ReadPeerFile(name, first);
             first = false;
         }
-        benchmark::DoNotOptimize(files.PeerLines.size());
+        benchmark::DoNotOptimize(files.PeerRecords.size());
     }
     state.counters["compressedMB"] = static_cast<double>(data.peerBytes) / 1e6;
 }

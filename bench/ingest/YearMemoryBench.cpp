@@ -1,5 +1,5 @@
 // Peak memory of reading a year of statistics (about 0.8 million loop lines and
-// 3 million peer lines) the way the program does: one directory scan. Its own program,
+// 3 million peer records) the way the program does: one directory scan. Its own program,
 // because the peak resident size of a process only ever grows.
 #include "BenchData.h"
 #include "StatisticsFiles.h"
@@ -25,14 +25,12 @@ void BM_ReadYearDirectory(benchmark::State& state)
     for (auto _ : state) {
         StatisticsFiles files;
         files.OpenPath(data.path);
-        // What stays held: every peer line's text, the last loop file's text.
-        heldBytes = 0;
-        for (const std::string_view line : files.PeerLines)
-            heldBytes += line.size() + 1;
+        // What stays held: every peer record, the last loop file's text.
+        heldBytes = files.PeerRecords.size() * PeerRecordStore::BytesPerRecord;
         for (const std::string_view line : files.LoopFileLines)
             heldBytes += line.size() + 1;
         state.counters["loopRecords"] = files.Loop.PointCounts.empty() ? 0 : files.Loop.PointCounts[0];
-        state.counters["peerLines"] = static_cast<double>(files.PeerLines.size());
+        state.counters["peerRecords"] = static_cast<double>(files.PeerRecords.size());
     }
     const double heldMB = static_cast<double>(heldBytes) / (1024.0 * 1024.0);
     const double filesMB = static_cast<double>(data.loopBytes + data.peerBytes) / (1024.0 * 1024.0);

@@ -114,7 +114,7 @@ TEST(HostileArchives, ArchivesOfManyEntriesEncryptedEntriesOrHugeNames)
         // The peer reader absorbs the same archives.
         StatisticsFiles peers;
         peers.ReadPeerFile(zip, true);
-        EXPECT_EQ(peers.PeerLines.empty(), c.records == 0);
+        EXPECT_EQ(peers.PeerRecords.empty(), c.records == 0);
     }
     if (!canEncrypt)
         GTEST_SKIP() << "libzip cannot write encrypted entries here";

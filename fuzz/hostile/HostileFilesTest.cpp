@@ -86,12 +86,12 @@ TEST(HostileFiles, OneLineOf200MegabytesWithoutALineEnd)
     WriteLarge(peer, "59000 ", 'x', Size, "");
     StatisticsFiles files;
     files.OpenPath(dir.Path());
-    ASSERT_EQ(files.PeerLines.size(), 1u);
+    ASSERT_EQ(files.PeerRecords.size(), 1u);
     std::array<TChart, PeerChartCount> charts;
     PeerStore store;
     double latest = 0;
     const PeerRebuildResult result = RebuildPeerStatistics(
-        files.PeerLines, PeerRebuildInputs {}, store, latest, { &charts[0], &charts[1], &charts[2], &charts[3] });
+        files.PeerRecords, PeerRebuildInputs {}, store, latest, { &charts[0], &charts[1], &charts[2], &charts[3] });
     EXPECT_TRUE(result.Rebuilt);
     EXPECT_TRUE(store.PeerNames.isEmpty());
 }
@@ -144,7 +144,7 @@ TEST(HostileFiles, PipesAndDevicesAreSkippedWithoutBlocking)
     files.OpenPath(dir.Path());
     EXPECT_EQ(Records(files), 3);
     EXPECT_EQ(files.LoopFilesRead, QStringList { real });
-    EXPECT_EQ(files.PeerLines.size(), 1u);
+    EXPECT_EQ(files.PeerRecords.size(), 1u);
 
     files.OpenFileList(pipes + devices + QStringList { real });
     EXPECT_EQ(Records(files), 3);
@@ -156,7 +156,7 @@ TEST(HostileFiles, PipesAndDevicesAreSkippedWithoutBlocking)
         alone.ReadLoopFile(odd, true);
         alone.ReadPeerFile(odd, true);
         EXPECT_EQ(Records(alone), 0);
-        EXPECT_TRUE(alone.PeerLines.empty());
+        EXPECT_TRUE(alone.PeerRecords.empty());
     }
     EXPECT_FALSE(watchdog.Fired()) << "a reader blocked on a named pipe";
 }
@@ -176,14 +176,14 @@ TEST(HostileFiles, SymbolicLinkLoopsReadNothingAndEndTheScan)
     StatisticsFiles files;
     files.OpenPath(dir.Path());
     EXPECT_EQ(Records(files), 3);
-    EXPECT_TRUE(files.PeerLines.empty());
+    EXPECT_TRUE(files.PeerRecords.empty());
 
     for (const char* name : { "loopstats.20200101", "peerstats.20200103" }) {
         StatisticsFiles alone;
         alone.OpenPath(dir.File(QString::fromLatin1(name)));
         alone.OpenFileList({ dir.File(QString::fromLatin1(name)) });
         EXPECT_EQ(Records(alone), 0);
-        EXPECT_TRUE(alone.PeerLines.empty());
+        EXPECT_TRUE(alone.PeerRecords.empty());
     }
     // A list of just the looping directory reads that directory, once.
     StatisticsFiles nested;
@@ -216,6 +216,6 @@ TEST(HostileFiles, FilesThatChangeBetweenListingAndReading)
     files.RereadLastOpened();
     EXPECT_EQ(Records(files), 3);
     EXPECT_EQ(files.LoopFilesRead, (QStringList { path("loopstats.20200104"), path("loopstats.20200105") }));
-    EXPECT_TRUE(files.PeerLines.empty());
+    EXPECT_TRUE(files.PeerRecords.empty());
     EXPECT_FALSE(watchdog.Fired()) << "a reader blocked on a named pipe";
 }

@@ -130,6 +130,17 @@ void TChart::RemoveAllSeries()
     NotifyChanged();
 }
 
+std::vector<std::unique_ptr<TChartSeries>> TChart::DetachAllSeries()
+{
+    std::vector<std::unique_ptr<TChartSeries>> detached = std::move(series_);
+    series_.clear();
+    for (const auto& series : detached)
+        series->chart_ = nullptr;
+    if (!detached.empty())
+        NotifyChanged();
+    return detached;
+}
+
 double TChart::HighestXOnAxis(const TChartAxis& axis) const
 {
     double highest = 0.0;

@@ -76,6 +76,8 @@ public:
     TChartSeries* AttachSeries(std::unique_ptr<TChartSeries> series);
     // Destroys every series, last to first, and repaints once.
     void RemoveAllSeries();
+    // Takes every series off the chart, in order, handing them over; repaints once.
+    std::vector<std::unique_ptr<TChartSeries>> DetachAllSeries();
 
     // The largest X among the series drawn against the axis (the bottom axis: all
     // series; a vertical axis: the series on it); 0 when none has points.

@@ -91,6 +91,31 @@ void TChartSeries::ReservePoints(std::size_t n)
     YValues.values_.reserve(n);
 }
 
+void TChartSeries::AssignFinitePoints(
+    std::vector<double>&& xs, std::vector<double>&& ys, double lowestY, double highestY)
+{
+    XValues.values_ = std::move(xs);
+    YValues.values_ = std::move(ys);
+    yRangeKnown_ = true;
+    anyFiniteY_ = !YValues.values_.empty();
+    finiteLowY_ = anyFiniteY_ ? lowestY : 0.0;
+    finiteHighY_ = anyFiniteY_ ? highestY : 0.0;
+    Changed();
+}
+
+void TChartSeries::TakePointStorage(std::vector<double>& xs, std::vector<double>& ys)
+{
+    xs = std::move(XValues.values_);
+    ys = std::move(YValues.values_);
+    xs.clear();
+    ys.clear();
+    XValues.values_ = {};
+    YValues.values_ = {};
+    yRangeKnown_ = true;
+    anyFiniteY_ = false;
+    Changed();
+}
+
 void TChartSeries::SetYValueAt(std::size_t i, double y)
 {
     if (i >= YValues.values_.size())

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 class TChart;
 
@@ -51,6 +52,14 @@ public:
     void ClearPoints();
     // Reserves room for n points, so that filling a long series allocates once.
     void ReservePoints(std::size_t n);
+    // Replaces the points with xs and ys, taking over their storage: as adding each point
+    // in turn would, for xs of equal length in ascending order without NaN and ys that
+    // are all finite, whose smallest and largest the caller found as FiniteYRange would
+    // (std::min and std::max from the first Y on, in order), so they are not read again.
+    void AssignFinitePoints(std::vector<double>&& xs, std::vector<double>&& ys, double lowestY, double highestY);
+    // Hands over the points' storage, emptied but with its room, so that another series
+    // can be filled without allocating; the series is left without points.
+    void TakePointStorage(std::vector<double>& xs, std::vector<double>& ys);
 
     std::size_t PointCount() const { return XValues.size(); }
     // Coordinates of the i-th point in X order; 0 for an index past the end.

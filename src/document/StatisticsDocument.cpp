@@ -212,7 +212,7 @@ void StatisticsDocument::RebuildPeerStatistics(const DocumentSettings& settings)
     const PeerCharts charts { &Chart(ChartId::PeerstatsOffset), &Chart(ChartId::PeerstatsDelay),
         &Chart(ChartId::PeerstatsDispersion), &Chart(ChartId::PeerstatsJitter) };
     const PeerRebuildResult result
-        = ::RebuildPeerStatistics(files_.PeerLines, inputs, peerStore_, files_.LatestTime, charts);
+        = ::RebuildPeerStatistics(files_.PeerRecords, inputs, peerStore_, files_.LatestTime, charts);
     if (result.Rebuilt) {
         peerTableRows_.resize(1);
         peerTableRows_.insert(peerTableRows_.end(), result.TableRows.begin(), result.TableRows.end());

@@ -1,7 +1,5 @@
 #include "ChronyLogSet.h"
 
-#include "PeerLineFormat.h"
-
 #include <limits>
 
 namespace {
@@ -134,14 +132,14 @@ void ChronyLogSet::AddPeer(const ChronyPeerRecord& record, std::vector<PendingPe
         record.dispersion });
 }
 
-void ChronyLogSet::AppendPeer(const PendingPeer& peer, std::string& text) const
+void ChronyLogSet::AppendPeer(const PendingPeer& peer, PeerRecordStore& peers) const
 {
     const std::string& source = sources_[peer.source];
-    AppendPeerLine(text, peer.mjd, peer.secondsOfDay, source, peer.offset, peer.delay, peer.dispersion,
+    peers.appendRecord(peer.mjd, peer.secondsOfDay, source, peer.offset, peer.delay, peer.dispersion,
         jitters_.LatestAtOrBefore(source, peer.time));
 }
 
-void ChronyLogSet::Finish(LoopStore& loop, LineList& peerLines)
+void ChronyLogSet::Finish(LoopStore& loop, PeerRecordStore& peers)
 {
     polls_.Sort();
     jitters_.Sort();
@@ -157,19 +155,16 @@ void ChronyLogSet::Finish(LoopStore& loop, LineList& peerLines)
     }
 
     if (!measurements_.empty() || !refclocks_.empty()) {
-        // Merged by time so that the first peer line is the oldest record and the last the
-        // newest, as in peerstats (the window of -N days counts back from the last line).
+        // Merged by time so that the first peer record is the oldest and the last the
+        // newest, as in peerstats (the window of -N days counts back from the last record).
         // A clock step back within one log keeps that log's order.
-        std::string text;
-        text.reserve((measurements_.size() + refclocks_.size()) * 96);
         std::size_t m = 0;
         std::size_t r = 0;
         while (m < measurements_.size() || r < refclocks_.size()) {
             const bool takeRefclock
                 = m == measurements_.size() || (r < refclocks_.size() && refclocks_[r].time < measurements_[m].time);
-            AppendPeer(takeRefclock ? refclocks_[r++] : measurements_[m++], text);
+            AppendPeer(takeRefclock ? refclocks_[r++] : measurements_[m++], peers);
         }
-        peerLines.appendText(std::move(text));
     }
     Clear();
 }

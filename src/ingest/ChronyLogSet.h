@@ -3,6 +3,7 @@
 #include "ChronyLogLines.h"
 #include "LineList.h"
 #include "LoopStore.h"
+#include "PeerRecordStore.h"
 
 #include <cstdint>
 #include <map>
@@ -19,7 +20,8 @@
 // - tracking lines go into the loop store at once (the store's order is the files'
 //   order, as for ntpd), without a poll; Finish gives each its poll;
 // - measurements and filtered refclock samples wait as peer records; Finish gives them
-//   their jitter and appends them to the peer lines as peerstats lines (PeerLineFormat).
+//   their jitter (none before the source's first statistics line) and appends them to
+//   the peer records.
 //
 // Lines that are not records of their log (banners, column titles, damaged lines) are
 // skipped. Lines out of time order are kept in the order of their files; only the
@@ -41,9 +43,9 @@ public:
 
     // Gives the loop records stored by AddTracking their polls (records of loop that are
     // no longer there, because the store was started afresh since, are left alone), and
-    // appends the peer records to peerLines: the measurements' and the refclocks' records
+    // appends the peer records to peers: the measurements' and the refclocks' records
     // merged by time, each kind in the order of its files. Then forgets everything.
-    void Finish(LoopStore& loop, LineList& peerLines);
+    void Finish(LoopStore& loop, PeerRecordStore& peers);
 
     // A refclock line's sequence field is "-" only on a filtered sample: the one line per
     // poll that becomes a peer record. Raw samples, most of the file, are passed over
@@ -70,7 +72,7 @@ private:
 
     std::uint32_t SourceId(std::string_view name);
     void AddPeer(const ChronyPeerRecord& record, std::vector<PendingPeer>& to);
-    void AppendPeer(const PendingPeer& peer, std::string& text) const;
+    void AppendPeer(const PendingPeer& peer, PeerRecordStore& peers) const;
 
     std::vector<std::string> sources_;
     std::map<std::string, std::uint32_t, std::less<>> sourceIds_;

@@ -83,5 +83,5 @@ bool NtpPeerstatsReader::Recognises(const LineList& lines) const
 
 void NtpPeerstatsReader::Read(const LineList& lines, StatisticsSink& sink) const
 {
-    sink.PeerLines.append(lines);
+    sink.PeerRecords.appendLines(lines);
 }

@@ -6,8 +6,8 @@
 
 // ntpd's peerstats files: "MJD seconds address status offset delay dispersion jitter",
 // the status in hexadecimal. Named peer*.<period>[.gz] like the loopstats files; in a
-// directory, the names matching "peer*.2*". The lines are collected unparsed: the peer
-// statistics parse them when they are rebuilt.
+// directory, the names matching "peer*.2*". Every line becomes a peer record
+// (PeerRecordStore), parsed as it is read.
 class NtpPeerstatsReader final : public StatisticsReader
 {
 public:

@@ -552,8 +552,8 @@ void StatisticsFiles::FinishReading()
 {
     if (chrony_.Empty())
         return;
-    chrony_.Finish(Loop, PeerLines);
-    HavePeerData = !PeerLines.empty();
+    chrony_.Finish(Loop, PeerRecords);
+    HavePeerData = !PeerRecords.empty();
 }
 
 void StatisticsFiles::ReadWith(
@@ -585,7 +585,7 @@ void StatisticsFiles::ReadWith(
         try {
             load(LoopFileLines, LoopFilesRead);
             LoopDirectory = FolderPart(name);
-            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset, &chrony_ };
+            StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
             reader.Read(LoopFileLines, sink);
         } catch (const std::exception&) {
             // An unreadable file adds nothing; what was stored before stays.
@@ -595,18 +595,18 @@ void StatisticsFiles::ReadWith(
         if (!IsRegularFile(name))
             return;
         if (first) {
-            PeerLines.clear();
+            PeerRecords.clear();
             PeerFilesRead.clear();
         }
         try {
             LineList lines;
             load(lines, PeerFilesRead);
-            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset, &chrony_ };
+            StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
             reader.Read(lines, sink);
         } catch (const std::exception&) {
             // The file adds no line.
         }
-        HavePeerData = !PeerLines.empty();
+        HavePeerData = !PeerRecords.empty();
         break;
     case StatisticsKind::Supporting:
         if (!IsRegularFile(name))
@@ -615,7 +615,7 @@ void StatisticsFiles::ReadWith(
             LineList lines;
             QStringList notNamed; // no files hint lists them
             load(lines, notNamed);
-            StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset, &chrony_ };
+            StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
             reader.Read(lines, sink);
         } catch (const std::exception&) {
             // Its records complete nothing.

@@ -6,6 +6,7 @@
 #include "LineList.h"
 #include "LoopStore.h"
 #include "NameClaim.h"
+#include "PeerRecordStore.h"
 #include "StatisticsFileLoader.h"
 #include "StatisticsReader.h"
 
@@ -16,7 +17,7 @@
 #include <vector>
 
 // Everything the main window knows about the statistics files it has read: what was
-// opened last (so it can be read again), the loop store and the collected peer lines.
+// opened last (so it can be read again), the loop store and the collected peer records.
 // A plain object owned by the main window; the operations take their other inputs
 // (zone offset, abbreviation check box) from the fields the caller sets.
 //
@@ -60,8 +61,8 @@ public:
     double LatestTime = 0;
     bool JitterScaleChosen = false;
 
-    // Peer statistics, unparsed.
-    LineList PeerLines;
+    // Peer statistics: every record of the peer files read, in file order.
+    PeerRecordStore PeerRecords;
 
     // Caption text set by the last list or directory read; empty until then.
     QString Caption;

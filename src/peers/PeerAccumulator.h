@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 // Running sums of one peer's accepted records, in seconds. Lives for one rebuild.
@@ -22,7 +24,25 @@ struct PeerAccumulator
     std::int32_t JitterCount = 0;
     double JitterSum = 0;
 
-    void Add(double offset, double delay, double dispersion, std::optional<double> jitter);
+    // Inline: the rebuild adds every record of a year of peer statistics.
+    void Add(double offset, double delay, double dispersion, std::optional<double> jitter)
+    {
+        OffsetSum += offset;
+        OffsetSquareSum += offset * offset;
+        OffsetMin = std::min(OffsetMin, offset);
+        OffsetMax = std::max(OffsetMax, offset);
+        DelaySum += delay;
+        DelayMin = std::min(DelayMin, delay);
+        DelayMax = std::max(DelayMax, delay);
+        DispersionSum += dispersion;
+        if (jitter) {
+            JitterSum += *jitter;
+            if (JitterCount < std::numeric_limits<std::int32_t>::max())
+                ++JitterCount;
+        }
+        if (Count < std::numeric_limits<std::int32_t>::max())
+            ++Count;
+    }
 };
 
 // The nine statistics of the table's columns 2 to 10, in column order, in seconds:

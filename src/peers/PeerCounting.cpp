@@ -1,11 +1,10 @@
 #include "PeerCounting.h"
 
 #include "PeerAddress.h"
-#include "PeerRecordFields.h"
 
 #include <algorithm>
 #include <limits>
-#include <optional>
+#include <span>
 #include <unordered_map>
 
 namespace {
@@ -33,68 +32,16 @@ private:
     std::vector<std::string> addresses_;
 };
 
-// Counts lines per peer. A few peers are the rule and their lines interleave, so the
-// address as first written is matched exactly in a short list; otherwise (another
-// spelling, or very many peers) a hash of the case-folded address finds it, so even a
-// file of garbage with a new "peer" on every line is counted in linear time.
-class PeerTally
+// ASCII letters in lower case: the key of a peer whatever the case of its address.
+std::string Folded(std::string_view address)
 {
-public:
-    std::optional<std::size_t> Find(std::string_view address)
-    {
-        if (lastHit_ < entries_.size() && entries_[lastHit_].Address == address)
-            return lastHit_;
-        if (entries_.size() <= ExactScanLimit) {
-            for (std::size_t i = 0; i < entries_.size(); ++i) {
-                if (entries_[i].Address == address)
-                    return lastHit_ = i;
-            }
-        }
-        const auto it = byFoldedAddress_.find(Fold(address));
-        if (it == byFoldedAddress_.end())
-            return std::nullopt;
-        return lastHit_ = it->second;
+    std::string folded(address);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
     }
-
-    void AddLine(std::size_t index)
-    {
-        if (entries_[index].Count < std::numeric_limits<std::int32_t>::max())
-            ++entries_[index].Count;
-    }
-
-    // A new peer with its first line.
-    void AddPeer(std::string_view address)
-    {
-        lastHit_ = entries_.size();
-        byFoldedAddress_.emplace(Fold(address), entries_.size());
-        entries_.push_back({ std::string(address), 1 });
-    }
-
-    std::vector<PeerCount> TakeSortedByAddress()
-    {
-        std::sort(entries_.begin(), entries_.end(),
-            [](const PeerCount& a, const PeerCount& b) { return PeerAddressLess(a.Address, b.Address); });
-        return std::move(entries_);
-    }
-
-private:
-    static constexpr std::size_t ExactScanLimit = 32;
-
-    const std::string& Fold(std::string_view address)
-    {
-        folded_.assign(address);
-        for (char& c : folded_) {
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-        }
-        return folded_;
-    }
-
-    std::vector<PeerCount> entries_; // in the order first seen
-    std::unordered_map<std::string, std::size_t> byFoldedAddress_;
-    std::string folded_; // reused, so a lookup does not allocate
-    std::size_t lastHit_ = 0;
-};
+    return folded;
+}
 
 bool DisplayedBefore(const PeerCount& a, const PeerCount& b)
 {
@@ -104,24 +51,50 @@ bool DisplayedBefore(const PeerCount& a, const PeerCount& b)
 }
 } // namespace
 
-std::vector<PeerCount> CountPeerLines(
-    std::span<const std::string_view> lines, bool lanOnly, const QStringList& selectedPeers)
+std::vector<PeerCount> CountPeerRecords(const PeerRecordStore& records, bool lanOnly, const QStringList& selectedPeers)
 {
+    // Records per address as written, and where each address first occurs.
+    const std::span<const std::uint32_t> peers = records.Peers();
+    std::vector<std::int64_t> written(records.AddressCount(), 0);
+    std::vector<std::size_t> firstRecord(records.AddressCount(), 0);
+    for (std::size_t i = 0; i < peers.size(); ++i) {
+        const std::uint32_t peer = peers[i];
+        if (peer != PeerRecordStore::NoPeer && written[peer]++ == 0)
+            firstRecord[peer] = i;
+    }
+    std::vector<std::uint32_t> order;
+    for (std::uint32_t peer = 0; peer < written.size(); ++peer) {
+        if (written[peer] > 0)
+            order.push_back(peer);
+    }
+    std::sort(
+        order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return firstRecord[a] < firstRecord[b]; });
+
+    // The spellings of a peer in the order they first occur: the first that passes the
+    // filters names the peer, and the records of every spelling that passes count for it.
+    // (The filters do not depend on case, so all spellings of a peer pass or none.)
     const PeerSelection selection(selectedPeers);
-    PeerTally tally;
-    for (const std::string_view line : lines) {
-        const PeerRecordFields fields(line, 3);
-        if (fields.Count() < 3)
-            continue;
-        const std::string_view address = fields.Field(3);
+    std::vector<PeerCount> counts;
+    std::vector<std::int64_t> totals;
+    std::unordered_map<std::string, std::size_t> byFoldedAddress;
+    for (const std::uint32_t peer : order) {
+        const std::string& address = records.Address(peer);
         if (lanOnly && !IsLanPeer(address))
             continue;
-        if (const auto peer = tally.Find(address))
-            tally.AddLine(*peer);
-        else if (selection.Allows(address))
-            tally.AddPeer(address);
+        std::string folded = Folded(address);
+        if (const auto it = byFoldedAddress.find(folded); it != byFoldedAddress.end()) {
+            totals[it->second] += written[peer];
+        } else if (selection.Allows(address)) {
+            byFoldedAddress.emplace(std::move(folded), counts.size());
+            counts.push_back({ address, 0 });
+            totals.push_back(written[peer]);
+        }
     }
-    return tally.TakeSortedByAddress();
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        counts[i].Count = std::int32_t(std::min<std::int64_t>(totals[i], std::numeric_limits<std::int32_t>::max()));
+    std::sort(counts.begin(), counts.end(),
+        [](const PeerCount& a, const PeerCount& b) { return PeerAddressLess(a.Address, b.Address); });
+    return counts;
 }
 
 void KeepBusiestPeers(std::vector<PeerCount>& counts, std::size_t maximum)
@@ -149,16 +122,18 @@ std::vector<std::string> PeerDisplayOrder(const std::vector<PeerCount>& counts)
     return names;
 }
 
-double PeerWindowStart(std::span<const std::string_view> lines, int peerDays, double zoneOffset)
+double PeerWindowStart(const PeerRecordStore& records, int peerDays, double zoneOffset)
 {
     if (peerDays <= 0)
         return 0;
     // A cut-off last line (a file being written) must not cancel the window, so look
-    // back to the newest line whose time can be read.
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        const PeerRecordFields fields(*it, 2);
-        if (const auto t = fields.Time(zoneOffset))
-            return *t - peerDays;
+    // back to the newest record whose time can be read.
+    const std::span<const std::uint8_t> flags = records.Flags();
+    for (std::size_t i = flags.size(); i-- > 0;) {
+        if (flags[i] & PeerRecordStore::HasTime) {
+            const double t = records.UtcTimes()[i] - zoneOffset;
+            return t - peerDays;
+        }
     }
     return 0;
 }

@@ -1,26 +1,25 @@
 #pragma once
 
+#include "PeerRecordStore.h"
+
 #include <QStringList>
 
 #include <cstdint>
-#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
-// A peer that passed the filters of the counting pass, with the number of its lines.
+// A peer that passed the filters of the counting pass, with the number of its records.
 struct PeerCount
 {
-    std::string Address; // as written in the first line counted for it
+    std::string Address; // as written in the first record counted for it
     std::int32_t Count = 0;
 };
 
-// The counting pass: every line with at least three fields counts for its peer (field
-// 3) if the peer passes the LAN filter (when lanOnly) and is one of selectedPeers (when
-// that is not empty). The result is sorted by address, case-insensitively, one entry per
-// peer.
-std::vector<PeerCount> CountPeerLines(
-    std::span<const std::string_view> lines, bool lanOnly, const QStringList& selectedPeers);
+// The counting pass: every record with a peer (a line of at least three fields) counts
+// for it, readable or not, if the peer passes the LAN filter (when lanOnly) and is one
+// of selectedPeers (when that is not empty). Addresses equal but for case are one peer.
+// The result is sorted by address, case-insensitively, one entry per peer.
+std::vector<PeerCount> CountPeerRecords(const PeerRecordStore& records, bool lanOnly, const QStringList& selectedPeers);
 
 // Keeps no more than maximum peers: those that come first in display order. Guards the
 // pages against a file whose third field is not an address at all (a new "peer" on
@@ -32,6 +31,6 @@ void KeepBusiestPeers(std::vector<PeerCount>& counts, std::size_t maximum = MaxS
 std::vector<std::string> PeerDisplayOrder(const std::vector<PeerCount>& counts);
 
 // The oldest time a record may have to be used: peerDays whole days before the time of
-// the last line that has a readable time (any peer, filtered or not). 0, meaning no
-// limit, when peerDays is 0 or below or no line has a readable time.
-double PeerWindowStart(std::span<const std::string_view> lines, int peerDays, double zoneOffset);
+// the last record that has a readable time (any peer, filtered or not, or none). 0,
+// meaning no limit, when peerDays is 0 or below or no record has a readable time.
+double PeerWindowStart(const PeerRecordStore& records, int peerDays, double zoneOffset);

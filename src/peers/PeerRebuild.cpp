@@ -1,20 +1,23 @@
 #include "PeerRebuild.h"
 
-#include "LineList.h"
 #include "PeerAccumulator.h"
 #include "PeerColour.h"
 #include "PeerCounting.h"
-#include "PeerLineFormat.h"
 #include "PeerLookup.h"
-#include "PeerRecordFields.h"
 #include "PeerSeriesBuilder.h"
 #include "PeerThreshold.h"
 #include "PeerTimeAxisTitle.h"
 #include "TChart.h"
 
+#include <QThreadPool>
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 namespace {
 struct PeerChartDesign
@@ -30,11 +33,15 @@ constexpr std::array<PeerChartDesign, PeerChartCount> ChartDesigns { {
     { "Jitter", true },
 } };
 
-// Record fields 5 to 8 in chart order: offset, delay, dispersion, jitter.
-constexpr std::size_t FirstValueField = 5;
+// One chart's series, finished off the chart: the axis scale from the extremes of every
+// peer's values, then each builder's series in that unit.
+struct FinishedChart
+{
+    PeerAxisScale scale;
+    std::vector<std::unique_ptr<TLineSeries>> series;
+};
 
-void ShowSeries(TChart& chart, std::vector<PeerSeriesBuilder>& builders, const PeerChartDesign& design, int scaleStep,
-    PeerAxisScale& scale)
+FinishedChart FinishSeries(std::vector<PeerSeriesBuilder>& builders, const PeerChartDesign& design, int scaleStep)
 {
     double highest = -1e20;
     double lowest = 1e20;
@@ -42,35 +49,76 @@ void ShowSeries(TChart& chart, std::vector<PeerSeriesBuilder>& builders, const P
         highest = std::max(highest, builder.HighestY());
         lowest = std::min(lowest, builder.LowestY());
     }
-    scale = ComputePeerAxisScale(!builders.empty(), highest, lowest, design.floorAtZero, scaleStep);
-    const double factor = scale.Microseconds ? 1000.0 : 1.0;
+    FinishedChart finished;
+    finished.scale = ComputePeerAxisScale(!builders.empty(), highest, lowest, design.floorAtZero, scaleStep);
+    const double factor = finished.scale.Microseconds ? 1000.0 : 1.0;
+    finished.series.reserve(builders.size());
     for (PeerSeriesBuilder& builder : builders)
-        AttachSeries(chart, builder.Finish(factor));
-    chart.LeftAxis().SetRange(scale.Minimum, scale.Maximum);
-    chart.LeftAxis().Title().SetCaption(PeerAxisTitle(QString::fromLatin1(design.name), scale.Unit));
+        finished.series.push_back(builder.Finish(factor));
+    return finished;
+}
+
+void ShowSeries(TChart& chart, FinishedChart& finished, const PeerChartDesign& design)
+{
+    for (std::unique_ptr<TLineSeries>& series : finished.series)
+        AttachSeries(chart, std::move(series));
+    chart.LeftAxis().SetRange(finished.scale.Minimum, finished.scale.Maximum);
+    chart.LeftAxis().Title().SetCaption(PeerAxisTitle(QString::fromLatin1(design.name), finished.scale.Unit));
+}
+
+// Runs count pieces of work, numbered 0 to count - 1, on this thread and the threads of
+// the global pool, and returns once all are done; the first exception a piece threw is
+// thrown here. A helper that starts late finds nothing left to do and holds only the job.
+template <typename Piece> void RunPieces(int count, const Piece& piece)
+{
+    struct Job
+    {
+        std::atomic<int> next { 0 };
+        std::atomic<int> done { 0 };
+        int count = 0;
+        std::mutex failureMutex;
+        std::exception_ptr failure;
+    };
+    auto job = std::make_shared<Job>();
+    job->count = count;
+    const auto work = [job, &piece] {
+        for (int k = job->next.fetch_add(1); k < job->count; k = job->next.fetch_add(1)) {
+            try {
+                piece(k);
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(job->failureMutex);
+                if (!job->failure)
+                    job->failure = std::current_exception();
+            }
+            if (job->done.fetch_add(1) + 1 == job->count)
+                job->done.notify_all();
+        }
+    };
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int helpers = std::min(std::max(1, pool->maxThreadCount()) - 1, count - 1);
+    for (int h = 0; h < helpers; ++h)
+        pool->start(work);
+    work();
+    for (int d = job->done.load(); d < job->count; d = job->done.load())
+        job->done.wait(d);
+    if (job->failure)
+        std::rethrow_exception(job->failure);
 }
 } // namespace
 
-PeerRebuildResult RebuildPeerStatistics(const LineList& lines, const PeerRebuildInputs& inputs, PeerStore& store,
-    double& latestTime, const PeerCharts& charts)
-{
-    return RebuildPeerStatistics(
-        std::span<const std::string_view>(lines.begin(), lines.end()), inputs, store, latestTime, charts);
-}
-
-PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines, const PeerRebuildInputs& inputs,
+PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const PeerRebuildInputs& inputs,
     PeerStore& store, double& latestTime, const PeerCharts& charts)
 {
     PeerRebuildResult result;
-    if (lines.empty())
+    if (records.empty())
         return result;
     result.Rebuilt = true;
 
-    // Which peers, how many lines each, in which order.
-    std::vector<PeerCount> counts = CountPeerLines(lines, inputs.LanOnly, inputs.SelectedPeers);
+    // Which peers, how many records each, in which order.
+    std::vector<PeerCount> counts = CountPeerRecords(records, inputs.LanOnly, inputs.SelectedPeers);
     KeepBusiestPeers(counts);
     const std::vector<std::string> names = PeerDisplayOrder(counts);
-    const double windowStart = PeerWindowStart(lines, inputs.PeerDays, inputs.ZoneOffset);
+    const double windowStart = PeerWindowStart(records, inputs.PeerDays, inputs.ZoneOffset);
 
     store.PeerLineCounts.clear();
     store.PeerLineCounts.reserve(counts.size());
@@ -84,9 +132,20 @@ PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
         store.PeerNames.push_back(addresses.back());
     }
 
-    for (TChart* chart : charts) {
-        if (chart)
-            RemoveAllSeries(*chart);
+    // The old series go, their points' storage is kept for the new ones: a year of
+    // points is hundreds of MB, and fresh memory costs more to fill than reused memory.
+    std::array<std::vector<PeerPointStorage>, PeerChartCount> spare;
+    for (std::size_t c = 0; c < PeerChartCount; ++c) {
+        if (!charts[c])
+            continue;
+        for (const std::unique_ptr<TChartSeries>& old : charts[c]->DetachAllSeries()) {
+            PeerPointStorage storage;
+            old->TakePointStorage(storage.xs, storage.ys);
+            spare[c].push_back(std::move(storage));
+        }
+        // The largest to the busiest peers, which come first.
+        std::sort(spare[c].begin(), spare[c].end(),
+            [](const PeerPointStorage& a, const PeerPointStorage& b) { return a.xs.capacity() > b.xs.capacity(); });
     }
 
     // One series per peer and chart, filled detached and attached complete.
@@ -105,66 +164,122 @@ PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines,
         }
     }
     for (std::size_t c = 0; c < PeerChartCount; ++c) {
+        if (!charts[c])
+            continue;
         builders[c].reserve(names.size());
-        for (std::size_t i = 0; i < names.size(); ++i)
-            builders[c].emplace_back(PeerColour(int(i)), addresses[i], expectedPoints[i]);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            builders[c].emplace_back(PeerColour(int(i)), addresses[i], expectedPoints[i],
+                i < spare[c].size() ? std::move(spare[c][i]) : PeerPointStorage {});
+        }
     }
 
     std::array<double, PeerChartCount> thresholds {};
     for (std::size_t c = 0; c < PeerChartCount; ++c)
         thresholds[c] = ParsePeerThreshold(inputs.ThresholdTexts[c]);
 
-    bool haveFirst = false;
-    for (const std::string_view line : lines) {
-        const PeerRecordFields fields(line);
-        if (fields.Count() < 3)
-            continue;
-        const int peer = lookup.Find(fields.Field(3));
-        if (peer == PeerLookup::NotFound)
-            continue;
-        const auto t = fields.Time(inputs.ZoneOffset);
-        if (!t || *t < windowStart)
-            continue;
-        if (!haveFirst) {
-            result.FirstPeerTime = *t;
-            haveFirst = true;
-        }
-        latestTime = std::max(latestTime, *t);
+    // The shown peer of each address as written (case-insensitively); NotFound for the
+    // others.
+    std::vector<int> shownPeer(records.AddressCount());
+    for (std::uint32_t a = 0; a < shownPeer.size(); ++a)
+        shownPeer[a] = lookup.Find(records.Address(a));
 
-        // Offset, delay and dispersion must be numbers; the jitter a number too, or the
-        // mark of a record that has none (made from another format): such a record counts
-        // in every statistic and chart but the jitter's.
-        std::array<double, PeerChartCount> values {};
-        bool readable = true;
-        for (std::size_t c = 0; c < PeerJitterChart && readable; ++c) {
-            const auto v = fields.Value(FirstValueField + c);
-            readable = v.has_value();
-            values[c] = v.value_or(0);
+    const std::span<const std::uint8_t> flags = records.Flags();
+    const std::span<const std::uint32_t> peers = records.Peers();
+    const std::span<const double> times = records.UtcTimes();
+    const std::array<std::span<const double>, PeerChartCount> columns { records.Offsets(), records.Delays(),
+        records.Dispersions(), records.Jitters() };
+    // Calls accept(record, peer, time) for every record of a shown peer with a time in the
+    // window, in record order.
+    const auto forEachInWindow = [&](auto&& accept) {
+        const std::size_t count = flags.size();
+        for (std::size_t r = 0; r < count; ++r) {
+            if (peers[r] == PeerRecordStore::NoPeer)
+                continue;
+            const int peer = shownPeer[peers[r]];
+            if (peer == PeerLookup::NotFound || !(flags[r] & PeerRecordStore::HasTime))
+                continue;
+            const double t = times[r] - inputs.ZoneOffset;
+            if (t < windowStart)
+                continue;
+            accept(r, std::size_t(peer), t);
         }
-        if (!readable)
-            continue;
-        const std::size_t jitterField = FirstValueField + PeerJitterChart;
-        const std::optional<double> jitter = fields.Value(jitterField);
-        if (!jitter && fields.Field(jitterField) != NoJitterField)
-            continue;
-        values[PeerJitterChart] = jitter.value_or(0);
+    };
 
-        accumulators[std::size_t(peer)].Add(values[0], values[1], values[2], jitter);
-        // Thresholds only keep outliers off the charts; every record counts above.
-        const std::size_t charted = jitter ? PeerChartCount : PeerJitterChart;
-        for (std::size_t c = 0; c < charted; ++c) {
-            const double milliseconds = values[c] * 1000.0;
-            if (WithinPeerThreshold(values[c], thresholds[c]) && std::isfinite(milliseconds))
-                builders[c][std::size_t(peer)].Add(*t, milliseconds);
-        }
+    // The first and newest times with the table's sums, and each chart's series, are
+    // independent: each is filled in record order, so the same values arrive in the same
+    // order wherever it is filled. Two passes over the records, one a thread: the sums
+    // with the first half of the charts, and the other half.
+    std::vector<std::size_t> shownCharts;
+    for (std::size_t c = 0; c < PeerChartCount; ++c) {
+        if (charts[c])
+            shownCharts.push_back(c);
     }
+    const std::size_t firstHalf = (shownCharts.size() + 1) / 2;
+    bool haveFirst = false;
+    double newest = latestTime;
+    std::array<FinishedChart, PeerChartCount> finished;
+    const auto pass = [&](bool sums, std::span<const std::size_t> chartList) {
+        // A chart's threshold keeps outliers off it; every record counts in the sums.
+        struct ChartFill
+        {
+            std::uint8_t needed;
+            const double* column;
+            double threshold;
+            PeerSeriesBuilder* builders;
+        };
+        std::vector<ChartFill> fills;
+        for (const std::size_t c : chartList) {
+            fills.push_back(
+                { std::uint8_t(c == PeerJitterChart ? PeerRecordStore::HasValues | PeerRecordStore::HasJitter
+                                                    : PeerRecordStore::HasValues),
+                    columns[c].data(), thresholds[c], builders[c].data() });
+        }
+        forEachInWindow([&](std::size_t r, std::size_t peer, double t) {
+            if (sums) {
+                if (!haveFirst) {
+                    result.FirstPeerTime = t;
+                    haveFirst = true;
+                }
+                newest = std::max(newest, t);
+            }
+            // Offset, delay and dispersion must be numbers; the jitter a number too, unless
+            // the record has none (made from another format): such a record counts in every
+            // statistic and chart but the jitter's.
+            if (!(flags[r] & PeerRecordStore::HasValues))
+                return;
+            if (sums) {
+                const std::optional<double> jitter = (flags[r] & PeerRecordStore::HasJitter)
+                    ? std::optional<double>(columns[PeerJitterChart][r])
+                    : std::nullopt;
+                accumulators[peer].Add(
+                    columns[PeerOffsetChart][r], columns[PeerDelayChart][r], columns[PeerDispersionChart][r], jitter);
+            }
+            for (const ChartFill& fill : fills) {
+                if ((flags[r] & fill.needed) != fill.needed)
+                    continue;
+                const double value = fill.column[r];
+                const double milliseconds = value * 1000.0;
+                if (WithinPeerThreshold(value, fill.threshold) && std::isfinite(milliseconds))
+                    fill.builders[peer].Add(t, milliseconds);
+            }
+        });
+        for (const std::size_t c : chartList)
+            finished[c] = FinishSeries(builders[c], ChartDesigns[c], inputs.ScaleSteps[c]);
+    };
+    const std::span<const std::size_t> chartsShown(shownCharts);
+    RunPieces(chartsShown.size() > firstHalf ? 2 : 1, [&](int piece) {
+        if (piece == 0)
+            pass(true, chartsShown.first(firstHalf));
+        else
+            pass(false, chartsShown.subspan(firstHalf));
+    });
+    latestTime = newest;
 
     result.TimeAxisTitle = PeerTimeAxisTitle(inputs.DirectoryLabel, result.FirstPeerTime, latestTime, inputs.ZoneLabel);
-    for (std::size_t c = 0; c < PeerChartCount; ++c) {
-        if (!charts[c])
-            continue;
+    for (const std::size_t c : shownCharts) {
         charts[c]->BottomAxis().Title().SetCaption(result.TimeAxisTitle);
-        ShowSeries(*charts[c], builders[c], ChartDesigns[c], inputs.ScaleSteps[c], result.Scales[c]);
+        ShowSeries(*charts[c], finished[c], ChartDesigns[c]);
+        result.Scales[c] = finished[c].scale;
     }
 
     result.TableRows = BuildPeerTableRows(addresses, accumulators, inputs.Sort, inputs.Locale);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PeerAxisScale.h"
+#include "PeerRecordStore.h"
 #include "PeerSortState.h"
 #include "PeerStore.h"
 #include "PeerTable.h"
@@ -10,11 +11,8 @@
 #include <QStringList>
 
 #include <array>
-#include <span>
-#include <string_view>
 #include <vector>
 
-class LineList;
 class TChart;
 
 // The four peer charts in their fixed order.
@@ -41,7 +39,7 @@ struct PeerRebuildInputs
 
 struct PeerRebuildResult
 {
-    // False when there were no lines: nothing was touched and the table keeps its rows.
+    // False when there were no records: nothing was touched and the table keeps its rows.
     bool Rebuilt = false;
     std::vector<PeerTableRow> TableRows; // data rows in sorted order, without the header
     double FirstPeerTime = 0; // first accepted record in line order; 0: none
@@ -49,13 +47,14 @@ struct PeerRebuildResult
     std::array<PeerAxisScale, PeerChartCount> Scales;
 };
 
-// Rebuilds the peer pages from the collected peerstats lines: counts the lines per
+// Rebuilds the peer pages from the collected peer records: counts the records per
 // peer through the LAN filter and the selection, orders the peers, accumulates each
 // peer's statistics from its records within the PeerDays window, and fills the four
 // charts: every series is removed, each shown peer gets one series per chart (in its
 // peer colour, titled with its address) holding the records within the thresholds;
 // the time axes get their caption and the value axes their range and unit.
-// latestTime is raised to the newest accepted record. Without lines nothing changes.
+// latestTime is raised to the newest accepted record. Without records nothing changes.
+// Nothing is parsed here: the records were when their files were read.
 //
 // What the main window does around it:
 // - inputs: PeerDays from the command line, "LAN peerstats", its SelectedPeers, the
@@ -70,7 +69,5 @@ struct PeerRebuildResult
 //   click of "LAN peerstats", on the 50 ms tick gathering spinner clicks, and on a
 //   confirmed peer selection (ChartPeerstatsContextPopup);
 // - TPeerStatsGrid::SortChanged → ReloadAll.
-PeerRebuildResult RebuildPeerStatistics(const LineList& lines, const PeerRebuildInputs& inputs, PeerStore& store,
-    double& latestTime, const PeerCharts& charts);
-PeerRebuildResult RebuildPeerStatistics(std::span<const std::string_view> lines, const PeerRebuildInputs& inputs,
+PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const PeerRebuildInputs& inputs,
     PeerStore& store, double& latestTime, const PeerCharts& charts);

@@ -1,90 +1,62 @@
 #include "PeerSeriesBuilder.h"
 
-#include <algorithm>
 #include <cmath>
+#include <numeric>
 
-PeerSeriesBuilder::PeerSeriesBuilder(ChartColor colour, const QString& title, std::size_t expectedPoints)
+PeerSeriesBuilder::PeerSeriesBuilder(
+    ChartColor colour, const QString& title, std::size_t expectedPoints, PeerPointStorage storage)
     : colour_(colour)
     , title_(title)
-    , series_(NewSeries())
+    , xs_(std::move(storage.xs))
+    , ys_(std::move(storage.ys))
 {
-    series_->ReservePoints(expectedPoints);
-}
-
-std::unique_ptr<TLineSeries> PeerSeriesBuilder::NewSeries() const
-{
-    auto series = std::make_unique<TLineSeries>();
-    series->SetSeriesColor(colour_);
-    series->XValues.DateTime = true;
-    series->SetTitle(title_);
-    return series;
-}
-
-void PeerSeriesBuilder::Add(double x, double y)
-{
-    if (count_ == 0) {
-        highestY_ = lowestY_ = y;
-    } else {
-        highestY_ = std::max(highestY_, y);
-        lowestY_ = std::min(lowestY_, y);
-    }
-    ++count_;
-
-    if (!unordered_ && (series_->PointCount() == 0 || x >= lastX_)) {
-        series_->AddPoint(x, y);
-        lastX_ = x;
-        return;
-    }
-    if (!unordered_) {
-        // Going back in time: take over what is there and order everything at the end
-        // instead of inserting each point into the middle of a long series.
-        unordered_ = true;
-        gathered_.reserve(series_->PointCount() + 1);
-        for (std::size_t i = 0; i < series_->PointCount(); ++i)
-            gathered_.emplace_back(series_->XValueAt(i), series_->YValueAt(i));
-        series_->ClearPoints();
-    }
-    gathered_.emplace_back(x, y);
-}
-
-std::size_t PeerSeriesBuilder::PointCount() const
-{
-    return count_;
-}
-
-double PeerSeriesBuilder::HighestY() const
-{
-    return highestY_;
-}
-
-double PeerSeriesBuilder::LowestY() const
-{
-    return lowestY_;
+    xs_.clear();
+    ys_.clear();
+    xs_.reserve(expectedPoints);
+    ys_.reserve(expectedPoints);
 }
 
 std::unique_ptr<TLineSeries> PeerSeriesBuilder::Finish(double yFactor)
 {
-    if (!unordered_ && yFactor == 1.0)
-        return std::move(series_);
-
-    if (!unordered_) {
-        gathered_.reserve(series_->PointCount());
-        for (std::size_t i = 0; i < series_->PointCount(); ++i)
-            gathered_.emplace_back(series_->XValueAt(i), series_->YValueAt(i));
-    } else {
-        std::stable_sort(
-            gathered_.begin(), gathered_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (unordered_) {
+        // Ordered by time once; equal times keep their order of arrival.
+        std::vector<std::size_t> order(xs_.size());
+        std::iota(order.begin(), order.end(), std::size_t(0));
+        std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) { return xs_[a] < xs_[b]; });
+        std::vector<double> xs(xs_.size());
+        std::vector<double> ys(ys_.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            xs[i] = xs_[order[i]];
+            ys[i] = ys_[order[i]];
+        }
+        xs_.swap(xs);
+        ys_.swap(ys);
     }
-    series_.reset();
-    auto series = NewSeries();
-    series->ReservePoints(gathered_.size());
-    for (const auto& [x, y] : gathered_) {
+    // Every Y added is finite. In arrival order, the extremes are those found as the
+    // points came; otherwise they are found again in the final order, as the series
+    // would find them.
+    double lowest = lowestY_;
+    double highest = highestY_;
+    if (yFactor != 1.0 || unordered_) {
         // A value far off a µs axis can overflow once scaled: it could not be drawn anyway.
-        const double drawn = y * yFactor;
-        if (std::isfinite(drawn))
-            series->AddPoint(x, drawn);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < xs_.size(); ++i) {
+            const double drawn = ys_[i] * yFactor;
+            if (std::isfinite(drawn)) {
+                lowest = kept == 0 ? drawn : std::min(lowest, drawn);
+                highest = kept == 0 ? drawn : std::max(highest, drawn);
+                xs_[kept] = xs_[i];
+                ys_[kept] = drawn;
+                ++kept;
+            }
+        }
+        xs_.resize(kept);
+        ys_.resize(kept);
     }
-    gathered_.clear();
-    gathered_.shrink_to_fit();
+    auto series = std::make_unique<TLineSeries>();
+    series->SetSeriesColor(colour_);
+    series->XValues.DateTime = true;
+    series->SetTitle(title_);
+    series->AssignFinitePoints(std::move(xs_), std::move(ys_), lowest, highest);
     return series;
 }

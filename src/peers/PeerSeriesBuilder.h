@@ -5,42 +5,61 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
-#include <utility>
 #include <vector>
 
-// Fills one peer series while it is detached, so no point redraws anything, and keeps
-// filling cheap whatever the order of the lines: points that arrive in time order are
-// appended; from the first point that goes back in time the rest are gathered and
-// ordered once at the end (equal times keep the order they came in, as adding them one
-// by one would). Tracks the extremes of Y so the axis can be scaled before the points
-// are handed over.
+// The storage of a series' points, X and Y, kept from one rebuild for the next so that
+// filling the series again does not have to fetch fresh memory.
+struct PeerPointStorage
+{
+    std::vector<double> xs;
+    std::vector<double> ys;
+};
+
+// Fills one peer series off the chart, so no point redraws anything, and keeps filling
+// cheap whatever the order of the records: points are appended; when one goes back in
+// time, all are ordered once at the end (equal times keep the order they came in, as
+// adding them one by one would). Tracks the extremes of Y so the axis can be scaled
+// before the points are handed over.
 class PeerSeriesBuilder
 {
 public:
-    PeerSeriesBuilder(ChartColor colour, const QString& title, std::size_t expectedPoints);
+    // Fills storage (emptied first) when given, with room for expectedPoints.
+    PeerSeriesBuilder(
+        ChartColor colour, const QString& title, std::size_t expectedPoints, PeerPointStorage storage = {});
 
-    void Add(double x, double y);
+    // y must be finite.
+    void Add(double x, double y)
+    {
+        if (xs_.empty()) {
+            highestY_ = lowestY_ = y;
+        } else {
+            highestY_ = std::max(highestY_, y);
+            lowestY_ = std::min(lowestY_, y);
+            if (x < xs_.back())
+                unordered_ = true;
+        }
+        xs_.push_back(x);
+        ys_.push_back(y);
+    }
 
-    std::size_t PointCount() const;
+    std::size_t PointCount() const { return xs_.size(); }
     // Largest and smallest Y added; 0 for a series without points.
-    double HighestY() const;
-    double LowestY() const;
+    double HighestY() const { return highestY_; }
+    double LowestY() const { return lowestY_; }
 
-    // The finished series with every Y multiplied by yFactor. The builder is spent.
+    // The finished series with every Y multiplied by yFactor; a point whose Y is no longer
+    // finite then is left out. The builder is spent.
     std::unique_ptr<TLineSeries> Finish(double yFactor);
 
 private:
-    std::unique_ptr<TLineSeries> NewSeries() const;
-
     ChartColor colour_;
     QString title_;
-    std::unique_ptr<TLineSeries> series_;
-    std::vector<std::pair<double, double>> gathered_; // in arrival order once unordered
+    std::vector<double> xs_; // in arrival order
+    std::vector<double> ys_;
     bool unordered_ = false;
-    double lastX_ = 0;
     double highestY_ = 0;
     double lowestY_ = 0;
-    std::size_t count_ = 0;
 };

@@ -12,8 +12,3 @@ double ParsePeerThreshold(const QString& millisecondsText)
         return 0;
     return double(value) / 1000.0;
 }
-
-bool WithinPeerThreshold(double valueSeconds, double thresholdSeconds)
-{
-    return thresholdSeconds == 0 || std::fabs(valueSeconds) < thresholdSeconds;
-}

@@ -8,7 +8,7 @@
 #include "DateTime.h"
 #include "FileNames.h"
 #include "IngestTestFiles.h"
-#include "PeerLineFormat.h"
+#include "PeerRecordStore.h"
 #include "StatGenParams.h"
 #include "StatisticsFiles.h"
 #include "StatisticsNumber.h"
@@ -22,7 +22,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -37,9 +40,37 @@ QStringList FileNames(const QStringList& paths)
     return out;
 }
 
+std::string Shortest(double value)
+{
+    char buffer[32];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+// A peer record as text: "time address offset delay dispersion jitter", the time as a
+// UTC day number, every number in its shortest form; "none" for no jitter.
+std::string PeerText(std::int32_t mjd, double seconds, const std::string& rest)
+{
+    return Shortest(DateTimeFromMjd(mjd, seconds)) + " " + rest;
+}
+
 std::vector<std::string> PeerLineTexts(const StatisticsFiles& files)
 {
-    return std::vector<std::string>(files.PeerLines.begin(), files.PeerLines.end());
+    const PeerRecordStore& records = files.PeerRecords;
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::uint8_t flags = records.Flags()[i];
+        std::string text = (flags & PeerRecordStore::HasTime) ? Shortest(records.UtcTimes()[i]) : "?";
+        text += " " + records.Address(records.Peers()[i]);
+        if (!(flags & PeerRecordStore::HasValues)) {
+            texts.push_back(text + " unusable");
+            continue;
+        }
+        text += " " + Shortest(records.Offsets()[i]) + " " + Shortest(records.Delays()[i]) + " "
+            + Shortest(records.Dispersions()[i]) + " "
+            + ((flags & PeerRecordStore::HasJitter) ? Shortest(records.Jitters()[i]) : "none");
+        texts.push_back(text);
+    }
+    return texts;
 }
 
 std::int32_t Records(const StatisticsFiles& files)
@@ -249,14 +280,13 @@ TEST_F(ChronyReadersTest, HandWrittenLogsGiveLoopRecordsAndPeerLines)
     // is the latest statistics line of the source at or before the record (the PPS line
     // written out of order included), and the first LAN record, older than any of its
     // statistics, has none.
-    const std::string none(NoJitterField);
     EXPECT_EQ(PeerLineTexts(files),
         (std::vector<std::string> {
-            "61016 30 192.168.1.10 0 2.5e-05 0.00024 7e-06 " + none,
-            "61016 60 192.168.1.10 0 -3e-05 0.00026 8e-06 1.716e-05",
-            "61016 140.25 PPS 0 -1.25e-07 0 1e-06 4e-07",
-            "61016 230 192.168.1.10 0 1e-05 0.00025 9e-06 1.716e-05",
-            "61016 235 192.0.2.123 0 0.001587 0.02069 1.323e-05 0.0002457",
+            PeerText(61016, 30, "192.168.1.10 2.5e-05 0.00024 7e-06 none"),
+            PeerText(61016, 60, "192.168.1.10 -3e-05 0.00026 8e-06 1.716e-05"),
+            PeerText(61016, 140.25, "PPS -1.25e-07 0 1e-06 4e-07"),
+            PeerText(61016, 230, "192.168.1.10 1e-05 0.00025 9e-06 1.716e-05"),
+            PeerText(61016, 235, "192.0.2.123 0.001587 0.02069 1.323e-05 0.0002457"),
         }));
     EXPECT_TRUE(files.HavePeerData);
 
@@ -270,7 +300,7 @@ TEST_F(ChronyReadersTest, HandWrittenLogsGiveLoopRecordsAndPeerLines)
     // A reload reads the same again, from nothing.
     files.RereadLastOpened();
     EXPECT_EQ(Records(files), 3);
-    EXPECT_EQ(files.PeerLines.size(), 5u);
+    EXPECT_EQ(files.PeerRecords.size(), 5u);
 }
 
 TEST_F(ChronyReadersTest, LocalTimeShiftsTheLoopRecordsButNotTheLookups)
@@ -282,8 +312,8 @@ TEST_F(ChronyReadersTest, LocalTimeShiftsTheLoopRecordsButNotTheLookups)
     EXPECT_DOUBLE_EQ(files.Loop.LoopTimes[0][0], Dec7(1, 1, 0));
     EXPECT_EQ(files.Loop.LoopPollExponents[0][0], 7);
     EXPECT_EQ(files.Loop.LoopPollExponents[0][2], 8);
-    // Peer lines stay in UTC: the peer statistics shift them as they do ntpd's.
-    EXPECT_EQ(files.PeerLines[1], "61016 60 192.168.1.10 0 -3e-05 0.00026 8e-06 1.716e-05");
+    // Peer records stay in UTC: the peer statistics shift them as they do ntpd's.
+    EXPECT_EQ(PeerLineTexts(files)[1], PeerText(61016, 60, "192.168.1.10 -3e-05 0.00026 8e-06 1.716e-05"));
 }
 
 TEST_F(ChronyReadersTest, WithoutMeasurementsNoPollAndWithoutStatisticsNoJitter)
@@ -294,8 +324,8 @@ TEST_F(ChronyReadersTest, WithoutMeasurementsNoPollAndWithoutStatisticsNoJitter)
     ASSERT_EQ(Records(files), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(files.Loop.LoopPollExponents[0][std::size_t(i)], LoopStore::NoPollExponent);
-    EXPECT_EQ(PeerLineTexts(files),
-        (std::vector<std::string> { "61016 140.25 PPS 0 -1.25e-07 0 1e-06 " + std::string(NoJitterField) }));
+    EXPECT_EQ(
+        PeerLineTexts(files), (std::vector<std::string> { PeerText(61016, 140.25, "PPS -1.25e-07 0 1e-06 none") }));
 }
 
 TEST_F(ChronyReadersTest, RotatedLogsAreReadInTheOrderOfTheirFirstTimeStamps)
@@ -339,7 +369,7 @@ TEST_F(ChronyReadersTest, RotatedLogsAreReadInTheOrderOfTheirFirstTimeStamps)
         const auto& times = scanned.Loop.LoopTimes[0];
         for (std::int32_t i = 1; i < Records(scanned); ++i)
             ASSERT_GT(times[std::size_t(i)], times[std::size_t(i) - 1] - 300.0 / 86400) << i;
-        EXPECT_EQ(scanned.PeerLines.size(), peerRecords);
+        EXPECT_EQ(scanned.PeerRecords.size(), peerRecords);
 
         // Both references appear: the PPS refclock (no poll) and the LAN server during the
         // start and the outage (a measured poll).
@@ -357,9 +387,8 @@ TEST_F(ChronyReadersTest, RotatedLogsAreReadInTheOrderOfTheirFirstTimeStamps)
         listed.OpenFileList(list);
         EXPECT_EQ(FileNames(listed.LoopFilesRead), newestLast);
         EXPECT_EQ(Records(listed), trackingRecords);
-        EXPECT_EQ(listed.PeerLines.size(), peerRecords);
-        EXPECT_EQ(std::vector<std::string>(listed.PeerLines.begin(), listed.PeerLines.end()),
-            std::vector<std::string>(scanned.PeerLines.begin(), scanned.PeerLines.end()));
+        EXPECT_EQ(listed.PeerRecords.size(), peerRecords);
+        EXPECT_EQ(PeerLineTexts(listed), PeerLineTexts(scanned));
     }
 }
 
@@ -372,7 +401,7 @@ TEST_F(ChronyReadersTest, NtpdFilesTakePrecedenceAndListsMixKinds)
     files.OpenPath(dir.path());
     EXPECT_EQ(FileNames(files.LoopFilesRead), QStringList { "loopstats.20251207" });
     EXPECT_EQ(Records(files), 2);
-    EXPECT_TRUE(files.PeerLines.empty());
+    EXPECT_TRUE(files.PeerRecords.empty());
 
     // A list goes file by file to the reader that claims or recognises it: a chrony
     // tracking log under a name that says nothing included.
@@ -384,7 +413,7 @@ TEST_F(ChronyReadersTest, NtpdFilesTakePrecedenceAndListsMixKinds)
     EXPECT_EQ(Records(listed), 2 + 3);
     EXPECT_EQ(listed.Loop.LoopPollExponents[0][2], 7); // the tracking records have their polls
     EXPECT_EQ(FileNames(listed.PeerFilesRead), (QStringList { "measurements.log", "refclocks.log" }));
-    EXPECT_EQ(listed.PeerLines.size(), 5u);
+    EXPECT_EQ(listed.PeerRecords.size(), 5u);
 
     // Given alone, a log is read by itself: the loop records without polls.
     StatisticsFiles single;
@@ -456,8 +485,8 @@ TEST_F(ChronyReadersTest, BadLinesAreSkippedAndEveryGoodLineKept)
     // the PPS line at 00:02:10 (the damaged one at 00:02:15 does not count).
     const std::vector<std::string> lines = PeerLineTexts(files);
     ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[2], "61016 140.25 PPS 0 -1.25e-07 0 1e-06 4e-07");
-    EXPECT_EQ(lines[3], "61016 139 PPS 0 -1e-07 0 1e-06 4e-07");
+    EXPECT_EQ(lines[2], PeerText(61016, 140.25, "PPS -1.25e-07 0 1e-06 4e-07"));
+    EXPECT_EQ(lines[3], PeerText(61016, 139, "PPS -1e-07 0 1e-06 4e-07"));
 }
 
 TEST(ChronyReaders, OnlyFilteredRefclockLinesArePeerRecords)
@@ -479,31 +508,45 @@ TEST(ChronyReaders, OnlyFilteredRefclockLinesArePeerRecords)
         EXPECT_EQ(ChronyLogSet::IsFilteredRefclockLine(c.line), c.filtered) << c.line;
 }
 
-TEST(ChronyReaders, PeerLinesReadBackExactly)
+TEST(ChronyReaders, PeerRecordsKeepTheirValuesExactly)
 {
-    // Values that need all seventeen digits, and extremes, survive the text as it is read
-    // back (fields at single spaces, numbers as every statistics file's).
+    // Values that need all seventeen digits, and extremes, are kept as they are; a value
+    // that is not finite makes the record unusable, and one without a time has none.
     const double values[]
         = { 0.1 + 0.2, -1.2345678901234567e-7, 2.2250738585072014e-308, 1.7976931348623157e308, 0, 86399.999999 };
+    PeerRecordStore records;
     for (const double v : values) {
-        std::string text;
-        AppendPeerLine(text, 61016, std::fabs(std::fmod(v, 86400)), "PPS", v, -v, v, v);
-        ASSERT_EQ(text.back(), '\n');
-        QStringList fields = QString::fromStdString(text.substr(0, text.size() - 1)).split(QLatin1Char(' '));
-        ASSERT_EQ(fields.size(), 8) << text;
-        EXPECT_EQ(fields[0], QStringLiteral("61016"));
-        EXPECT_EQ(fields[2], QStringLiteral("PPS"));
-        const double expected[] = { std::fabs(std::fmod(v, 86400)), v, -v, v, v };
-        const int at[] = { 1, 4, 5, 6, 7 };
-        for (int i = 0; i < 5; ++i) {
-            double read = 0;
-            ASSERT_TRUE(ParseStatisticsNumber(fields[at[i]].toStdString(), read)) << text;
-            EXPECT_EQ(read, expected[i]) << text;
-        }
+        records.appendRecord(61016, std::fabs(std::fmod(v, 86400)), "PPS", v, -v, v, v);
+        const std::size_t i = records.size() - 1;
+        EXPECT_EQ(
+            records.Flags()[i], PeerRecordStore::HasTime | PeerRecordStore::HasValues | PeerRecordStore::HasJitter);
+        EXPECT_EQ(records.Address(records.Peers()[i]), "PPS");
+        EXPECT_EQ(records.UtcTimes()[i], DateTimeFromMjd(61016, std::fabs(std::fmod(v, 86400))));
+        EXPECT_EQ(records.Offsets()[i], v);
+        EXPECT_EQ(records.Delays()[i], -v);
+        EXPECT_EQ(records.Dispersions()[i], v);
+        EXPECT_EQ(records.Jitters()[i], v);
     }
-    std::string text;
-    AppendPeerLine(text, 61016, 1.5, "192.168.1.10", 1e-6, 2e-4, 3e-6, std::nullopt);
-    EXPECT_EQ(text, "61016 1.5 192.168.1.10 0 1e-06 2e-04 3e-06 " + std::string(NoJitterField) + "\n");
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct
+    {
+        double seconds, offset, delay, dispersion;
+        std::optional<double> jitter;
+        std::uint8_t flags;
+    } cases[] = {
+        { 1.5, 1e-6, 2e-4, 3e-6, std::nullopt, PeerRecordStore::HasTime | PeerRecordStore::HasValues },
+        { nan, 1e-6, 2e-4, 3e-6, 4e-6, PeerRecordStore::HasValues | PeerRecordStore::HasJitter },
+        { 1.5, inf, 2e-4, 3e-6, 4e-6, PeerRecordStore::HasTime },
+        { 1.5, 1e-6, -inf, 3e-6, std::nullopt, PeerRecordStore::HasTime },
+        { 1.5, 1e-6, 2e-4, nan, 4e-6, PeerRecordStore::HasTime },
+        { 1.5, 1e-6, 2e-4, 3e-6, inf, PeerRecordStore::HasTime },
+    };
+    for (const auto& c : cases) {
+        records.appendRecord(61016, c.seconds, "192.168.1.10", c.offset, c.delay, c.dispersion, c.jitter);
+        EXPECT_EQ(records.Flags()[records.size() - 1], c.flags) << records.size();
+    }
+    EXPECT_EQ(records.AddressCount(), 2u);
 }
 
 } // namespace

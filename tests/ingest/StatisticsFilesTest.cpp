@@ -136,7 +136,7 @@ TEST_F(StatisticsFilesTest, DirectoryReadsLoopThenPeerFilesInDateOrder)
     const auto loopLines = static_cast<std::int32_t>(std::count(loop.begin(), loop.end(), '\n'));
     EXPECT_EQ(records(), loopLines);
     const std::string peer = GeneratePeerLines(params);
-    EXPECT_EQ(files.PeerLines.size(), static_cast<std::size_t>(std::count(peer.begin(), peer.end(), '\n')));
+    EXPECT_EQ(files.PeerRecords.size(), static_cast<std::size_t>(std::count(peer.begin(), peer.end(), '\n')));
 
     // The caption names the folder of the first name and the last line's time.
     const double last = files.Loop.LoopTimes[0][static_cast<std::size_t>(records() - 1)];
@@ -150,7 +150,7 @@ TEST_F(StatisticsFilesTest, DirectoryReadsLoopThenPeerFilesInDateOrder)
     // A reload reads the same again, and picks up a new day.
     files.RereadLastOpened();
     EXPECT_EQ(records(), loopLines);
-    EXPECT_EQ(files.PeerLines.size(), static_cast<std::size_t>(std::count(peer.begin(), peer.end(), '\n')));
+    EXPECT_EQ(files.PeerRecords.size(), static_cast<std::size_t>(std::count(peer.begin(), peer.end(), '\n')));
     write(QStringLiteral("loopstats.20260104"), LoopLines(5, 61044));
     files.RereadLastOpened();
     EXPECT_EQ(records(), loopLines + 5);
@@ -160,13 +160,13 @@ TEST_F(StatisticsFilesTest, DirectoryReadsLoopThenPeerFilesInDateOrder)
     EXPECT_EQ(files.DirectoryLabel, WithTrailingSeparator(dir.path()));
 }
 
-TEST_F(StatisticsFilesTest, DirectoryWithoutPeerFilesKeepsThePeerLines)
+TEST_F(StatisticsFilesTest, DirectoryWithoutPeerFilesKeepsThePeerRecords)
 {
-    files.PeerLines.appendLine("earlier");
+    files.PeerRecords.appendLine("earlier");
     write(QStringLiteral("loopstats.20200419"), LoopLines(3));
     files.OpenPath(dir.path() + QStringLiteral("/"));
     EXPECT_EQ(records(), 3);
-    EXPECT_EQ(files.PeerLines.size(), 1u);
+    EXPECT_EQ(files.PeerRecords.size(), 1u);
     EXPECT_TRUE(files.FileList.isEmpty());
 }
 
@@ -219,7 +219,7 @@ TEST_F(StatisticsFilesTest, ListOrderFirstMarksAndClearing)
     const QString loop19 = write(QStringLiteral("LoopStats.20200419.gz"), GzipBytes(LoopLines(3, 58958)));
     const QString peer19 = write(QStringLiteral("peerstats.20200419"), "58958 1.0 192.168.1.10 9424 0.1 0.2 0.3 0.4\n");
     const QString clock = write(QStringLiteral("clockstats.20200417"), "x\n");
-    files.PeerLines.appendLine("stale");
+    files.PeerRecords.appendLine("stale");
     files.Loop.StartAfresh();
     files.Loop.Lengthen(1);
     files.Loop.PointCounts[0] = 1;
@@ -229,7 +229,7 @@ TEST_F(StatisticsFilesTest, ListOrderFirstMarksAndClearing)
         (QStringList { "clockstats.20200417", "loopstats.20200418", "LoopStats.20200419.gz", "peerstats.20200419",
             "peerstats.20200419" }));
     EXPECT_EQ(records(), 5); // started afresh by the first loop file
-    EXPECT_EQ(files.PeerLines.size(), 2u); // afresh, and the name given twice is read twice
+    EXPECT_EQ(files.PeerRecords.size(), 2u); // afresh, and the name given twice is read twice
     EXPECT_EQ(names(files.LoopFilesRead), (QStringList { "loopstats.20200418", "LoopStats.20200419.gz" }));
     EXPECT_TRUE(files.Caption.startsWith(
         QStringLiteral("Tallimer V" TALLIMER_VERSION " - ") + WithTrailingSeparator(dir.path())));
@@ -287,7 +287,7 @@ TEST_F(StatisticsFilesTest, EntriesThatAreNotFilesDoNotTakeTheFirstMark)
     files.RereadLastOpened();
     files.RereadLastOpened();
     EXPECT_EQ(records(), 3);
-    EXPECT_EQ(files.PeerLines.size(), 1u);
+    EXPECT_EQ(files.PeerRecords.size(), 1u);
     EXPECT_EQ(names(files.PeerFilesRead), QStringList { "peerstats.20200419" });
 
     // The FIFO given alone is not read either.
@@ -385,7 +385,7 @@ TEST_F(StatisticsFilesTest, LoopReaderFailures)
     EXPECT_EQ(fresh.Loop.PointCounts, std::vector<std::int32_t> { 2 });
 }
 
-TEST_F(StatisticsFilesTest, PeerLinesAreCollectedUnparsed)
+TEST_F(StatisticsFilesTest, PeerLinesBecomeRecordsInFileOrder)
 {
     const std::string variants = "61000 10.5 127.127.28.0 963a 0.000012 0.000000000 0.000950 0.000100\n"
                                  "61000 11.5 SHM(0) 963a 0.000012 0.000000 0.000950 0.000100\n"
@@ -396,23 +396,38 @@ TEST_F(StatisticsFilesTest, PeerLinesAreCollectedUnparsed)
     const QString first = write(QStringLiteral("peerstats.20260101.gz"), GzipBytes(variants));
     const QString second = write(QStringLiteral("peerstats.20260102"), "61001 1.0 192.168.1.10 9424 0 0 0 0\n");
 
-    files.PeerLines.appendLine("stale");
+    files.PeerRecords.appendLine("stale");
     files.ReadPeerFile(path(QStringLiteral("peerstats.20251231")), true); // missing: nothing changes
-    EXPECT_EQ(files.PeerLines.size(), 1u);
+    EXPECT_EQ(files.PeerRecords.size(), 1u);
     EXPECT_FALSE(files.HavePeerData);
 
     files.ReadPeerFile(first, true);
     files.ReadPeerFile(second, false);
-    ASSERT_EQ(files.PeerLines.size(), 7u);
-    EXPECT_EQ(files.PeerLines[1], "61000 11.5 SHM(0) 963a 0.000012 0.000000 0.000950 0.000100");
-    EXPECT_EQ(files.PeerLines[4], "61000 14.5 198.51.100.7 9324 -0.0015 0.03 0.01 0.0005 extra fields");
-    EXPECT_EQ(files.PeerLines[5], "61000 15.5 192.168.1.11 94");
-    EXPECT_EQ(files.PeerLines[6], "61001 1.0 192.168.1.10 9424 0 0 0 0");
+    const PeerRecordStore& records = files.PeerRecords;
+    ASSERT_EQ(records.size(), 7u);
+    const auto address = [&](std::size_t i) { return records.Address(records.Peers()[i]); };
+    const auto usable = [&](std::size_t i) { return (records.Flags()[i] & PeerRecordStore::HasValues) != 0; };
+    EXPECT_EQ(address(1), "SHM(0)");
+    EXPECT_EQ(records.Offsets()[1], 0.000012);
+    EXPECT_EQ(records.Dispersions()[1], 0.000950);
+    EXPECT_EQ(records.Jitters()[1], 0.000100);
+    EXPECT_FALSE(usable(3)); // seven fields: counted, never drawn
+    EXPECT_EQ(address(3), "192.168.1.10");
+    EXPECT_TRUE(usable(4)); // fields after the eighth are not looked at
+    EXPECT_EQ(records.Offsets()[4], -0.0015);
+    EXPECT_EQ(address(5), "192.168.1.11");
+    EXPECT_FALSE(usable(5));
+    EXPECT_TRUE(records.Flags()[5] & PeerRecordStore::HasTime);
+    EXPECT_EQ(records.UtcTimes()[5], DateTimeFromMjd(61000, 15.5));
+    EXPECT_EQ(address(6), "192.168.1.10");
+    EXPECT_EQ(records.Peers()[6], records.Peers()[3]);
+    EXPECT_EQ(records.UtcTimes()[6], DateTimeFromMjd(61001, 1.0));
+    EXPECT_TRUE(usable(6));
     EXPECT_EQ(files.PeerFilesRead, (QStringList { first, second }));
     EXPECT_TRUE(files.HavePeerData);
 
     files.ReadPeerFile(write(QStringLiteral("peerstats.20260103"), ""), true);
-    EXPECT_TRUE(files.PeerLines.empty());
+    EXPECT_TRUE(files.PeerRecords.empty());
     EXPECT_FALSE(files.HavePeerData);
 }
 

@@ -219,7 +219,7 @@ TEST_F(ReaderDiscoveryTest, AFamilyNameGivenAloneIsReadByItsText)
     const QString peersAsLoop = writeGzip(QStringLiteral("loopstats-copy.gz"), PeerLines(3));
     peers.OpenPath(peersAsLoop);
     EXPECT_EQ(peers.Loop.DataSetCount, 0);
-    EXPECT_EQ(peers.PeerLines.size(), 3u);
+    EXPECT_EQ(peers.PeerRecords.size(), 3u);
     EXPECT_EQ(peers.PeerFilesRead, QStringList { peersAsLoop });
     EXPECT_TRUE(peers.HavePeerData);
     EXPECT_EQ(peers.SingleFileName, peersAsLoop);
@@ -234,7 +234,7 @@ TEST_F(ReaderDiscoveryTest, AFamilyNameGivenAloneIsReadByItsText)
     StatisticsFiles dated;
     dated.OpenPath(write(QStringLiteral("loopstats.20251207"), PeerLines(3)));
     EXPECT_EQ(Records(dated), 0);
-    EXPECT_TRUE(dated.PeerLines.empty());
+    EXPECT_TRUE(dated.PeerRecords.empty());
 }
 
 TEST_F(ReaderDiscoveryTest, NamesThatSayNothingAreReadByTheReaderThatRecognisesThem)
@@ -252,13 +252,13 @@ TEST_F(ReaderDiscoveryTest, NamesThatSayNothingAreReadByTheReaderThatRecognisesT
     EXPECT_EQ(Records(files), 2002);
     EXPECT_TRUE(TimesAscend(files));
     EXPECT_EQ(files.LoopFilesRead, (QStringList { day, mydata }));
-    EXPECT_EQ(files.PeerLines.size(), 3u);
+    EXPECT_EQ(files.PeerRecords.size(), 3u);
     EXPECT_EQ(files.PeerFilesRead, QStringList { notes });
 
     // A reload reads them the same way again.
     files.RereadLastOpened();
     EXPECT_EQ(Records(files), 2002);
-    EXPECT_EQ(files.PeerLines.size(), 3u);
+    EXPECT_EQ(files.PeerRecords.size(), 3u);
 
     // A list of names nobody recognises is a list with no accepted name.
     files.OpenFileList({ garbage, zipped });
@@ -358,7 +358,7 @@ TEST_F(ReaderDiscoveryTest, DirectoriesOfWeekMonthAndYearFilesReadEveryLineInPer
         EXPECT_EQ(FileNames(scanned.PeerFilesRead), peerNames);
         EXPECT_EQ(Records(scanned), loopLines);
         EXPECT_TRUE(TimesAscend(scanned));
-        EXPECT_EQ(scanned.PeerLines.size(), peerLines);
+        EXPECT_EQ(scanned.PeerRecords.size(), peerLines);
 
         // The same names in a list, given in reverse, are read in the same order.
         QStringList list;
@@ -424,7 +424,7 @@ TEST_F(ReaderDiscoveryTest, AReaderMayOrderItsFilesByTheirText)
         FileNames(logs.LoopFilesRead), (QStringList { "clock.log.2.gz", "clock.log.1", "clock.log", "clock.log.3" }));
     EXPECT_EQ(Records(logs), 9);
     EXPECT_TRUE(TimesAscend(logs));
-    EXPECT_EQ(logs.PeerLines.size(), 1u);
+    EXPECT_EQ(logs.PeerRecords.size(), 1u);
 
     logs.OpenFileList({ path(QStringLiteral("clock.log")), path(QStringLiteral("clock.log.2.gz")),
         path(QStringLiteral("clock.log.1")) });

@@ -2,13 +2,15 @@
 #include "PeerRebuild.h"
 #include "PeerColour.h"
 #include "PeerCounting.h"
-#include "PeerLineFormat.h"
 #include "TChart.h"
 
 #include <QLocale>
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,12 @@ std::string Line(int mjd, double seconds, const std::string& address, double off
     return text;
 }
 
+std::string Exact(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
 class PeerRebuildTest : public ::testing::Test
 {
 protected:
@@ -30,9 +38,12 @@ protected:
 
     PeerRebuildResult Rebuild(const std::vector<std::string>& lines)
     {
-        views.assign(lines.begin(), lines.end());
-        return RebuildPeerStatistics(views, inputs, store, latestTime, Charts());
+        records.clear();
+        for (const std::string& line : lines)
+            records.appendLine(line);
+        return Rebuild();
     }
+    PeerRebuildResult Rebuild() { return RebuildPeerStatistics(records, inputs, store, latestTime, Charts()); }
     PeerCharts Charts() { return { &offset, &delay, &dispersion, &jitter }; }
     static std::vector<double> Ys(const TChartSeries& series)
     {
@@ -43,7 +54,7 @@ protected:
         return { series.XValues.begin(), series.XValues.end() };
     }
 
-    std::vector<std::string_view> views;
+    PeerRecordStore records;
     PeerRebuildInputs inputs;
     PeerStore store;
     double latestTime = 0;
@@ -233,19 +244,21 @@ TEST_F(PeerRebuildTest, LoopstatsLinesTakenForPeerLinesShowAtMostTheBusiestPeers
 
 TEST_F(PeerRebuildTest, RecordsWithoutJitterCountEverywhereButInTheJitter)
 {
-    // Peer records of chrony's logs before their source's first statistics line carry the
-    // mark of no jitter instead of a number. ntpd's lines never do.
-    const std::string none(NoJitterField);
-    const std::vector<std::string> lines = {
-        "60000 100 192.168.1.10 0 0.001 0.0002 0.00001 " + none,
-        Line(60000, 200, "192.168.1.10", 0.003, 0.0004, 0.00003, 0.0006),
-        "60000 300 192.168.1.10 0 -0.002 0.0003 0.00002 " + none,
-        "60000 150 PPS 0 1e-07 0 1e-06 " + none, // a refclock that never had a statistics line
-        "60000 160 PPS 0 2e-07 0 1e-06 " + none,
-        "60000 400 192.168.1.10 0 0.001 0.0002 0.00001 -", // not the mark: skipped, as ever
-        "60000 410 192.168.1.10 0 0.001 0.0002 0.00001 " + none + "x",
+    // Peer records of chrony's logs before their source's first statistics line have no
+    // jitter. ntpd's lines always have one, or are skipped.
+    const auto noJitter = [&](double seconds, const char* address, double offset, double delay, double dispersion) {
+        records.appendRecord(60000, seconds, address, offset, delay, dispersion, std::nullopt);
     };
-    const PeerRebuildResult result = Rebuild(lines);
+    records.clear();
+    noJitter(100, "192.168.1.10", 0.001, 0.0002, 0.00001);
+    records.appendLine(Line(60000, 200, "192.168.1.10", 0.003, 0.0004, 0.00003, 0.0006));
+    noJitter(300, "192.168.1.10", -0.002, 0.0003, 0.00002);
+    noJitter(150, "PPS", 1e-07, 0, 1e-06); // a refclock that never had a statistics line
+    noJitter(160, "PPS", 2e-07, 0, 1e-06);
+    records.appendLine("60000 400 192.168.1.10 0 0.001 0.0002 0.00001 -"); // skipped, as ever
+    records.appendLine("60000 410 192.168.1.10 0 0.001 0.0002 0.00001 \xFF"); // no mark in a line
+    records.appendRecord(60000, 420, "192.168.1.10", 0.001, 0.0002, 0.00001, std::nan("")); // unreadable
+    const PeerRebuildResult result = Rebuild();
     EXPECT_EQ(store.PeerNames, QStringList({ "192.168.1.10", "PPS" }));
 
     // Every record counts in the offset, delay and dispersion charts; only those with a
@@ -260,7 +273,7 @@ TEST_F(PeerRebuildTest, RecordsWithoutJitterCountEverywhereButInTheJitter)
     // In the table: three entries and their means; the mean jitter over the one record
     // with a jitter; for the refclock, no mean jitter at all, and it sorts last there.
     inputs.Sort = PeerSortState { 10, true };
-    const PeerRebuildResult byJitter = Rebuild(lines);
+    const PeerRebuildResult byJitter = Rebuild();
     ASSERT_EQ(byJitter.TableRows.size(), 2u);
     const PeerTableRow& lan = byJitter.TableRows[0];
     EXPECT_EQ(lan[0], "192.168.1.10 ");
@@ -273,4 +286,66 @@ TEST_F(PeerRebuildTest, RecordsWithoutJitterCountEverywhereButInTheJitter)
     EXPECT_EQ(pps[2], "0.000 ");
     EXPECT_EQ(pps[6], "0.000 ");
     EXPECT_TRUE(pps[10].isEmpty());
+}
+
+TEST_F(PeerRebuildTest, TruncatedAndAppendedRecordsRebuildAsAFreshRead)
+{
+    // Two "files"; the second read again after the store was cut back to the first, as a
+    // reload of a grown file does. The table of addresses keeps a peer that no record
+    // names any more, and a spelling seen only before the cut: neither may show.
+    std::vector<std::string> first;
+    for (int i = 0; i < 40; ++i)
+        first.push_back(Line(60000, 60.0 * i, i % 3 ? "10.0.0.1" : "192.168.1.10", 0.001 * i, 0.002, 0.003, 0.0004));
+    first.push_back("60000 2400 192.168.1.10 9614 0.001"); // counted, never drawn
+    first.push_back("short");
+    std::vector<std::string> second;
+    for (int i = 0; i < 40; ++i)
+        second.push_back(Line(60001, 60.0 * i, i % 2 ? "FE80::1" : "10.0.0.1", -0.001 * i));
+    second.push_back("60001 3000"); // a time without a peer: the window's end
+
+    const auto snapshot = [&](const PeerRebuildResult& result) {
+        std::vector<std::string> out;
+        for (const PeerLineCount& c : store.PeerLineCounts)
+            out.push_back(c.Address.toStdString() + " " + std::to_string(c.Count));
+        for (const PeerTableRow& row : result.TableRows)
+            for (const QString& cell : row)
+                out.push_back(cell.toStdString());
+        for (TChart* chart : Charts())
+            for (std::size_t s = 0; s < chart->SeriesCount(); ++s) {
+                out.push_back(chart->Series(s).Title().toStdString());
+                for (std::size_t i = 0; i < chart->Series(s).PointCount(); ++i)
+                    out.push_back(Exact(chart->Series(s).XValueAt(i)) + " " + Exact(chart->Series(s).YValueAt(i)));
+            }
+        out.push_back(Exact(result.FirstPeerTime) + " " + Exact(latestTime));
+        return out;
+    };
+    inputs.PeerDays = 1;
+    std::vector<std::string> all = first;
+    all.insert(all.end(), second.begin(), second.end());
+    latestTime = 0;
+    const std::vector<std::string> fresh = snapshot(Rebuild(all));
+    EXPECT_EQ(store.PeerNames, QStringList({ "10.0.0.1", "FE80::1", "192.168.1.10" }));
+
+    records.clear();
+    for (const std::string& line : first)
+        records.appendLine(line);
+    const std::size_t cut = records.size();
+    for (const std::string& line : second)
+        records.appendLine(line == second[1] ? "60001 60 fe80::1 9614 0 0 0 0" : line);
+    records.appendLine(Line(60002, 0, "10.9.9.9"));
+    records.truncate(cut);
+    for (const std::string& line : second)
+        records.appendLine(line);
+    latestTime = 0;
+    EXPECT_EQ(snapshot(Rebuild()), fresh);
+}
+
+TEST_F(PeerRebuildTest, LinesThatAreNoRecordsStillRebuild)
+{
+    // A peer file of nothing but damaged lines clears the pages, as it always did.
+    ASSERT_TRUE(Rebuild({ Line(60000, 0, "10.0.0.1") }).Rebuilt);
+    const PeerRebuildResult result = Rebuild({ "x", "" });
+    EXPECT_TRUE(result.Rebuilt);
+    EXPECT_TRUE(store.PeerNames.isEmpty());
+    EXPECT_EQ(offset.SeriesCount(), 0u);
 }

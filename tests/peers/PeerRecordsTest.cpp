@@ -5,6 +5,7 @@
 #include "PeerCounting.h"
 #include "PeerLookup.h"
 #include "PeerRecordFields.h"
+#include "PeerRecordStore.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +14,12 @@
 #include <vector>
 
 namespace {
-std::vector<std::string_view> Views(const std::vector<std::string>& lines)
+PeerRecordStore Records(const std::vector<std::string>& lines)
 {
-    return { lines.begin(), lines.end() };
+    PeerRecordStore records;
+    for (const std::string& line : lines)
+        records.appendLine(line);
+    return records;
 }
 
 std::string Line(int mjd, const std::string& seconds, const std::string& address, const std::string& offset = "0.001")
@@ -107,9 +111,9 @@ TEST(PeerRecordFields, ReadsNumbersWithAPlusSign)
     // Such a line also counts for its peer and moves the window like any other.
     const std::vector<std::string> lines
         = { Line(59999, "0", "10.0.0.1"), "+60000 +43200 10.0.0.1 9614 +0.001 +0.002 +0.003 +0.004" };
-    EXPECT_EQ(Counts(CountPeerLines(Views(lines), false, {})),
+    EXPECT_EQ(Counts(CountPeerRecords(Records(lines), false, {})),
         (std::vector<std::pair<std::string, int>> { { "10.0.0.1", 2 } }));
-    EXPECT_DOUBLE_EQ(PeerWindowStart(Views(lines), 1, 0), 44981.5);
+    EXPECT_DOUBLE_EQ(PeerWindowStart(Records(lines), 1, 0), 44981.5);
 }
 
 TEST(PeerCounting, OrdersByCountThenDescendingAddress)
@@ -122,7 +126,7 @@ TEST(PeerCounting, OrdersByCountThenDescendingAddress)
     for (int i = 0; i < 5; ++i)
         lines.push_back(Line(60000, std::to_string(i), "10.0.0.2"));
     lines.push_back("too short");
-    const auto counts = CountPeerLines(Views(lines), false, {});
+    const auto counts = CountPeerRecords(Records(lines), false, {});
     EXPECT_EQ(Counts(counts),
         (std::vector<std::pair<std::string, int>> { { "10.0.0.1", 5 }, { "10.0.0.2", 5 }, { "10.0.0.3", 9 } }));
     EXPECT_EQ(PeerDisplayOrder(counts), (std::vector<std::string> { "10.0.0.3", "10.0.0.2", "10.0.0.1" }));
@@ -152,7 +156,7 @@ TEST(PeerCounting, FiltersByLanAndSelection)
         { "selected outside the LAN", true, { "10.0.0.1" }, {} },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Counts(CountPeerLines(Views(lines), c.lan, c.selected)), c.counts) << c.what;
+        EXPECT_EQ(Counts(CountPeerRecords(Records(lines), c.lan, c.selected)), c.counts) << c.what;
 }
 
 TEST(PeerCounting, LanFilterKeepsEveryKindOfReferenceClock)
@@ -197,7 +201,7 @@ TEST(PeerCounting, ManyDistinctPeersAreCountedAndCapped)
         lines.push_back(Line(60000, "0", "p" + std::to_string(10000 + i)));
     for (const char* busy : { "Busy", "busy", "BUSY" })
         lines.push_back(Line(60000, "1", busy));
-    std::vector<PeerCount> counts = CountPeerLines(Views(lines), false, {});
+    std::vector<PeerCount> counts = CountPeerRecords(Records(lines), false, {});
     ASSERT_EQ(counts.size(), 3001u);
     EXPECT_EQ(counts[0].Address, "Busy");
     EXPECT_EQ(counts[0].Count, 3);
@@ -227,7 +231,7 @@ TEST(PeerCounting, WindowStartsPeerDaysBeforeTheLastReadableLine)
         { "no readable time at all", { "x y z", "garbage" }, 3, 0 },
     };
     for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(PeerWindowStart(Views(c.lines), c.peerDays, 0), c.start) << c.what;
+        EXPECT_DOUBLE_EQ(PeerWindowStart(Records(c.lines), c.peerDays, 0), c.start) << c.what;
 }
 
 TEST(PeerLookup, FindsCaseInsensitivelyAndKeepsTheFirstIndex)

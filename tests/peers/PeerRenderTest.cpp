@@ -50,7 +50,9 @@ TEST(PeerRender, ChartsAndTableOfGeneratedStatistics)
 {
     LineList lines;
     lines.appendText(GeneratePeerLines(DefaultParams()));
-    ASSERT_FALSE(lines.empty());
+    PeerRecordStore records;
+    records.appendLines(lines);
+    ASSERT_FALSE(records.empty());
 
     std::array<TChart, PeerChartCount> charts;
     const std::array<ChartId, PeerChartCount> ids
@@ -65,7 +67,7 @@ TEST(PeerRender, ChartsAndTableOfGeneratedStatistics)
     inputs.ThresholdTexts = { "0", "0", "0", "0" };
     PeerStore store;
     double latestTime = 0;
-    const PeerRebuildResult result = RebuildPeerStatistics(lines, inputs, store, latestTime, targets);
+    const PeerRebuildResult result = RebuildPeerStatistics(records, inputs, store, latestTime, targets);
     ASSERT_GT(store.PeerNames.size(), 3);
 
     const char* names[] = { "offset", "delay", "dispersion", "jitter" };
@@ -81,7 +83,7 @@ TEST(PeerRender, ChartsAndTableOfGeneratedStatistics)
 
     // Six scale steps narrow the offset axis to about ±0.4 ms, shown in microseconds.
     inputs.ScaleSteps = { 6, 0, 0, 0 };
-    RebuildPeerStatistics(lines, inputs, store, latestTime, targets);
+    RebuildPeerStatistics(records, inputs, store, latestTime, targets);
     EXPECT_EQ(charts[0].LeftAxis().Title().Caption(), QString::fromUtf8("Offset - µs"));
     QImage zoomed(1000, 560, QImage::Format_RGB32);
     QPainter zoomPainter(&zoomed);

@@ -1,0 +1,120 @@
+#include "PeerRecordStore.h"
+
+#include "DateTime.h"
+#include "PeerRecordFields.h"
+
+#include <algorithm>
+#include <cmath>
+
+void PeerRecordStore::clear()
+{
+    flags_.clear();
+    peers_.clear();
+    times_.clear();
+    offsets_.clear();
+    delays_.clear();
+    dispersions_.clear();
+    jitters_.clear();
+    addresses_.clear();
+    peerOf_.clear();
+    lastPeer_ = NoPeer;
+}
+
+void PeerRecordStore::truncate(std::size_t count)
+{
+    if (count >= size())
+        return;
+    flags_.resize(count);
+    peers_.resize(count);
+    times_.resize(count);
+    offsets_.resize(count);
+    delays_.resize(count);
+    dispersions_.resize(count);
+    jitters_.resize(count);
+}
+
+std::uint32_t PeerRecordStore::PeerIndex(std::string_view address)
+{
+    // A few peers whose lines interleave are the rule: the last one found first, then a
+    // short list; the hash keeps a file with a new "peer" on every line linear.
+    if (lastPeer_ != NoPeer && addresses_[lastPeer_] == address)
+        return lastPeer_;
+    if (addresses_.size() <= ShortList) {
+        for (std::uint32_t peer = 0; peer < addresses_.size(); ++peer) {
+            if (addresses_[peer] == address)
+                return lastPeer_ = peer;
+        }
+    }
+    key_.assign(address);
+    const auto [it, added] = peerOf_.try_emplace(key_, std::uint32_t(addresses_.size()));
+    if (added)
+        addresses_.push_back(key_);
+    return lastPeer_ = it->second;
+}
+
+void PeerRecordStore::Push(
+    std::uint8_t flags, std::uint32_t peer, double time, double offset, double delay, double dispersion, double jitter)
+{
+    flags_.push_back(flags);
+    peers_.push_back(peer);
+    times_.push_back(time);
+    offsets_.push_back(offset);
+    delays_.push_back(delay);
+    dispersions_.push_back(dispersion);
+    jitters_.push_back(jitter);
+}
+
+void PeerRecordStore::appendLine(std::string_view line)
+{
+    const PeerRecordFields fields(line);
+    std::uint8_t flags = 0;
+    const std::uint32_t peer = fields.Count() >= 3 ? PeerIndex(fields.Field(3)) : NoPeer;
+    const std::optional<double> time = fields.Time(0);
+    if (time)
+        flags |= HasTime;
+    const std::optional<double> offset = fields.Value(5);
+    const std::optional<double> delay = fields.Value(6);
+    const std::optional<double> dispersion = fields.Value(7);
+    const std::optional<double> jitter = fields.Value(8);
+    if (offset && delay && dispersion && jitter)
+        flags |= HasValues | HasJitter;
+    Push(flags, peer, time.value_or(0), offset.value_or(0), delay.value_or(0), dispersion.value_or(0),
+        jitter.value_or(0));
+}
+
+void PeerRecordStore::appendLines(const LineList& lines)
+{
+    // Room for the file at once, growing by half at least: a year is read a day at a time.
+    const std::size_t total = size() + lines.size();
+    if (total > flags_.capacity()) {
+        const std::size_t room = std::max(total, flags_.capacity() + flags_.capacity() / 2);
+        flags_.reserve(room);
+        peers_.reserve(room);
+        times_.reserve(room);
+        offsets_.reserve(room);
+        delays_.reserve(room);
+        dispersions_.reserve(room);
+        jitters_.reserve(room);
+    }
+    for (const std::string_view line : lines)
+        appendLine(line);
+}
+
+void PeerRecordStore::appendRecord(std::int32_t mjd, double secondsOfDay, std::string_view address, double offset,
+    double delay, double dispersion, std::optional<double> jitter)
+{
+    // What a peerstats line written with these numbers (each in the shortest form that
+    // reads back as the same double) would give: a number that is not finite would not
+    // read back as one.
+    std::uint8_t flags = 0;
+    if (std::isfinite(secondsOfDay))
+        flags |= HasTime;
+    if (std::isfinite(offset) && std::isfinite(delay) && std::isfinite(dispersion)) {
+        if (!jitter)
+            flags |= HasValues;
+        else if (std::isfinite(*jitter))
+            flags |= HasValues | HasJitter;
+    }
+    Push(flags, PeerIndex(address), (flags & HasTime) ? DateTimeFromMjd(mjd, secondsOfDay) : 0, offset, delay,
+        dispersion, jitter.value_or(0));
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "LineList.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// The peer records of the files read, parsed once as each file is read, in file order.
+// Every peerstats line is one record, whatever it holds, so the peer statistics see
+// exactly what the lines said:
+// - the peer: the index of field 3 in the table of addresses (spelled as written), or
+//   NoPeer for a line of fewer than three fields;
+// - the time, when fields 1 and 2 read as a day and a number: the UTC day number
+//   (DateTimeFromMjd); the zone offset is subtracted when the statistics are built;
+// - the values of fields 5 to 8 (offset, delay, dispersion, jitter, in seconds) and
+//   whether they are usable: all four numbers, or the first three of a record that has
+//   no jitter (made by another format's reader), or not usable at all.
+// Records are held column by column, so a year of them costs 45 bytes each.
+class PeerRecordStore
+{
+public:
+    static constexpr std::uint32_t NoPeer = 0xFFFFFFFF;
+    // What a record takes (without the room the columns keep for growing).
+    static constexpr std::size_t BytesPerRecord = 1 + 4 + 5 * 8;
+
+    enum Flag : std::uint8_t {
+        HasTime = 1,
+        // Offset, delay and dispersion are numbers, and the jitter is one too (HasJitter)
+        // or the record has none.
+        HasValues = 2,
+        HasJitter = 4,
+    };
+
+    std::size_t size() const { return flags_.size(); }
+    bool empty() const { return flags_.empty(); }
+    // Forgets every record and address.
+    void clear();
+    // Keeps the first count records (the addresses stay in the table).
+    void truncate(std::size_t count);
+
+    // One peerstats line: "MJD seconds address status offset delay dispersion jitter",
+    // fields separated by single spaces (PeerRecordFields).
+    void appendLine(std::string_view line);
+    void appendLines(const LineList& lines);
+    // A record of another format: Modified Julian Day and seconds of day (UTC), the peer,
+    // and its values in seconds; no jitter for a record that has none. A value that is not
+    // finite makes the record unusable, as it would be read from a line.
+    void appendRecord(std::int32_t mjd, double secondsOfDay, std::string_view address, double offset, double delay,
+        double dispersion, std::optional<double> jitter);
+
+    std::span<const std::uint8_t> Flags() const { return flags_; }
+    std::span<const std::uint32_t> Peers() const { return peers_; }
+    std::span<const double> UtcTimes() const { return times_; }
+    std::span<const double> Offsets() const { return offsets_; }
+    std::span<const double> Delays() const { return delays_; }
+    std::span<const double> Dispersions() const { return dispersions_; }
+    std::span<const double> Jitters() const { return jitters_; }
+
+    std::size_t AddressCount() const { return addresses_.size(); }
+    const std::string& Address(std::uint32_t peer) const { return addresses_[peer]; }
+
+private:
+    static constexpr std::size_t ShortList = 16;
+
+    std::uint32_t PeerIndex(std::string_view address);
+    void Push(std::uint8_t flags, std::uint32_t peer, double time, double offset, double delay, double dispersion,
+        double jitter);
+
+    std::vector<std::uint8_t> flags_;
+    std::vector<std::uint32_t> peers_;
+    std::vector<double> times_;
+    std::vector<double> offsets_;
+    std::vector<double> delays_;
+    std::vector<double> dispersions_;
+    std::vector<double> jitters_;
+
+    std::vector<std::string> addresses_;
+    std::unordered_map<std::string, std::uint32_t> peerOf_;
+    std::string key_; // reused, so a lookup does not allocate
+    std::uint32_t lastPeer_ = NoPeer;
+};
