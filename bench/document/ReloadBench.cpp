@@ -104,7 +104,7 @@ void BM_ReloadAfterAppend(benchmark::State& state)
         benchmark::DoNotOptimize(files.Loop.PointCounts[0]);
     }
     state.counters["records"] = files.Loop.PointCounts[0];
-    state.counters["peer_entries"] = double(files.PeerLines.size());
+    state.counters["peer_entries"] = double(files.PeerRecords.size());
 }
 BENCHMARK(BM_ReloadAfterAppend)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 

@@ -360,7 +360,7 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
             LoopFilesRead = keptNames(loop);
         }
         if (kept[peer]) {
-            PeerLines.truncate(keptEntries(peer));
+            PeerRecords.truncate(keptEntries(peer));
             PeerFilesRead = keptNames(peer);
         }
     }
@@ -442,7 +442,7 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
         }
         if (peerRead) {
             PeerFilesRead = peerNames;
-            HavePeerData = !PeerLines.empty();
+            HavePeerData = !PeerRecords.empty();
         }
     }
     lastReading_ = RecordReading(std::move(records));
@@ -454,9 +454,9 @@ void StatisticsFiles::ReadRecorded(FileRecord& record, bool first, const LoadedS
     record.named = text.named;
     record.loaded = !text.failed;
     if (record.reader->Kind() == StatisticsKind::Peer) {
-        const std::size_t entries = first ? 0 : PeerLines.size();
+        const std::size_t entries = first ? 0 : PeerRecords.size();
         ReadWith(*record.reader, record.name, first, &text);
-        record.entries = PeerLines.size() - entries;
+        record.entries = PeerRecords.size() - entries;
         return;
     }
     const std::size_t points = first || Loop.DataSetCount == 0 ? 0 : std::size_t(Loop.PointCounts[0]);
@@ -473,11 +473,11 @@ void StatisticsFiles::ReadRecorded(FileRecord& record, bool first, const LoadedS
 void StatisticsFiles::AppendRecorded(FileRecord& record, AppendedText appended)
 {
     record.stamp = appended.stamp;
-    StatisticsSink sink { Loop, LatestTime, PeerLines, ZoneOffset, &chrony_ };
+    StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
     if (record.reader->Kind() == StatisticsKind::Peer) {
-        const std::size_t entries = PeerLines.size();
+        const std::size_t entries = PeerRecords.size();
         record.reader->Read(appended.lines, sink);
-        record.entries += PeerLines.size() - entries;
+        record.entries += PeerRecords.size() - entries;
         return;
     }
     // The file's last line is now the last appended line: it alone says the time.
@@ -503,7 +503,7 @@ StatisticsFiles::ReadingRecord StatisticsFiles::RecordReading(std::vector<FileRe
     reading.loopDataSets = Loop.DataSetCount;
     reading.loopPoints = Loop.DataSetCount > 0 ? Loop.PointCounts[0] : 0;
     reading.loopFileLines = LoopFileLines.size();
-    reading.peerEntries = PeerLines.size();
+    reading.peerEntries = PeerRecords.size();
     reading.loopFilesRead = LoopFilesRead;
     reading.peerFilesRead = PeerFilesRead;
     reading.havePeerData = HavePeerData;
@@ -515,7 +515,7 @@ bool StatisticsFiles::StateIsAsRecorded(const ReadingRecord& reading) const
     return SameBits(reading.zoneOffset, ZoneOffset) && reading.abbreviate == AbbreviateDirectoryName
         && reading.loopDataSets == Loop.DataSetCount && Loop.DataSetCount <= 1
         && reading.loopPoints == (Loop.DataSetCount > 0 ? Loop.PointCounts[0] : 0)
-        && reading.loopFileLines == LoopFileLines.size() && reading.peerEntries == PeerLines.size()
+        && reading.loopFileLines == LoopFileLines.size() && reading.peerEntries == PeerRecords.size()
         && reading.loopFilesRead == LoopFilesRead && reading.peerFilesRead == PeerFilesRead
         && reading.havePeerData == HavePeerData;
 }

@@ -213,6 +213,22 @@ std::vector<Change> Changes()
 }
 
 // Every field a reading sets, as text, the loop store up to its point count.
+
+// A peer record as text: its flags, its peer's address and every value to the last bit.
+std::string PeerRecordText(const PeerRecordStore& records, std::size_t i)
+{
+    const std::uint32_t peer = records.Peers()[i];
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+        .arg(records.Flags()[i])
+        .arg(peer == PeerRecordStore::NoPeer ? QStringLiteral("-") : QString::fromStdString(records.Address(peer)))
+        .arg(records.UtcTimes()[i], 0, 'g', 17)
+        .arg(records.Offsets()[i], 0, 'g', 17)
+        .arg(records.Delays()[i], 0, 'g', 17)
+        .arg(records.Dispersions()[i], 0, 'g', 17)
+        .arg(records.Jitters()[i], 0, 'g', 17)
+        .toStdString();
+}
+
 std::string Describe(const StatisticsFiles& files)
 {
     std::string out;
@@ -243,9 +259,9 @@ std::string Describe(const StatisticsFiles& files)
     out += "loop file lines " + std::to_string(files.LoopFileLines.size()) + "\n";
     for (const std::string_view line : files.LoopFileLines)
         (out += line) += '\n';
-    out += "peer entries " + std::to_string(files.PeerLines.size()) + "\n";
-    for (std::size_t i = 0; i < files.PeerLines.size(); ++i)
-        (out += files.PeerLines[i]) += '\n';
+    out += "peer entries " + std::to_string(files.PeerRecords.size()) + "\n";
+    for (std::size_t i = 0; i < files.PeerRecords.size(); ++i)
+        (out += PeerRecordText(files.PeerRecords, i)) += '\n';
     return out;
 }
 
@@ -391,8 +407,9 @@ TEST(IncrementalReload, AGrownFileIsReadOnlyFromWhereItEnded)
     EXPECT_LE(after.appendedBytesRead - before.appendedBytesRead,
         std::strlen(LateLoop) + std::strlen(LatePeer) + 4 * std::uint64_t(GrowthCheckBytes));
     EXPECT_EQ(files.Loop.PointCounts[0], points + 2);
-    EXPECT_EQ(files.PeerLines.back(),
-        std::string_view(LatePeer).substr(std::strlen(LatePeer) / 2, std::strlen(LatePeer) / 2 - 1));
+    PeerRecordStore late;
+    late.appendLine(std::string_view(LatePeer).substr(std::strlen(LatePeer) / 2, std::strlen(LatePeer) / 2 - 1));
+    EXPECT_EQ(PeerRecordText(files.PeerRecords, files.PeerRecords.size() - 1), PeerRecordText(late, 0));
 
     // Nothing changed: nothing is read at all.
     files.RereadLastOpened();
