@@ -31,14 +31,20 @@ Moments MeanAndStdDev(const std::vector<double>& values, double min, double max)
     if (largest > 0)
         std::frexp(largest, &exponent);
 
+    // v scaled by 2^-exponent: a multiplication by that power of two, which rounds as
+    // ldexp does, wherever the power is a double itself (all but subnormal extremes).
+    const bool multiply = exponent >= -1023 && exponent <= 1074;
+    const double down = multiply ? std::ldexp(1.0, -exponent) : 0.0;
+    const auto scaled = [&](double v) { return multiply ? v * down : std::ldexp(v, -exponent); };
+
     double sum = 0;
     for (double v : values)
-        sum += std::ldexp(v, -exponent);
+        sum += scaled(v);
     double mean = sum / count;
     // The second pass corrects the mean by the rounding the first one left.
     double residual = 0;
     for (double v : values)
-        residual += std::ldexp(v, -exponent) - mean;
+        residual += scaled(v) - mean;
     mean += residual / count;
 
     Moments moments;
@@ -46,7 +52,7 @@ Moments MeanAndStdDev(const std::vector<double>& values, double min, double max)
     if (values.size() > 1) {
         double squares = 0;
         for (double v : values) {
-            const double d = std::ldexp(v, -exponent) - mean;
+            const double d = scaled(v) - mean;
             squares += d * d;
         }
         moments.StdDev = FiniteOrNothing(std::ldexp(std::sqrt(squares / (count - 1)), exponent));

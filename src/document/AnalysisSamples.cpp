@@ -2,6 +2,7 @@
 
 #include "LoopStore.h"
 #include "PeerColour.h"
+#include "SharedWork.h"
 #include "TChart.h"
 
 #include <algorithm>
@@ -35,35 +36,38 @@ LoopWindowSamples CopyLoopWindow(const LoopStore& store, std::int32_t dataSet, s
 }
 
 namespace {
-// The Y values of series i of a chart in milliseconds.
-std::vector<double> Milliseconds(const PeerChartPoints& points, std::size_t i)
+// The Y values of series i of a chart in milliseconds, into values.
+void Milliseconds(const PeerChartPoints& points, std::size_t i, std::vector<double>& values)
 {
-    if (!points.Chart || i >= points.Chart->SeriesCount())
-        return {};
-    std::vector<double> values = points.Chart->Series(i).YValues.Values();
+    if (!points.Chart || i >= points.Chart->SeriesCount()) {
+        values.clear();
+        return;
+    }
+    const std::vector<double>& y = points.Chart->Series(i).YValues.Values();
+    values.assign(y.begin(), y.end());
     if (points.Microseconds)
         for (double& v : values)
             v /= 1000.0;
-    return values;
 }
 } // namespace
 
-std::vector<PeerSamples> PeerSamplesFromCharts(
-    const QStringList& peerNames, const std::array<PeerChartPoints, 3>& charts)
+void PeerSamplesFromCharts(
+    const QStringList& peerNames, const std::array<PeerChartPoints, 3>& charts, std::vector<PeerSamples>& peers)
 {
-    std::vector<PeerSamples> peers;
-    peers.reserve(std::size_t(peerNames.size()));
-    for (qsizetype i = 0; i < peerNames.size(); ++i) {
-        PeerSamples peer;
-        peer.Address = peerNames[i];
+    peers.resize(std::size_t(peerNames.size()));
+    RunSharedWork(peers.size(), [&](std::size_t i) {
+        PeerSamples& peer = peers[i];
+        peer.Address = peerNames[qsizetype(i)];
         peer.Colour = PeerColour(int(i));
         const PeerChartPoints& offsets = charts[SampleOffsetChart];
-        if (offsets.Chart && std::size_t(i) < offsets.Chart->SeriesCount())
-            peer.OffsetTimes = offsets.Chart->Series(std::size_t(i)).XValues.Values();
-        peer.Offsets = Milliseconds(offsets, std::size_t(i));
-        peer.Delays = Milliseconds(charts[SampleDelayChart], std::size_t(i));
-        peer.Jitters = Milliseconds(charts[SampleJitterChart], std::size_t(i));
-        peers.push_back(std::move(peer));
-    }
-    return peers;
+        if (offsets.Chart && i < offsets.Chart->SeriesCount()) {
+            const std::vector<double>& x = offsets.Chart->Series(i).XValues.Values();
+            peer.OffsetTimes.assign(x.begin(), x.end());
+        } else {
+            peer.OffsetTimes.clear();
+        }
+        Milliseconds(offsets, i, peer.Offsets);
+        Milliseconds(charts[SampleDelayChart], i, peer.Delays);
+        Milliseconds(charts[SampleJitterChart], i, peer.Jitters);
+    });
 }

@@ -52,6 +52,8 @@ struct PeerChartPoints
 };
 enum PeerSampleChart { SampleOffsetChart, SampleDelayChart, SampleJitterChart };
 
-// One PeerSamples per shown peer (series i of each chart belongs to peer i).
-std::vector<PeerSamples> PeerSamplesFromCharts(
-    const QStringList& peerNames, const std::array<PeerChartPoints, 3>& charts);
+// One PeerSamples per shown peer (series i of each chart belongs to peer i), into peers,
+// whatever it held: its vectors' memory is used again, so a rebuild after a reload does
+// not ask the system for a year of samples anew. The peers are copied in parallel.
+void PeerSamplesFromCharts(
+    const QStringList& peerNames, const std::array<PeerChartPoints, 3>& charts, std::vector<PeerSamples>& peers);

@@ -2,12 +2,14 @@
 
 #include "ChartCsv.h"
 #include "LoopChartRebuild.h"
+#include "SharedWork.h"
 #include "TChart.h"
 #include "TErrorBarSeries.h"
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -59,9 +61,17 @@ StabilityEstimates EstimateStability(
     if (!withPeers)
         return estimates;
 
-    double peersFrom = INFINITY;
-    double peersTo = -INFINITY;
-    for (const PeerSamples& peer : peers) {
+    // Each peer's estimate is its own: they are made on whichever core is free.
+    struct PeerEstimate
+    {
+        ClockStability stability;
+        double from = INFINITY;
+        double to = -INFINITY;
+    };
+    std::vector<PeerEstimate> perPeer(peers.size());
+    RunSharedWork(peers.size(), [&](std::size_t k) {
+        const PeerSamples& peer = peers[k];
+        PeerEstimate& estimate = perPeer[k];
         std::vector<double> times;
         std::vector<double> phases;
         const std::size_t n = std::min(peer.OffsetTimes.size(), peer.Offsets.size());
@@ -72,12 +82,19 @@ StabilityEstimates EstimateStability(
             times.push_back(t);
             phases.push_back(peer.Offsets[i] / 1000.0);
             if (std::isfinite(t)) {
-                peersFrom = std::min(peersFrom, t);
-                peersTo = std::max(peersTo, t);
+                estimate.from = std::min(estimate.from, t);
+                estimate.to = std::max(estimate.to, t);
             }
         }
-        const ClockStability stability = EstimateClockStability(times, phases);
-        AddCurve(estimates, peer.Address + QStringLiteral(" ADEV"), peer.Colour, false, stability.Adev);
+        estimate.stability = EstimateClockStability(times, phases);
+    });
+    double peersFrom = INFINITY;
+    double peersTo = -INFINITY;
+    for (std::size_t k = 0; k < peers.size(); ++k) {
+        AddCurve(
+            estimates, peers[k].Address + QStringLiteral(" ADEV"), peers[k].Colour, false, perPeer[k].stability.Adev);
+        peersFrom = std::min(peersFrom, perPeer[k].from);
+        peersTo = std::max(peersTo, perPeer[k].to);
     }
     // Without a loop window the span is that of the peer records used.
     if (estimates.Span.isEmpty() && peersFrom <= peersTo)

@@ -216,10 +216,11 @@ void StatisticsDocument::RebuildPeerStatistics(const DocumentSettings& settings)
     if (result.Rebuilt) {
         peerTableRows_.resize(1);
         peerTableRows_.insert(peerTableRows_.end(), result.TableRows.begin(), result.TableRows.end());
-        peerSamples_ = PeerSamplesFromCharts(peerStore_.PeerNames,
+        PeerSamplesFromCharts(peerStore_.PeerNames,
             { PeerChartPoints { charts[PeerOffsetChart], result.Scales[PeerOffsetChart].Microseconds },
                 PeerChartPoints { charts[PeerDelayChart], result.Scales[PeerDelayChart].Microseconds },
-                PeerChartPoints { charts[PeerJitterChart], result.Scales[PeerJitterChart].Microseconds } });
+                PeerChartPoints { charts[PeerJitterChart], result.Scales[PeerJitterChart].Microseconds } },
+            peerSamples_);
     }
     RunBuilders(ChartGroup::Peer, settings);
     RebuildAnalysis(settings);

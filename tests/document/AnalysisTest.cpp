@@ -303,15 +303,18 @@ TEST_F(AnalysisTest, PeerSamplesAreMillisecondsWhateverUnitTheChartsShow)
         series->AddPoint(Day, chart == &offset ? 250.0 : 2.0); // offset axis zoomed into µs
         AttachSeries(*chart, std::move(series));
     }
-    const std::vector<PeerSamples> peers = PeerSamplesFromCharts(
-        { QStringLiteral("192.168.0.5"), QStringLiteral("no series") },
-        { PeerChartPoints { &offset, true }, PeerChartPoints { &delay, false }, PeerChartPoints { &jitter, false } });
+    // What a previous rebuild left is used again and leaves nothing behind.
+    std::vector<PeerSamples> peers(3, PeerSamples { QStringLiteral("old"), {}, { 1, 2 }, { 3, 4 }, { 5 }, { 6 } });
+    PeerSamplesFromCharts({ QStringLiteral("192.168.0.5"), QStringLiteral("no series") },
+        { PeerChartPoints { &offset, true }, PeerChartPoints { &delay, false }, PeerChartPoints { &jitter, false } },
+        peers);
     ASSERT_EQ(peers.size(), 2u);
     EXPECT_EQ(peers[0].Offsets, std::vector<double> { 0.25 });
     EXPECT_EQ(peers[0].OffsetTimes, std::vector<double> { Day });
     EXPECT_EQ(peers[0].Delays, std::vector<double> { 2.0 });
     EXPECT_EQ(peers[1].Address, QStringLiteral("no series"));
-    EXPECT_TRUE(peers[1].Offsets.empty());
+    EXPECT_TRUE(peers[1].Offsets.empty() && peers[1].OffsetTimes.empty());
+    EXPECT_TRUE(peers[1].Delays.empty() && peers[1].Jitters.empty());
 }
 
 } // namespace
