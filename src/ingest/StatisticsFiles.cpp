@@ -15,6 +15,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -448,49 +449,51 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
     lastReading_ = RecordReading(std::move(records));
 }
 
+StatisticsFiles::Added StatisticsFiles::Measure(
+    StatisticsKind kind, bool startsAfresh, const std::function<void()>& read)
+{
+    Added added;
+    if (kind == StatisticsKind::Peer) {
+        const std::size_t entries = startsAfresh ? 0 : PeerRecords.size();
+        read();
+        added.entries = PeerRecords.size() - entries;
+        return added;
+    }
+    const std::size_t points = startsAfresh || Loop.DataSetCount == 0 ? 0 : std::size_t(Loop.PointCounts[0]);
+    const double latest = LatestTime;
+    LatestTime = std::bit_cast<double>(UnsetLatestBits);
+    read();
+    added.entries = std::size_t(Loop.PointCounts[0]) - points;
+    if (SameBits(LatestTime, std::bit_cast<double>(UnsetLatestBits)))
+        LatestTime = latest;
+    else
+        added.latest = LatestTime;
+    return added;
+}
+
 void StatisticsFiles::ReadRecorded(FileRecord& record, bool first, const LoadedStatisticsFile& text)
 {
     record.read = true;
     record.named = text.named;
     record.loaded = !text.failed;
-    if (record.reader->Kind() == StatisticsKind::Peer) {
-        const std::size_t entries = first ? 0 : PeerRecords.size();
-        ReadWith(*record.reader, record.name, first, &text);
-        record.entries = PeerRecords.size() - entries;
-        return;
-    }
-    const std::size_t points = first || Loop.DataSetCount == 0 ? 0 : std::size_t(Loop.PointCounts[0]);
-    const double latest = LatestTime;
-    LatestTime = std::bit_cast<double>(UnsetLatestBits);
-    ReadWith(*record.reader, record.name, first, &text);
-    record.entries = std::size_t(Loop.PointCounts[0]) - points;
-    if (SameBits(LatestTime, std::bit_cast<double>(UnsetLatestBits)))
-        LatestTime = latest;
-    else
-        record.latest = LatestTime;
+    const Added added
+        = Measure(record.reader->Kind(), first, [&] { ReadWith(*record.reader, record.name, first, &text); });
+    record.entries = added.entries;
+    if (added.latest)
+        record.latest = added.latest;
 }
 
 void StatisticsFiles::AppendRecorded(FileRecord& record, AppendedText appended)
 {
     record.stamp = appended.stamp;
     StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
-    if (record.reader->Kind() == StatisticsKind::Peer) {
-        const std::size_t entries = PeerRecords.size();
-        record.reader->Read(appended.lines, sink);
-        record.entries += PeerRecords.size() - entries;
+    const StatisticsKind kind = record.reader->Kind();
+    const Added added = Measure(kind, false, [&] { record.reader->Read(appended.lines, sink); });
+    record.entries += added.entries;
+    if (kind == StatisticsKind::Peer)
         return;
-    }
     // The file's last line is now the last appended line: it alone says the time.
-    const std::size_t points = std::size_t(Loop.PointCounts[0]);
-    const double latest = LatestTime;
-    LatestTime = std::bit_cast<double>(UnsetLatestBits);
-    record.reader->Read(appended.lines, sink);
-    record.entries += std::size_t(Loop.PointCounts[0]) - points;
-    record.latest.reset();
-    if (SameBits(LatestTime, std::bit_cast<double>(UnsetLatestBits)))
-        LatestTime = latest;
-    else
-        record.latest = LatestTime;
+    record.latest = added.latest;
     LoopFileLines.append(appended.lines);
 }
 

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -138,6 +139,17 @@ private:
     };
     // Reads the sorted files, building on the last reading where it can.
     void ReadChangedFiles(const std::vector<PendingFile>& files);
+    // What reading some lines of a file added: entries of its kind's store and, for a
+    // loop file, the time its last line gave.
+    struct Added
+    {
+        std::size_t entries = 0;
+        std::optional<double> latest;
+    };
+    // Runs read, which reads lines into the store of the kind (started afresh when
+    // startsAfresh), and tells what it added; LatestTime is as read leaves it, or as it
+    // was when the lines' last line set no time.
+    Added Measure(StatisticsKind kind, bool startsAfresh, const std::function<void()>& read);
     // ReadWith for one file of a recorded reading, filling in what it added.
     void ReadRecorded(FileRecord& record, bool first, const LoadedStatisticsFile& text);
     // Appends the lines a file gained to its kind's store; it is that kind's last file.
