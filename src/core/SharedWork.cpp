@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <memory>
+#include <mutex>
 
 namespace {
 // Shared by the caller and the pool threads it asked for. A pool thread that starts
@@ -21,11 +23,20 @@ struct SharedItems
     const std::function<void(std::size_t)>& work;
     std::atomic<std::size_t> next { 0 };
     std::atomic<std::size_t> done { 0 };
+    std::mutex failureMutex;
+    std::exception_ptr failure;
 
     void Work()
     {
         for (std::size_t k = next.fetch_add(1); k < count; k = next.fetch_add(1)) {
-            work(k);
+            try {
+                work(k);
+            } catch (...) {
+                // Out of a pool thread an exception would end the program.
+                const std::lock_guard<std::mutex> lock(failureMutex);
+                if (!failure)
+                    failure = std::current_exception();
+            }
             if (done.fetch_add(1) + 1 == count)
                 done.notify_all();
         }
@@ -52,4 +63,6 @@ void RunSharedWork(std::size_t count, const std::function<void(std::size_t)>& wo
     items->Work();
     for (std::size_t d = items->done.load(); d < count; d = items->done.load())
         items->done.wait(d);
+    if (items->failure)
+        std::rethrow_exception(items->failure);
 }

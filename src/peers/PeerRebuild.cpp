@@ -7,16 +7,12 @@
 #include "PeerSeriesBuilder.h"
 #include "PeerThreshold.h"
 #include "PeerTimeAxisTitle.h"
+#include "SharedWork.h"
 #include "TChart.h"
 
-#include <QThreadPool>
-
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 namespace {
@@ -66,44 +62,6 @@ void ShowSeries(TChart& chart, FinishedChart& finished, const PeerChartDesign& d
     chart.LeftAxis().Title().SetCaption(PeerAxisTitle(QString::fromLatin1(design.name), finished.scale.Unit));
 }
 
-// Runs count pieces of work, numbered 0 to count - 1, on this thread and the threads of
-// the global pool, and returns once all are done; the first exception a piece threw is
-// thrown here. A helper that starts late finds nothing left to do and holds only the job.
-template <typename Piece> void RunPieces(int count, const Piece& piece)
-{
-    struct Job
-    {
-        std::atomic<int> next { 0 };
-        std::atomic<int> done { 0 };
-        int count = 0;
-        std::mutex failureMutex;
-        std::exception_ptr failure;
-    };
-    auto job = std::make_shared<Job>();
-    job->count = count;
-    const auto work = [job, &piece] {
-        for (int k = job->next.fetch_add(1); k < job->count; k = job->next.fetch_add(1)) {
-            try {
-                piece(k);
-            } catch (...) {
-                const std::lock_guard<std::mutex> lock(job->failureMutex);
-                if (!job->failure)
-                    job->failure = std::current_exception();
-            }
-            if (job->done.fetch_add(1) + 1 == job->count)
-                job->done.notify_all();
-        }
-    };
-    QThreadPool* pool = QThreadPool::globalInstance();
-    const int helpers = std::min(std::max(1, pool->maxThreadCount()) - 1, count - 1);
-    for (int h = 0; h < helpers; ++h)
-        pool->start(work);
-    work();
-    for (int d = job->done.load(); d < job->count; d = job->done.load())
-        job->done.wait(d);
-    if (job->failure)
-        std::rethrow_exception(job->failure);
-}
 } // namespace
 
 PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const PeerRebuildInputs& inputs,
@@ -267,7 +225,7 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
             finished[c] = FinishSeries(builders[c], ChartDesigns[c], inputs.ScaleSteps[c]);
     };
     const std::span<const std::size_t> chartsShown(shownCharts);
-    RunPieces(chartsShown.size() > firstHalf ? 2 : 1, [&](int piece) {
+    RunSharedWork(chartsShown.size() > firstHalf ? 2 : 1, [&](std::size_t piece) {
         if (piece == 0)
             pass(true, chartsShown.first(firstHalf));
         else
