@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -74,6 +75,7 @@ public:
         StatisticsDocument document;
         document.SetLocalTime(settings.LocalTime);
         document.OpenCommandLine(arguments, settings);
+        std::optional<StatisticsDocument::AnalysisBatch> batch(document);
         const LoopRebuildOutcome loop = document.RebuildLoopCharts(settings, false, false);
         for (const QString& message : loop.Messages) {
             QString text = MessageForDisplay(message);
@@ -82,6 +84,7 @@ public:
             PrintLine(stderr, QStringLiteral("tallimer: ") + text);
         }
         document.RebuildPeerStatistics(settings);
+        batch.reset();
         document.SetChartSize(ChartAreaSize(stored.ClientSize, QGuiApplication::font()));
 
         if (!targets_.Images.isEmpty())

@@ -172,8 +172,11 @@ void TFormTallimer::TimerStartupTimer()
     RunCommandLine();
 
     PanelReadingData->hide();
-    RebuildLoopCharts();
-    RebuildPeerStatistics();
+    {
+        const StatisticsDocument::AnalysisBatch batch(*document_);
+        RebuildLoopCharts();
+        RebuildPeerStatistics();
+    }
     ChooseFirstPage();
     SetCaptionFromFiles();
     if (Statistics().LoopFileLines.empty() && Statistics().Loop.DataSetCount == 0)
@@ -209,6 +212,7 @@ void TFormTallimer::OfferOpenFileDialog()
     if (chosen.isEmpty())
         return;
     document_->OpenChosen(chosen, Settings());
+    const StatisticsDocument::AnalysisBatch batch(*document_);
     RebuildLoopCharts();
     // The dialog offers peer files too; their table and charts must not stay empty.
     RebuildPeerStatistics();
@@ -292,8 +296,11 @@ void TFormTallimer::ReloadAll()
     }
     RereadLastOpened();
     reloadInProgress_ = true;
-    RebuildLoopCharts();
-    RebuildPeerStatistics();
+    {
+        const StatisticsDocument::AnalysisBatch batch(*document_);
+        RebuildLoopCharts();
+        RebuildPeerStatistics();
+    }
     SetCaptionFromFiles();
     reloadInProgress_ = false;
     emit Reloaded();
@@ -490,6 +497,7 @@ void TFormTallimer::DropFileTargetDrop(const QStringList& names)
     document_->OpenDropped(names, Settings());
     if (names.isEmpty())
         return;
+    const StatisticsDocument::AnalysisBatch batch(*document_);
     RebuildLoopCharts();
     // The dropped files replace the peer statistics as well; a table of the files read
     // before would describe data no longer on view.

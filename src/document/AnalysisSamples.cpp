@@ -2,7 +2,6 @@
 
 #include "LoopStore.h"
 #include "PeerColour.h"
-#include "SharedWork.h"
 #include "TChart.h"
 
 #include <algorithm>
@@ -36,38 +35,30 @@ LoopWindowSamples CopyLoopWindow(const LoopStore& store, std::int32_t dataSet, s
 }
 
 namespace {
-// The Y values of series i of a chart in milliseconds, into values.
-void Milliseconds(const PeerChartPoints& points, std::size_t i, std::vector<double>& values)
+std::span<const double> SeriesValues(const TChart* chart, std::size_t i, bool y)
 {
-    if (!points.Chart || i >= points.Chart->SeriesCount()) {
-        values.clear();
-        return;
-    }
-    const std::vector<double>& y = points.Chart->Series(i).YValues.Values();
-    values.assign(y.begin(), y.end());
-    if (points.Microseconds)
-        for (double& v : values)
-            v /= 1000.0;
+    if (!chart || i >= chart->SeriesCount())
+        return {};
+    const TChartSeries& series = chart->Series(i);
+    return (y ? series.YValues : series.XValues).Values();
 }
 } // namespace
 
-void PeerSamplesFromCharts(
-    const QStringList& peerNames, const std::array<PeerChartPoints, 3>& charts, std::vector<PeerSamples>& peers)
+std::vector<PeerSamples> PeerSamplesFromCharts(
+    const QStringList& peerNames, const std::array<PeerChartPoints, 3>& charts)
 {
-    peers.resize(std::size_t(peerNames.size()));
-    RunSharedWork(peers.size(), [&](std::size_t i) {
+    std::vector<PeerSamples> peers(std::size_t(peerNames.size()));
+    for (std::size_t i = 0; i < peers.size(); ++i) {
         PeerSamples& peer = peers[i];
         peer.Address = peerNames[qsizetype(i)];
         peer.Colour = PeerColour(int(i));
-        const PeerChartPoints& offsets = charts[SampleOffsetChart];
-        if (offsets.Chart && i < offsets.Chart->SeriesCount()) {
-            const std::vector<double>& x = offsets.Chart->Series(i).XValues.Values();
-            peer.OffsetTimes.assign(x.begin(), x.end());
-        } else {
-            peer.OffsetTimes.clear();
-        }
-        Milliseconds(offsets, i, peer.Offsets);
-        Milliseconds(charts[SampleDelayChart], i, peer.Delays);
-        Milliseconds(charts[SampleJitterChart], i, peer.Jitters);
-    });
+        peer.OffsetTimes = SeriesValues(charts[SampleOffsetChart].Chart, i, false);
+        const auto values = [&](PeerSampleChart c) {
+            return PeerChartValues { SeriesValues(charts[c].Chart, i, true), charts[c].Microseconds };
+        };
+        peer.Offsets = values(SampleOffsetChart);
+        peer.Delays = values(SampleDelayChart);
+        peer.Jitters = values(SampleJitterChart);
+    }
+    return peers;
 }

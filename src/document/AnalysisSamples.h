@@ -6,7 +6,9 @@
 #include <QStringList>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class TChart;
@@ -26,16 +28,29 @@ struct LoopWindowSamples
     bool Empty() const { return Times.empty(); }
 };
 
+// The Y values of one peer series in milliseconds, whatever unit its chart shows.
+struct PeerChartValues
+{
+    std::span<const double> Shown; // as the series holds them
+    bool Microseconds = false; // the chart's axis is zoomed into microseconds
+
+    std::size_t size() const { return Shown.size(); }
+    bool empty() const { return Shown.empty(); }
+    double operator[](std::size_t i) const { return Microseconds ? Shown[i] / 1000.0 : Shown[i]; }
+};
+
 // The records a peer's charts show: the points of its series on the offset, delay and
-// jitter charts, in milliseconds whatever unit the charts' axes show.
+// jitter charts. Views of the series, not copies (a year of them is tens of MB): they
+// hold until the peer charts are rebuilt, and the document takes them again after
+// every rebuild.
 struct PeerSamples
 {
     QString Address;
     ChartColor Colour;
-    std::vector<double> OffsetTimes; // day numbers, ascending
-    std::vector<double> Offsets;
-    std::vector<double> Delays;
-    std::vector<double> Jitters;
+    std::span<const double> OffsetTimes; // day numbers, ascending
+    PeerChartValues Offsets;
+    PeerChartValues Delays;
+    PeerChartValues Jitters;
 };
 
 // Samples first .. last of data set `dataSet`, as far as the store's arrays hold them;
@@ -52,8 +67,6 @@ struct PeerChartPoints
 };
 enum PeerSampleChart { SampleOffsetChart, SampleDelayChart, SampleJitterChart };
 
-// One PeerSamples per shown peer (series i of each chart belongs to peer i), into peers,
-// whatever it held: its vectors' memory is used again, so a rebuild after a reload does
-// not ask the system for a year of samples anew. The peers are copied in parallel.
-void PeerSamplesFromCharts(
-    const QStringList& peerNames, const std::array<PeerChartPoints, 3>& charts, std::vector<PeerSamples>& peers);
+// One PeerSamples per shown peer (series i of each chart belongs to peer i).
+std::vector<PeerSamples> PeerSamplesFromCharts(
+    const QStringList& peerNames, const std::array<PeerChartPoints, 3>& charts);

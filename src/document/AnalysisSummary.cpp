@@ -13,9 +13,13 @@
 
 namespace {
 
-std::optional<PercentileSummary> Summarise(std::span<const double> values, double scale)
+// The values (divided by divisor when it is not 1, then multiplied by scale) summarised.
+std::optional<PercentileSummary> Summarise(std::span<const double> values, double divisor, double scale)
 {
     std::vector<double> scaled(values.begin(), values.end());
+    if (divisor != 1.0)
+        for (double& v : scaled)
+            v /= divisor;
     for (double& v : scaled)
         v *= scale;
     return SummarisePercentiles(scaled);
@@ -36,22 +40,28 @@ std::vector<SummaryRow> BuildSummaryRows(const LoopWindowSamples& loop, std::spa
     {
         QString caption;
         std::span<const double> values;
+        double divisor;
         double scale;
     };
     std::vector<Source> sources {
-        { QStringLiteral("Loop offset (µs)"), loop.Offsets, 1000.0 },
-        { QStringLiteral("Loop frequency (ppm)"), loop.Frequencies, 1.0 },
-        { QStringLiteral("Loop jitter (µs)"), loop.Jitters, 1000.0 },
+        { QStringLiteral("Loop offset (µs)"), loop.Offsets, 1.0, 1000.0 },
+        { QStringLiteral("Loop frequency (ppm)"), loop.Frequencies, 1.0, 1.0 },
+        { QStringLiteral("Loop jitter (µs)"), loop.Jitters, 1.0, 1000.0 },
     };
+    const auto milliseconds = [](const PeerChartValues& values) { return values.Microseconds ? 1000.0 : 1.0; };
     for (const PeerSamples& peer : peers) {
-        sources.push_back({ peer.Address + QStringLiteral(" offset (ms)"), peer.Offsets, 1.0 });
-        sources.push_back({ peer.Address + QStringLiteral(" delay (ms)"), peer.Delays, 1.0 });
-        sources.push_back({ peer.Address + QStringLiteral(" jitter (ms)"), peer.Jitters, 1.0 });
+        sources.push_back(
+            { peer.Address + QStringLiteral(" offset (ms)"), peer.Offsets.Shown, milliseconds(peer.Offsets), 1.0 });
+        sources.push_back(
+            { peer.Address + QStringLiteral(" delay (ms)"), peer.Delays.Shown, milliseconds(peer.Delays), 1.0 });
+        sources.push_back(
+            { peer.Address + QStringLiteral(" jitter (ms)"), peer.Jitters.Shown, milliseconds(peer.Jitters), 1.0 });
     }
     // Each row is summarised on its own, on whichever core is free.
     std::vector<SummaryRow> rows(sources.size());
     RunSharedWork(sources.size(), [&](std::size_t k) {
-        rows[k] = { sources[k].caption, Summarise(sources[k].values, sources[k].scale) };
+        const Source& source = sources[k];
+        rows[k] = { source.caption, Summarise(source.values, source.divisor, source.scale) };
     });
     return rows;
 }

@@ -211,16 +211,18 @@ void StatisticsDocument::RebuildPeerStatistics(const DocumentSettings& settings)
 
     const PeerCharts charts { &Chart(ChartId::PeerstatsOffset), &Chart(ChartId::PeerstatsDelay),
         &Chart(ChartId::PeerstatsDispersion), &Chart(ChartId::PeerstatsJitter) };
+    // The samples are views of the series about to be replaced.
+    if (!files_.PeerRecords.empty())
+        peerSamples_.clear();
     const PeerRebuildResult result
         = ::RebuildPeerStatistics(files_.PeerRecords, inputs, peerStore_, files_.LatestTime, charts);
     if (result.Rebuilt) {
         peerTableRows_.resize(1);
         peerTableRows_.insert(peerTableRows_.end(), result.TableRows.begin(), result.TableRows.end());
-        PeerSamplesFromCharts(peerStore_.PeerNames,
+        peerSamples_ = PeerSamplesFromCharts(peerStore_.PeerNames,
             { PeerChartPoints { charts[PeerOffsetChart], result.Scales[PeerOffsetChart].Microseconds },
                 PeerChartPoints { charts[PeerDelayChart], result.Scales[PeerDelayChart].Microseconds },
-                PeerChartPoints { charts[PeerJitterChart], result.Scales[PeerJitterChart].Microseconds } },
-            peerSamples_);
+                PeerChartPoints { charts[PeerJitterChart], result.Scales[PeerJitterChart].Microseconds } });
     }
     RunBuilders(ChartGroup::Peer, settings);
     RebuildAnalysis(settings);
@@ -228,8 +230,24 @@ void StatisticsDocument::RebuildPeerStatistics(const DocumentSettings& settings)
     emit PeerStatisticsRebuilt();
 }
 
+StatisticsDocument::AnalysisBatch::AnalysisBatch(StatisticsDocument& document)
+    : document_(document)
+{
+    ++document_.analysisBatches_;
+}
+
+StatisticsDocument::AnalysisBatch::~AnalysisBatch()
+{
+    if (--document_.analysisBatches_ > 0 || !document_.pendingAnalysis_)
+        return;
+    const DocumentSettings settings = std::move(*document_.pendingAnalysis_);
+    document_.pendingAnalysis_.reset();
+    document_.RebuildAnalysis(settings);
+}
+
 LoopRebuildOutcome StatisticsDocument::ReloadAll(const DocumentSettings& settings, bool busy)
 {
+    const AnalysisBatch batch(*this);
     RereadLastOpened(settings);
     LoopRebuildOutcome outcome = RebuildLoopCharts(settings, true, busy);
     RebuildPeerStatistics(settings);
@@ -238,6 +256,10 @@ LoopRebuildOutcome StatisticsDocument::ReloadAll(const DocumentSettings& setting
 
 void StatisticsDocument::RebuildAnalysis(const DocumentSettings& settings)
 {
+    if (analysisBatches_ > 0) {
+        pendingAnalysis_ = settings;
+        return;
+    }
     stability_ = EstimateStability(loopWindow_, peerSamples_, settings.StabilityPeers, zoneLabel_);
     BuildStabilityChart(stability_, Chart(ChartId::Stability));
     summaryRows_ = BuildSummaryRows(loopWindow_, peerSamples_);

@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -112,6 +113,21 @@ public:
     // Estimates the stability and summarises the samples again (both rebuilds end with it;
     // "Peers too" asks for it alone).
     void RebuildAnalysis(const DocumentSettings& settings);
+    // While one is alive, a rebuild that would rebuild the Analysis page leaves it for
+    // the end of the last batch, which rebuilds it once with the settings given last:
+    // after the loop charts and the peer statistics it would otherwise be done twice.
+    class AnalysisBatch
+    {
+    public:
+        explicit AnalysisBatch(StatisticsDocument& document);
+        ~AnalysisBatch();
+        AnalysisBatch(const AnalysisBatch&) = delete;
+        AnalysisBatch& operator=(const AnalysisBatch&) = delete;
+
+    private:
+        StatisticsDocument& document_;
+    };
+
     // RereadLastOpened, then both rebuilds; the loop rebuild's outcome.
     LoopRebuildOutcome ReloadAll(const DocumentSettings& settings, bool busy);
     // The charts' background (white or the button face) and zoom rectangle colour.
@@ -151,4 +167,6 @@ private:
     std::vector<PeerSamples> peerSamples_;
     StabilityEstimates stability_;
     std::vector<SummaryRow> summaryRows_;
+    int analysisBatches_ = 0;
+    std::optional<DocumentSettings> pendingAnalysis_;
 };

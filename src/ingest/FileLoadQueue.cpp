@@ -9,8 +9,8 @@
 class FileLoadQueue::Job : public QRunnable
 {
 public:
-    explicit Job(QString name)
-        : name_(std::move(name))
+    explicit Job(File file)
+        : file_(std::move(file))
         , finished_(done_.get_future())
     {
         setAutoDelete(false);
@@ -19,7 +19,12 @@ public:
     void run() override
     {
         try {
-            text_ = LoadStampedText(name_);
+            text_ = LoadStampedText(file_.name);
+            if (file_.peerRecords && !text_.text.failed) {
+                auto records = std::make_shared<PeerRecordStore>();
+                records->appendLines(text_.text.lines);
+                text_.text.peerRecords = std::move(records);
+            }
         } catch (...) {
             text_ = StampedText {};
             text_.text.failed = true;
@@ -36,18 +41,18 @@ public:
     void Wait() { finished_.wait(); }
 
 private:
-    QString name_;
+    File file_;
     StampedText text_;
     std::promise<void> done_;
     std::future<void> finished_;
 };
 
-FileLoadQueue::FileLoadQueue(std::vector<QString> names, std::size_t ahead)
+FileLoadQueue::FileLoadQueue(std::vector<File> files, std::size_t ahead)
     : pool_(*QThreadPool::globalInstance())
 {
-    jobs_.reserve(names.size());
-    for (QString& name : names)
-        jobs_.push_back(std::make_unique<Job>(std::move(name)));
+    jobs_.reserve(files.size());
+    for (File& file : files)
+        jobs_.push_back(std::make_unique<Job>(std::move(file)));
     // Enough to keep every thread busy while one text is parsed, few enough that a year
     // of files is never in memory at once.
     ahead_ = ahead > 0 ? ahead : static_cast<std::size_t>(std::max(2, 2 * pool_.maxThreadCount()));

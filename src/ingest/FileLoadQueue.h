@@ -10,15 +10,22 @@
 
 class QThreadPool;
 
-// Loads files (LoadStampedText: read, inflate, split into lines) on the global thread
-// pool, a bounded number ahead of the one taking them, so that decoding runs in parallel
-// while the texts are parsed one after the other, in order, and few are held at a time.
+// Loads files (LoadStampedText: read, inflate, split into lines, and for peerstats files
+// parse the lines into records) on the global thread pool, a bounded number ahead of the
+// one taking them, so that decoding runs in parallel while the texts are read into the
+// stores one after the other, in order, and few are held at a time.
 class FileLoadQueue
 {
 public:
+    struct File
+    {
+        QString name;
+        bool peerRecords = false; // parse its lines as peerstats records too
+    };
+
     // ahead: how many files are loading or loaded and not yet taken; 0 picks a number
     // from the pool's size.
-    explicit FileLoadQueue(std::vector<QString> names, std::size_t ahead = 0);
+    explicit FileLoadQueue(std::vector<File> files, std::size_t ahead = 0);
     ~FileLoadQueue();
     FileLoadQueue(const FileLoadQueue&) = delete;
     FileLoadQueue& operator=(const FileLoadQueue&) = delete;

@@ -24,13 +24,28 @@ void PeerRecordStore::truncate(std::size_t count)
 {
     if (count >= size())
         return;
-    flags_.resize(count);
-    peers_.resize(count);
-    times_.resize(count);
-    offsets_.resize(count);
-    delays_.resize(count);
-    dispersions_.resize(count);
-    jitters_.resize(count);
+    flags_.truncate(count);
+    peers_.truncate(count);
+    times_.truncate(count);
+    offsets_.truncate(count);
+    delays_.truncate(count);
+    dispersions_.truncate(count);
+    jitters_.truncate(count);
+}
+
+void PeerRecordStore::Reserve(std::size_t count)
+{
+    // Room for a file at once, doubling at least: a year is read a day at a time.
+    if (count <= flags_.capacity())
+        return;
+    const std::size_t room = std::max(count, 2 * flags_.capacity());
+    flags_.reserve(room);
+    peers_.reserve(room);
+    times_.reserve(room);
+    offsets_.reserve(room);
+    delays_.reserve(room);
+    dispersions_.reserve(room);
+    jitters_.reserve(room);
 }
 
 std::uint32_t PeerRecordStore::PeerIndex(std::string_view address)
@@ -84,20 +99,27 @@ void PeerRecordStore::appendLine(std::string_view line)
 
 void PeerRecordStore::appendLines(const LineList& lines)
 {
-    // Room for the file at once, growing by half at least: a year is read a day at a time.
-    const std::size_t total = size() + lines.size();
-    if (total > flags_.capacity()) {
-        const std::size_t room = std::max(total, flags_.capacity() + flags_.capacity() / 2);
-        flags_.reserve(room);
-        peers_.reserve(room);
-        times_.reserve(room);
-        offsets_.reserve(room);
-        delays_.reserve(room);
-        dispersions_.reserve(room);
-        jitters_.reserve(room);
-    }
+    Reserve(size() + lines.size());
     for (const std::string_view line : lines)
         appendLine(line);
+}
+
+void PeerRecordStore::append(const PeerRecordStore& other)
+{
+    // Other's addresses in the order it met them, so the table grows as it would have
+    // from its lines.
+    std::vector<std::uint32_t> peerOf(other.addresses_.size());
+    for (std::uint32_t peer = 0; peer < peerOf.size(); ++peer)
+        peerOf[peer] = PeerIndex(other.addresses_[peer]);
+    Reserve(size() + other.size());
+    flags_.append(other.flags_);
+    for (const std::uint32_t peer : other.Peers())
+        peers_.push_back(peer == NoPeer ? NoPeer : peerOf[peer]);
+    times_.append(other.times_);
+    offsets_.append(other.offsets_);
+    delays_.append(other.delays_);
+    dispersions_.append(other.dispersions_);
+    jitters_.append(other.jitters_);
 }
 
 void PeerRecordStore::appendRecord(std::int32_t mjd, double secondsOfDay, std::string_view address, double offset,

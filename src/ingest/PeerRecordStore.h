@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineList.h"
+#include "MappedColumn.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,8 @@
 // - the values of fields 5 to 8 (offset, delay, dispersion, jitter, in seconds) and
 //   whether they are usable: all four numbers, or the first three of a record that has
 //   no jitter (made by another format's reader), or not usable at all.
-// Records are held column by column, so a year of them costs 45 bytes each.
+// Records are held column by column, so a year of them costs 45 bytes each, in columns
+// that grow without copying (MappedColumn).
 class PeerRecordStore
 {
 public:
@@ -48,6 +50,8 @@ public:
     // fields separated by single spaces (PeerRecordFields).
     void appendLine(std::string_view line);
     void appendLines(const LineList& lines);
+    // Every record of other after these, as if its lines had been appended here.
+    void append(const PeerRecordStore& other);
     // A record of another format: Modified Julian Day and seconds of day (UTC), the peer,
     // and its values in seconds; no jitter for a record that has none. A value that is not
     // finite makes the record unusable, as it would be read from a line.
@@ -72,13 +76,15 @@ private:
     void Push(std::uint8_t flags, std::uint32_t peer, double time, double offset, double delay, double dispersion,
         double jitter);
 
-    std::vector<std::uint8_t> flags_;
-    std::vector<std::uint32_t> peers_;
-    std::vector<double> times_;
-    std::vector<double> offsets_;
-    std::vector<double> delays_;
-    std::vector<double> dispersions_;
-    std::vector<double> jitters_;
+    void Reserve(std::size_t count);
+
+    MappedColumn<std::uint8_t> flags_;
+    MappedColumn<std::uint32_t> peers_;
+    MappedColumn<double> times_;
+    MappedColumn<double> offsets_;
+    MappedColumn<double> delays_;
+    MappedColumn<double> dispersions_;
+    MappedColumn<double> jitters_;
 
     std::vector<std::string> addresses_;
     std::unordered_map<std::string, std::uint32_t> peerOf_;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "LineList.h"
+#include "PeerRecordStore.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <cstddef>
+#include <memory>
 
 // Gives the text lines of one statistics file, chosen by the name's extension alone:
 // - ".gz": the first gzip member; on any failure lines is left as it was and name is not
@@ -24,6 +26,9 @@ struct LoadedStatisticsFile
     LineList lines;
     bool named = false; // LoadStatisticsFile appended the name to its files read
     bool failed = false; // it threw: lines holds what was appended before the failure
+    // The lines already parsed as peerstats records, when the loader was asked to (on a
+    // thread of its own, so that reading them costs the reader only a copy).
+    std::shared_ptr<const PeerRecordStore> peerRecords;
 };
 
 // LoadStatisticsFile into a new list of lines, the failure caught.

@@ -367,7 +367,7 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
     }
 
     // Load what is to be read, in parallel and in order.
-    std::vector<QString> toLoad;
+    std::vector<FileLoadQueue::File> toLoad;
     std::vector<bool> queued(records.size(), false);
     std::vector<std::size_t> position(records.size());
     for (std::size_t kind = 0; kind < kinds; ++kind)
@@ -376,7 +376,7 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (regular[i] && !given[i] && position[i] >= readFrom[kindOf(records[i])]) {
             queued[i] = true;
-            toLoad.push_back(records[i].name);
+            toLoad.push_back({ records[i].name, records[i].reader == &NtpPeerstats() });
         }
     }
     FileLoadQueue queue(std::move(toLoad));
@@ -604,8 +604,12 @@ void StatisticsFiles::ReadWith(
         try {
             LineList lines;
             load(lines, PeerFilesRead);
-            StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
-            reader.Read(lines, sink);
+            if (text && text->peerRecords) {
+                PeerRecords.append(*text->peerRecords);
+            } else {
+                StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
+                reader.Read(lines, sink);
+            }
         } catch (const std::exception&) {
             // The file adds no line.
         }

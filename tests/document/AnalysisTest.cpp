@@ -200,17 +200,25 @@ TEST_F(AnalysisTest, TooLittleDataSaysSoAndNeverDrawsANonFinitePoint)
 TEST_F(AnalysisTest, PeersTooAddsEachPeersDeviationInItsColourWithinTheLoopWindow)
 {
     const LoopWindowSamples loop = Alternating(64, 0.5);
+    std::vector<double> insideTimes;
+    std::vector<double> insideOffsets;
+    std::vector<double> outsideTimes;
+    std::vector<double> outsideOffsets;
+    for (int i = 0; i < 64; ++i) {
+        insideTimes.push_back(Day + i * 64 * Second);
+        insideOffsets.push_back(i % 2 == 0 ? 2000.0 : -2000.0); // 2 ms, four times the loop's
+        outsideTimes.push_back(Day + 1 + i * 64 * Second); // the next day
+        outsideOffsets.push_back(0.1 * i);
+    }
     PeerSamples inside;
     inside.Address = QStringLiteral("192.168.0.5");
     inside.Colour = ChartColor(250, 0, 250);
+    inside.OffsetTimes = insideTimes;
+    inside.Offsets = { insideOffsets, true }; // the chart shows microseconds
     PeerSamples outside = inside;
     outside.Address = QStringLiteral("203.0.113.9");
-    for (int i = 0; i < 64; ++i) {
-        inside.OffsetTimes.push_back(Day + i * 64 * Second);
-        inside.Offsets.push_back(i % 2 == 0 ? 2.0 : -2.0); // ms: four times the loop's
-        outside.OffsetTimes.push_back(Day + 1 + i * 64 * Second); // the next day
-        outside.Offsets.push_back(0.1 * i);
-    }
+    outside.OffsetTimes = outsideTimes;
+    outside.Offsets = { outsideOffsets, false };
     const std::vector<PeerSamples> peers { inside, outside };
 
     TChart without;
@@ -236,11 +244,12 @@ TEST_F(AnalysisTest, SummaryRowsAndCellsShownAndInFull)
     loop.Offsets = { 0.001, 0.002, 0.003, 0.004 }; // ms
     loop.Frequencies = { -12.5, -12.5, -12.5, -12.5 };
     loop.Jitters = { 0.001, 0.001, 0.001, 1.0 / 3 };
+    const std::vector<double> offsets { 1500, NaN, -500 }; // shown in µs
+    const std::vector<double> jitters { 0.25 };
     PeerSamples peer;
     peer.Address = QStringLiteral("192.168.0.5");
-    peer.Offsets = { 1.5, NaN, -0.5 };
-    peer.Delays = {};
-    peer.Jitters = { 0.25 };
+    peer.Offsets = { offsets, true };
+    peer.Jitters = { jitters, false };
     const std::vector<SummaryRow> rows = BuildSummaryRows(loop, std::vector<PeerSamples> { peer });
 
     const std::vector<QStringList> shown = SummaryTableCells(rows, SummaryCells::Shown, QLocale(QLocale::German));
@@ -303,15 +312,17 @@ TEST_F(AnalysisTest, PeerSamplesAreMillisecondsWhateverUnitTheChartsShow)
         series->AddPoint(Day, chart == &offset ? 250.0 : 2.0); // offset axis zoomed into µs
         AttachSeries(*chart, std::move(series));
     }
-    // What a previous rebuild left is used again and leaves nothing behind.
-    std::vector<PeerSamples> peers(3, PeerSamples { QStringLiteral("old"), {}, { 1, 2 }, { 3, 4 }, { 5 }, { 6 } });
-    PeerSamplesFromCharts({ QStringLiteral("192.168.0.5"), QStringLiteral("no series") },
-        { PeerChartPoints { &offset, true }, PeerChartPoints { &delay, false }, PeerChartPoints { &jitter, false } },
-        peers);
+    const std::vector<PeerSamples> peers
+        = PeerSamplesFromCharts({ QStringLiteral("192.168.0.5"), QStringLiteral("no series") },
+            { PeerChartPoints { &offset, true }, PeerChartPoints { &delay, false },
+                PeerChartPoints { &jitter, false } });
     ASSERT_EQ(peers.size(), 2u);
-    EXPECT_EQ(peers[0].Offsets, std::vector<double> { 0.25 });
-    EXPECT_EQ(peers[0].OffsetTimes, std::vector<double> { Day });
-    EXPECT_EQ(peers[0].Delays, std::vector<double> { 2.0 });
+    ASSERT_EQ(peers[0].Offsets.size(), 1u);
+    EXPECT_EQ(peers[0].Offsets[0], 0.25);
+    ASSERT_EQ(peers[0].OffsetTimes.size(), 1u);
+    EXPECT_EQ(peers[0].OffsetTimes[0], Day);
+    ASSERT_EQ(peers[0].Delays.size(), 1u);
+    EXPECT_EQ(peers[0].Delays[0], 2.0);
     EXPECT_EQ(peers[1].Address, QStringLiteral("no series"));
     EXPECT_TRUE(peers[1].Offsets.empty() && peers[1].OffsetTimes.empty());
     EXPECT_TRUE(peers[1].Delays.empty() && peers[1].Jitters.empty());

@@ -98,6 +98,37 @@ TEST_F(StatisticsDocumentTest, LoadsAndRebuildsEveryChartWithoutAWindow)
     EXPECT_EQ(document.Peers().PeerNames, QStringList { QStringLiteral("192.168.0.5") });
 }
 
+TEST_F(StatisticsDocumentTest, AnalysisIsRebuiltOnceForABatchOfRebuildsAndFollowsEveryPeerRebuild)
+{
+    int analyses = 0;
+    QObject::connect(&document, &StatisticsDocument::AnalysisRebuilt, [&] { ++analyses; });
+    document.OpenCommandLine({ stats.path() }, settings);
+    {
+        const StatisticsDocument::AnalysisBatch outer(document);
+        {
+            const StatisticsDocument::AnalysisBatch inner(document);
+            document.RebuildLoopCharts(settings, false, false);
+            document.RebuildPeerStatistics(settings);
+        }
+        EXPECT_EQ(analyses, 0) << "the outer batch still holds it";
+    }
+    EXPECT_EQ(analyses, 1);
+    // Loop, frequency and jitter rows, then offset, delay and jitter of both peers.
+    ASSERT_EQ(document.SummaryRows().size(), 9u);
+    EXPECT_EQ(document.SummaryRows()[3].Caption, QStringLiteral("203.0.113.9 offset (ms)"));
+    ASSERT_TRUE(document.SummaryRows()[3].Summary.has_value());
+    EXPECT_EQ(document.SummaryRows()[3].Summary->Samples, 43);
+
+    // Rebuilt alone, the peers replace the series the summary was taken from: it is taken
+    // again from the new ones (here, only the LAN peer's).
+    settings.PeerstatsLAN = true;
+    document.RebuildPeerStatistics(settings);
+    EXPECT_EQ(analyses, 2);
+    ASSERT_EQ(document.SummaryRows().size(), 6u);
+    EXPECT_EQ(document.SummaryRows()[5].Caption, QStringLiteral("192.168.0.5 jitter (ms)"));
+    EXPECT_EQ(document.SummaryRows()[5].Summary->Samples, 43);
+}
+
 TEST_F(StatisticsDocumentTest, SavesEveryImageAtTheGivenSizeAndTheWholePeerTable)
 {
     Load();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -276,4 +277,61 @@ TEST(PeerAccumulator, SumsAndExtremes)
     none.Add(0.001, 0.002, 0.003, std::nullopt);
     EXPECT_EQ(none.Count, 1);
     EXPECT_TRUE(std::isnan(ComputePeerStatistics(none)[8]));
+}
+
+namespace {
+// Every column and address of a store, for comparing two of them to the last bit.
+void ExpectSameRecords(const PeerRecordStore& a, const PeerRecordStore& b)
+{
+    ASSERT_EQ(a.size(), b.size());
+    ASSERT_EQ(a.AddressCount(), b.AddressCount());
+    for (std::uint32_t peer = 0; peer < a.AddressCount(); ++peer)
+        EXPECT_EQ(a.Address(peer), b.Address(peer));
+    const auto same = [](auto x, auto y) { return std::memcmp(x.data(), y.data(), x.size_bytes()) == 0; };
+    EXPECT_TRUE(same(a.Flags(), b.Flags()));
+    EXPECT_TRUE(same(a.Peers(), b.Peers()));
+    EXPECT_TRUE(same(a.UtcTimes(), b.UtcTimes()));
+    EXPECT_TRUE(same(a.Offsets(), b.Offsets()));
+    EXPECT_TRUE(same(a.Delays(), b.Delays()));
+    EXPECT_TRUE(same(a.Dispersions(), b.Dispersions()));
+    EXPECT_TRUE(same(a.Jitters(), b.Jitters()));
+}
+} // namespace
+
+TEST(PeerRecordStore, FilesParsedApartAndAppendedEqualTheirLinesReadInOrder)
+{
+    // Files are parsed on their own while being read: appending each file's records must
+    // number the addresses and keep every value as reading all the lines in turn does.
+    const std::vector<std::vector<std::string>> files {
+        { Line(60000, "1", "10.0.0.2"), Line(60000, "2", "10.0.0.1"), "60000 3" },
+        {},
+        { Line(60001, "1", "10.0.0.3"), "60001 2 10.0.0.1 9614 x 0.002 0.003 0.004", Line(60001, "3", "10.0.0.2") },
+    };
+    PeerRecordStore inTurn;
+    PeerRecordStore appended;
+    for (const std::vector<std::string>& file : files) {
+        for (const std::string& line : file)
+            inTurn.appendLine(line);
+        appended.append(Records(file));
+    }
+    ExpectSameRecords(appended, inTurn);
+
+    // Across the point where the columns move into memory mappings of their own, and
+    // after being cut back.
+    PeerRecordStore many;
+    PeerRecordStore manyInTurn;
+    for (int day = 0; day < 40; ++day) {
+        std::vector<std::string> file;
+        for (int i = 0; i < 4000; ++i)
+            file.push_back(Line(60000 + day, std::to_string(i), "10.0.0." + std::to_string(i % 7), "0.00" + std::to_string(i)));
+        for (const std::string& line : file)
+            manyInTurn.appendLine(line);
+        many.append(Records(file));
+        if (day == 20) {
+            many.truncate(50000);
+            manyInTurn.truncate(50000);
+        }
+    }
+    ExpectSameRecords(many, manyInTurn);
+    ExpectSameRecords(PeerRecordStore(many), manyInTurn);
 }

@@ -1,0 +1,78 @@
+#include "MappedColumn.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+constexpr std::size_t HugePage = std::size_t(2) << 20;
+// Smaller blocks come from the heap: mapping and unmapping costs more than it saves
+// for the columns of a single file.
+constexpr std::size_t MappedFrom = std::size_t(1) << 20;
+
+std::size_t PageRounded(std::size_t bytes)
+{
+    static const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    return (bytes + page - 1) / page * page;
+}
+
+void AskForHugePages(void* data, std::size_t bytes)
+{
+    // Only a hint: where huge pages are off, pages stay small.
+    if (bytes >= HugePage)
+        madvise(data, bytes, MADV_HUGEPAGE);
+}
+} // namespace
+
+namespace MappedMemory {
+void* Allocate(std::size_t& bytes)
+{
+    if (bytes < MappedFrom) {
+        void* data = std::malloc(bytes);
+        if (!data)
+            throw std::bad_alloc();
+        return data;
+    }
+    bytes = PageRounded(bytes);
+    void* data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (data == MAP_FAILED)
+        throw std::bad_alloc();
+    AskForHugePages(data, bytes);
+    return data;
+}
+
+void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes)
+{
+    if (bytes < MappedFrom) {
+        void* grown = std::realloc(data, bytes);
+        if (!grown)
+            throw std::bad_alloc();
+        return grown;
+    }
+    if (oldBytes < MappedFrom) {
+        void* mapped = Allocate(bytes);
+        std::memcpy(mapped, data, oldBytes);
+        std::free(data);
+        return mapped;
+    }
+    bytes = PageRounded(bytes);
+    void* grown = mremap(data, oldBytes, bytes, MREMAP_MAYMOVE);
+    if (grown == MAP_FAILED)
+        throw std::bad_alloc();
+    AskForHugePages(grown, bytes);
+    return grown;
+}
+
+void Release(void* data, std::size_t bytes)
+{
+    if (!data)
+        return;
+    if (bytes < MappedFrom)
+        std::free(data);
+    else
+        munmap(data, bytes);
+}
+} // namespace MappedMemory

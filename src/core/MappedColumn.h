@@ -1,0 +1,105 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <span>
+#include <type_traits>
+
+// The raw memory under MappedColumn: from 1 MiB on, whole pages of their own mapping,
+// which grow where they are or move by remapping, so that growing never copies the
+// values nor touches pages twice; large ones ask for huge pages, which makes filling
+// them fault far less. Smaller blocks are ordinary heap blocks.
+namespace MappedMemory {
+// Room for at least bytes (bytes is set to the room given); throws std::bad_alloc when there is none.
+void* Allocate(std::size_t& bytes);
+// The block at data (of oldBytes) with room for at least bytes, its contents kept;
+// throws std::bad_alloc (the old block then stays as it was).
+void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes);
+void Release(void* data, std::size_t bytes);
+} // namespace MappedMemory
+
+// A growing array of plain values (numbers, flags) for columns of millions of records.
+// Room grows by doubling, as a vector's, but in place.
+template <typename T>
+class MappedColumn
+{
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    MappedColumn() = default;
+    ~MappedColumn() { MappedMemory::Release(data_, bytes_); }
+    MappedColumn(const MappedColumn& other) { append(other); }
+    MappedColumn& operator=(const MappedColumn& other)
+    {
+        if (this != &other) {
+            clear();
+            append(other);
+        }
+        return *this;
+    }
+    MappedColumn(MappedColumn&& other) noexcept
+        : data_(other.data_)
+        , size_(other.size_)
+        , bytes_(other.bytes_)
+    {
+        other.data_ = nullptr;
+        other.size_ = other.bytes_ = 0;
+    }
+    MappedColumn& operator=(MappedColumn&& other) noexcept
+    {
+        if (this != &other) {
+            MappedMemory::Release(data_, bytes_);
+            data_ = other.data_;
+            size_ = other.size_;
+            bytes_ = other.bytes_;
+            other.data_ = nullptr;
+            other.size_ = other.bytes_ = 0;
+        }
+        return *this;
+    }
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    std::size_t capacity() const { return bytes_ / sizeof(T); }
+    const T* data() const { return data_; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    operator std::span<const T>() const { return { data_, size_ }; }
+
+    void reserve(std::size_t count)
+    {
+        if (count <= capacity())
+            return;
+        std::size_t bytes = count * sizeof(T);
+        data_ = static_cast<T*>(
+            data_ ? MappedMemory::Grow(data_, bytes_, bytes) : MappedMemory::Allocate(bytes));
+        bytes_ = bytes;
+    }
+    void push_back(T value)
+    {
+        if (size_ == capacity())
+            reserve(size_ < 1024 ? 1024 : 2 * size_);
+        data_[size_++] = value;
+    }
+    void append(std::span<const T> values)
+    {
+        if (values.empty())
+            return;
+        if (size_ + values.size() > capacity())
+            reserve(std::max(size_ + values.size(), 2 * size_));
+        std::memcpy(data_ + size_, values.data(), values.size_bytes());
+        size_ += values.size();
+    }
+    // Keeps the first count values (room stays).
+    void truncate(std::size_t count)
+    {
+        if (count < size_)
+            size_ = count;
+    }
+    void clear() { size_ = 0; }
+
+private:
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t bytes_ = 0;
+};
