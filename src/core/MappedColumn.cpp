@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -19,9 +20,10 @@ std::size_t PageRounded(std::size_t bytes)
     return (bytes + page - 1) / page * page;
 }
 
-void AskForHugePages(void* data, std::size_t bytes)
+// Our own mappings are advised whole: advising part of one would split it, and a split
+// mapping can no longer be remapped as one.
+void AdviseWholeMapping(void* data, std::size_t bytes)
 {
-    // Only a hint: where huge pages are off, pages stay small.
     if (bytes >= HugePage)
         madvise(data, bytes, MADV_HUGEPAGE);
 }
@@ -40,7 +42,7 @@ void* Allocate(std::size_t& bytes)
     void* data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (data == MAP_FAILED)
         throw std::bad_alloc();
-    AskForHugePages(data, bytes);
+    AdviseWholeMapping(data, bytes);
     return data;
 }
 
@@ -62,8 +64,18 @@ void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes)
     void* grown = mremap(data, oldBytes, bytes, MREMAP_MAYMOVE);
     if (grown == MAP_FAILED)
         throw std::bad_alloc();
-    AskForHugePages(grown, bytes);
+    AdviseWholeMapping(grown, bytes);
     return grown;
+}
+
+void AskForHugePages(const void* data, std::size_t bytes)
+{
+    // Only a hint: where huge pages are off, pages stay small.
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + HugePage - 1) / HugePage * HugePage;
+    const std::uintptr_t end = (begin + bytes) / HugePage * HugePage;
+    if (first < end)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
 void Release(void* data, std::size_t bytes)

@@ -17,6 +17,9 @@ void* Allocate(std::size_t& bytes);
 // throws std::bad_alloc (the old block then stays as it was).
 void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes);
 void Release(void* data, std::size_t bytes);
+// Asks for huge pages for the whole 2 MiB pages inside a block not yet written to (such as
+// a large vector's fresh reserve), so that filling it faults far less. Only a hint.
+void AskForHugePages(const void* data, std::size_t bytes);
 } // namespace MappedMemory
 
 // A growing array of plain values (numbers, flags) for columns of millions of records.

@@ -70,6 +70,9 @@ std::uint32_t PeerRecordStore::PeerIndex(std::string_view address)
 void PeerRecordStore::Push(
     std::uint8_t flags, std::uint32_t peer, double time, double offset, double delay, double dispersion, double jitter)
 {
+    // Every column has its room before any is written, so a failure to grow leaves them
+    // all as long as they were.
+    Reserve(size() + 1);
     flags_.push_back(flags);
     peers_.push_back(peer);
     times_.push_back(time);

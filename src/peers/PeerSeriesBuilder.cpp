@@ -1,5 +1,7 @@
 #include "PeerSeriesBuilder.h"
 
+#include "MappedColumn.h"
+
 #include <cmath>
 #include <numeric>
 
@@ -12,8 +14,13 @@ PeerSeriesBuilder::PeerSeriesBuilder(
 {
     xs_.clear();
     ys_.clear();
+    const std::size_t fresh = xs_.capacity() < expectedPoints ? expectedPoints : 0;
     xs_.reserve(expectedPoints);
     ys_.reserve(expectedPoints);
+    if (fresh > 0) {
+        MappedMemory::AskForHugePages(xs_.data(), fresh * sizeof(double));
+        MappedMemory::AskForHugePages(ys_.data(), fresh * sizeof(double));
+    }
 }
 
 std::unique_ptr<TLineSeries> PeerSeriesBuilder::Finish(double yFactor)
