@@ -63,24 +63,37 @@ Moments MeanAndStdDev(const std::vector<double>& values, double min, double max)
 constexpr std::array<double, 5> Fractions = { 0.01, 0.05, 0.50, 0.95, 0.99 };
 
 // Puts the order statistics every percentile reads (floor(h) and the one above) in their
-// sorted places, each selection working on what lies above the previous one; much
-// quicker than sorting a million values.
+// sorted places, much quicker than sorting a million values. The lower places are
+// selected middle first, each within the stretch between places already fixed, so
+// that each selection works on a share of the list; the place above one then takes
+// the smallest value of the stretch above it, which a scan finds.
+void SelectPlaces(std::vector<double>& values, std::size_t first, std::size_t last, std::span<const std::size_t> places)
+{
+    if (places.empty())
+        return;
+    const std::size_t middle = places.size() / 2;
+    const auto begin = values.begin();
+    std::nth_element(begin + std::ptrdiff_t(first), begin + std::ptrdiff_t(places[middle]),
+        begin + std::ptrdiff_t(last));
+    SelectPlaces(values, first, places[middle], places.first(middle));
+    SelectPlaces(values, places[middle] + 1, last, places.subspan(middle + 1));
+}
+
 void PlaceOrderStatistics(std::vector<double>& values)
 {
-    std::vector<std::size_t> places;
-    for (double p : Fractions) {
-        const auto below = static_cast<std::size_t>(std::floor(static_cast<double>(values.size() - 1) * p));
-        places.push_back(below);
-        if (below + 1 < values.size())
-            places.push_back(below + 1);
-    }
-    std::sort(places.begin(), places.end());
-    places.erase(std::unique(places.begin(), places.end()), places.end());
-    auto from = values.begin();
-    for (std::size_t place : places) {
-        const auto at = values.begin() + static_cast<std::ptrdiff_t>(place);
-        std::nth_element(from, at, values.end());
-        from = at + 1;
+    std::vector<std::size_t> lower;
+    for (double p : Fractions)
+        lower.push_back(static_cast<std::size_t>(std::floor(static_cast<double>(values.size() - 1) * p)));
+    std::sort(lower.begin(), lower.end());
+    lower.erase(std::unique(lower.begin(), lower.end()), lower.end());
+    SelectPlaces(values, 0, values.size(), lower);
+    const auto begin = values.begin();
+    for (std::size_t k = 0; k < lower.size(); ++k) {
+        const std::size_t above = lower[k] + 1;
+        const std::size_t next = k + 1 < lower.size() ? lower[k + 1] : values.size();
+        if (above < next)
+            std::iter_swap(begin + std::ptrdiff_t(above),
+                std::min_element(begin + std::ptrdiff_t(above), begin + std::ptrdiff_t(next)));
     }
 }
 
@@ -100,12 +113,14 @@ double InterpolatedPercentile(std::span<const double> sorted, double p)
 
 std::optional<PercentileSummary> SummarisePercentiles(std::span<const double> values)
 {
-    std::vector<double> finite;
-    finite.reserve(values.size());
-    for (double v : values) {
-        if (std::isfinite(v))
-            finite.push_back(v);
-    }
+    std::vector<double> copy(values.begin(), values.end());
+    return SummarisePercentilesInPlace(copy);
+}
+
+std::optional<PercentileSummary> SummarisePercentilesInPlace(std::vector<double>& finite)
+{
+    finite.erase(std::remove_if(finite.begin(), finite.end(), [](double v) { return !std::isfinite(v); }),
+        finite.end());
     if (finite.empty())
         return std::nullopt;
     const auto [min, max] = std::minmax_element(finite.begin(), finite.end());

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 // The distribution of a list of values as the Analysis page tabulates it.
 //
@@ -33,6 +34,9 @@ struct PercentileSummary
 // The summary of the finite values in `values` (values that are not finite are left out
 // and not counted). No summary when no finite value is left.
 std::optional<PercentileSummary> SummarisePercentiles(std::span<const double> values);
+// The same, working in values themselves (left reordered, without the values that are
+// not finite) instead of a copy.
+std::optional<PercentileSummary> SummarisePercentilesInPlace(std::vector<double>& values);
 
 // The percentile of the sorted, finite values at fraction p in [0, 1], by the rule above.
 // 0 for an empty list.

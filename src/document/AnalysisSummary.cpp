@@ -16,13 +16,12 @@ namespace {
 // The values (divided by divisor when it is not 1, then multiplied by scale) summarised.
 std::optional<PercentileSummary> Summarise(std::span<const double> values, double divisor, double scale)
 {
-    std::vector<double> scaled(values.begin(), values.end());
+    std::vector<double> scaled(values.size());
     if (divisor != 1.0)
-        for (double& v : scaled)
-            v /= divisor;
-    for (double& v : scaled)
-        v *= scale;
-    return SummarisePercentiles(scaled);
+        std::transform(values.begin(), values.end(), scaled.begin(), [&](double v) { return v / divisor * scale; });
+    else
+        std::transform(values.begin(), values.end(), scaled.begin(), [&](double v) { return v * scale; });
+    return SummarisePercentilesInPlace(scaled);
 }
 
 QString Cell(std::optional<double> value, SummaryCells cells, const QLocale& locale)

@@ -60,7 +60,7 @@ TEST(PercentileSummary, AgreesWithAFullSortOnLongListsWithTies)
     // The summary selects order statistics instead of sorting; the result must be the one
     // the rule gives on the sorted list, whatever the length.
     std::uint64_t state = 99;
-    for (std::size_t count : { 2u, 3u, 99u, 100u, 101u, 1000u, 4097u }) {
+    for (std::size_t count : { 1u, 2u, 3u, 4u, 7u, 20u, 99u, 100u, 101u, 1000u, 4097u }) {
         std::vector<double> values;
         for (std::size_t i = 0; i < count; ++i) {
             state = state * 6364136223846793005ULL + 1442695040888963407ULL;
