@@ -25,6 +25,10 @@ public:
                 records->appendLines(text_.text.lines);
                 text_.text.peerRecords = std::move(records);
             }
+            if (file_.loopLines && !text_.text.failed) {
+                text_.text.loopRecords = std::make_shared<const ParsedLoopLines>(
+                    file_.loopLines->Parse(text_.text.lines, file_.zoneOffset));
+            }
         } catch (...) {
             text_ = StampedText {};
             text_.text.failed = true;

@@ -5,33 +5,51 @@
 
 void LoopLinesReader::Read(const LineList& lines, StatisticsSink& sink) const
 {
+    if (sink.Loop.DataSetCount == 0)
+        return; // nothing to append to: the caller starts the store first
+    Store(Parse(lines, sink.ZoneOffset), sink);
+}
+
+ParsedLoopLines LoopLinesReader::Parse(const LineList& lines, double zoneOffset) const
+{
+    ParsedLoopLines parsed;
+    parsed.lineCount = lines.size();
+    parsed.records.reserve(lines.size());
+    LoopRecord record;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!ParseRecord(lines[i], zoneOffset, record))
+            continue;
+        parsed.records.push_back(record);
+        parsed.lastLineIsRecord = i + 1 == lines.size();
+    }
+    return parsed;
+}
+
+void LoopLinesReader::Store(const ParsedLoopLines& parsed, StatisticsSink& sink)
+{
     LoopStore& loop = sink.Loop;
     if (loop.DataSetCount == 0)
         return; // nothing to append to: the caller starts the store first
-    const std::size_t lineCount = lines.size();
     const std::int32_t stored = loop.PointCounts[0];
-    if (lineCount > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - stored))
+    if (parsed.lineCount > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - stored))
         return; // more records than the store can count
-    loop.Lengthen(lineCount);
+    loop.Lengthen(parsed.lineCount);
 
-    double* times = loop.LoopTimes[0].data();
-    double* offsets = loop.LoopOffsets[0].data();
-    double* frequencies = loop.LoopFrequencies[0].data();
-    double* jitters = loop.LoopJitters[0].data();
-    std::int32_t* polls = loop.LoopPollExponents[0].data();
-    std::int32_t count = stored;
-    LoopRecord record;
-    for (std::size_t i = 0; i < lineCount; ++i) {
-        if (!ParseRecord(lines[i], sink.ZoneOffset, record))
-            continue;
-        times[count] = record.time;
-        offsets[count] = record.offset;
-        frequencies[count] = record.frequency;
-        jitters[count] = record.jitter;
-        polls[count] = record.pollExponent;
-        if (i + 1 == lineCount)
-            sink.LatestTime = record.time;
-        ++count;
+    const auto at = static_cast<std::size_t>(stored);
+    double* times = loop.LoopTimes[0].data() + at;
+    double* offsets = loop.LoopOffsets[0].data() + at;
+    double* frequencies = loop.LoopFrequencies[0].data() + at;
+    double* jitters = loop.LoopJitters[0].data() + at;
+    std::int32_t* polls = loop.LoopPollExponents[0].data() + at;
+    for (std::size_t i = 0; i < parsed.records.size(); ++i) {
+        const LoopRecord& record = parsed.records[i];
+        times[i] = record.time;
+        offsets[i] = record.offset;
+        frequencies[i] = record.frequency;
+        jitters[i] = record.jitter;
+        polls[i] = record.pollExponent;
     }
-    loop.PointCounts[0] = count;
+    if (parsed.lastLineIsRecord)
+        sink.LatestTime = parsed.records.back().time;
+    loop.PointCounts[0] = stored + static_cast<std::int32_t>(parsed.records.size());
 }

@@ -3,7 +3,17 @@
 #include "LoopLineParser.h"
 #include "StatisticsReader.h"
 
+#include <cstddef>
 #include <string_view>
+#include <vector>
+
+// A file's lines parsed as loop records ahead of storing them (on a loading thread).
+struct ParsedLoopLines
+{
+    std::vector<LoopRecord> records; // in line order, skipped lines left out
+    std::size_t lineCount = 0;
+    bool lastLineIsRecord = false;
+};
 
 // A reader whose files hold one loop record per line. It stores a file's records in
 // data set 0 of the loop store: the arrays grow once, by the file's number of lines,
@@ -14,6 +24,10 @@ class LoopLinesReader : public StatisticsReader
 public:
     StatisticsKind Kind() const override { return StatisticsKind::Loop; }
     void Read(const LineList& lines, StatisticsSink& sink) const override;
+
+    // The lines' records, as Read finds them; and storing them as Read stores them.
+    ParsedLoopLines Parse(const LineList& lines, double zoneOffset) const;
+    static void Store(const ParsedLoopLines& parsed, StatisticsSink& sink);
 
     // One line as a record; false for a line to skip. zoneOffset (days) is subtracted
     // from the UTC time stamp.

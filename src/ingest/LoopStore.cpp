@@ -1,5 +1,9 @@
 #include "LoopStore.h"
 
+#include "MappedColumn.h"
+
+#include <algorithm>
+
 namespace {
 
 // Keeps the first array's memory: a reload reads about as many records as the reading
@@ -24,15 +28,33 @@ void LoopStore::StartAfresh()
     KeepOneEmpty(LoopPollExponents);
 }
 
+namespace {
+// Resizes as a vector would, with fresh room asked to come in huge pages: a year of
+// records is tens of MB, filled a day's file at a time.
+template <typename T>
+void Grow(std::vector<T>& column, std::size_t size, T fill)
+{
+    if (size > column.capacity()) {
+        const std::size_t room = std::max(size, 2 * column.capacity());
+        std::vector<T> grown;
+        grown.reserve(room);
+        MappedMemory::AskForHugePages(grown.data(), room * sizeof(T));
+        grown.assign(column.begin(), column.end());
+        column.swap(grown);
+    }
+    column.resize(size, fill);
+}
+} // namespace
+
 void LoopStore::Lengthen(std::size_t records)
 {
     for (std::size_t s = 0; s < static_cast<std::size_t>(DataSetCount); ++s) {
         const std::size_t size = static_cast<std::size_t>(PointCounts[s]) + records;
-        LoopTimes[s].resize(size, 0.0);
-        LoopOffsets[s].resize(size, 0.0);
-        LoopFrequencies[s].resize(size, 0.0);
-        LoopJitters[s].resize(size, 0.0);
-        LoopPollExponents[s].resize(size, FillPollExponent);
+        Grow(LoopTimes[s], size, 0.0);
+        Grow(LoopOffsets[s], size, 0.0);
+        Grow(LoopFrequencies[s], size, 0.0);
+        Grow(LoopJitters[s], size, 0.0);
+        Grow(LoopPollExponents[s], size, FillPollExponent);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineList.h"
+#include "LoopLinesReader.h"
 #include "PeerRecordStore.h"
 
 #include <QString>
@@ -29,6 +30,8 @@ struct LoadedStatisticsFile
     // The lines already parsed as peerstats records, when the loader was asked to (on a
     // thread of its own, so that reading them costs the reader only a copy).
     std::shared_ptr<const PeerRecordStore> peerRecords;
+    // The lines already parsed as loop records, likewise.
+    std::shared_ptr<const ParsedLoopLines> loopRecords;
 };
 
 // LoadStatisticsFile into a new list of lines, the failure caught.

@@ -2,6 +2,7 @@
 
 #include "Captions.h"
 #include "FileLoadQueue.h"
+#include "LoopLinesReader.h"
 #include "FileNames.h"
 #include "FileReading.h"
 #include "StatisticsReadError.h"
@@ -376,7 +377,8 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (regular[i] && !given[i] && position[i] >= readFrom[kindOf(records[i])]) {
             queued[i] = true;
-            toLoad.push_back({ records[i].name, records[i].reader == &NtpPeerstats() });
+            toLoad.push_back({ records[i].name, records[i].reader == &NtpPeerstats(),
+                dynamic_cast<const LoopLinesReader*>(records[i].reader), ZoneOffset });
         }
     }
     FileLoadQueue queue(std::move(toLoad));
@@ -589,7 +591,10 @@ void StatisticsFiles::ReadWith(
             load(LoopFileLines, LoopFilesRead);
             LoopDirectory = FolderPart(name);
             StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
-            reader.Read(LoopFileLines, sink);
+            if (text && text->loopRecords)
+                LoopLinesReader::Store(*text->loopRecords, sink);
+            else
+                reader.Read(LoopFileLines, sink);
         } catch (const std::exception&) {
             // An unreadable file adds nothing; what was stored before stays.
         }
