@@ -18,7 +18,6 @@
 #include <QGuiApplication>
 
 #include <cstdio>
-#include <optional>
 
 namespace {
 
@@ -75,16 +74,17 @@ public:
         StatisticsDocument document;
         document.SetLocalTime(settings.LocalTime);
         document.OpenCommandLine(arguments, settings);
-        std::optional<StatisticsDocument::AnalysisBatch> batch(document);
-        const LoopRebuildOutcome loop = document.RebuildLoopCharts(settings, false, false);
-        for (const QString& message : loop.Messages) {
-            QString text = MessageForDisplay(message);
-            if (text.endsWith(QLatin1Char('\n')))
-                text.chop(1);
-            PrintLine(stderr, QStringLiteral("tallimer: ") + text);
+        {
+            const StatisticsDocument::AnalysisBatch batch(document);
+            const LoopRebuildOutcome loop = document.RebuildLoopCharts(settings, false, false);
+            for (const QString& message : loop.Messages) {
+                QString text = MessageForDisplay(message);
+                if (text.endsWith(QLatin1Char('\n')))
+                    text.chop(1);
+                PrintLine(stderr, QStringLiteral("tallimer: ") + text);
+            }
+            document.RebuildPeerStatistics(settings);
         }
-        document.RebuildPeerStatistics(settings);
-        batch.reset();
         document.SetChartSize(ChartAreaSize(stored.ClientSize, QGuiApplication::font()));
 
         if (!targets_.Images.isEmpty())

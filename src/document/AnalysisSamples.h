@@ -34,6 +34,8 @@ struct PeerChartValues
     std::span<const double> Shown; // as the series holds them
     bool Microseconds = false; // the chart's axis is zoomed into microseconds
 
+    // What a shown value is divided by to be in milliseconds.
+    double Divisor() const { return Microseconds ? 1000.0 : 1.0; }
     std::size_t size() const { return Shown.size(); }
     bool empty() const { return Shown.empty(); }
     double operator[](std::size_t i) const { return Microseconds ? Shown[i] / 1000.0 : Shown[i]; }

@@ -47,14 +47,13 @@ std::vector<SummaryRow> BuildSummaryRows(const LoopWindowSamples& loop, std::spa
         { QStringLiteral("Loop frequency (ppm)"), loop.Frequencies, 1.0, 1.0 },
         { QStringLiteral("Loop jitter (µs)"), loop.Jitters, 1.0, 1000.0 },
     };
-    const auto milliseconds = [](const PeerChartValues& values) { return values.Microseconds ? 1000.0 : 1.0; };
     for (const PeerSamples& peer : peers) {
         sources.push_back(
-            { peer.Address + QStringLiteral(" offset (ms)"), peer.Offsets.Shown, milliseconds(peer.Offsets), 1.0 });
+            { peer.Address + QStringLiteral(" offset (ms)"), peer.Offsets.Shown, peer.Offsets.Divisor(), 1.0 });
         sources.push_back(
-            { peer.Address + QStringLiteral(" delay (ms)"), peer.Delays.Shown, milliseconds(peer.Delays), 1.0 });
+            { peer.Address + QStringLiteral(" delay (ms)"), peer.Delays.Shown, peer.Delays.Divisor(), 1.0 });
         sources.push_back(
-            { peer.Address + QStringLiteral(" jitter (ms)"), peer.Jitters.Shown, milliseconds(peer.Jitters), 1.0 });
+            { peer.Address + QStringLiteral(" jitter (ms)"), peer.Jitters.Shown, peer.Jitters.Divisor(), 1.0 });
     }
     // Each row is summarised on its own, on whichever core is free.
     std::vector<SummaryRow> rows(sources.size());

@@ -12,9 +12,9 @@ class LoopLinesReader;
 class QThreadPool;
 
 // Loads files (LoadStampedText: read, inflate, split into lines, and for peerstats and
-// loop files parse the lines into records) on the global thread pool, a bounded number ahead of the
-// one taking them, so that decoding runs in parallel while the texts are read into the
-// stores one after the other, in order, and few are held at a time.
+// loop files parse the lines into records) on the global thread pool, a bounded number
+// ahead of the one taking them, so that decoding runs in parallel while the texts are
+// read into the stores one after the other, in order, and few are held at a time.
 class FileLoadQueue
 {
 public:

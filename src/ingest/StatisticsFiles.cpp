@@ -2,9 +2,9 @@
 
 #include "Captions.h"
 #include "FileLoadQueue.h"
-#include "LoopLinesReader.h"
 #include "FileNames.h"
 #include "FileReading.h"
+#include "LoopLinesReader.h"
 #include "StatisticsReadError.h"
 #include "StatisticsReaders.h"
 #include "StatisticsSink.h"
