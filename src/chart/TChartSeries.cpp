@@ -59,8 +59,8 @@ void TChartSeries::AddPoint(double x, double y)
         finiteHighY_ = anyFiniteY_ ? std::max(finiteHighY_, y) : y;
         anyFiniteY_ = true;
     }
-    std::vector<double>& xs = XValues.values_;
-    std::vector<double>& ys = YValues.values_;
+    std::vector<double>& xs = XValues.Own();
+    std::vector<double>& ys = YValues.Own();
     if (xs.empty() || !(x < xs.back())) {
         xs.push_back(x);
         ys.push_back(y);
@@ -78,8 +78,8 @@ void TChartSeries::AddPoint(double x, double y)
 
 void TChartSeries::ClearPoints()
 {
-    XValues.values_.clear();
-    YValues.values_.clear();
+    XValues.Assign({});
+    YValues.Assign({});
     yRangeKnown_ = true;
     anyFiniteY_ = false;
     Changed();
@@ -87,17 +87,30 @@ void TChartSeries::ClearPoints()
 
 void TChartSeries::ReservePoints(std::size_t n)
 {
-    XValues.values_.reserve(n);
-    YValues.values_.reserve(n);
+    XValues.Own().reserve(n);
+    YValues.Own().reserve(n);
 }
 
 void TChartSeries::AssignFinitePoints(
     std::vector<double>&& xs, std::vector<double>&& ys, double lowestY, double highestY)
 {
-    XValues.values_ = std::move(xs);
-    YValues.values_ = std::move(ys);
+    XValues.Assign(std::move(xs));
+    AssignFiniteYValues(std::move(ys), lowestY, highestY);
+}
+
+void TChartSeries::AssignFinitePoints(
+    std::shared_ptr<std::vector<double>> xs, std::vector<double>&& ys, double lowestY, double highestY)
+{
+    XValues.values_ = {};
+    XValues.shared_ = std::move(xs);
+    AssignFiniteYValues(std::move(ys), lowestY, highestY);
+}
+
+void TChartSeries::AssignFiniteYValues(std::vector<double>&& ys, double lowestY, double highestY)
+{
+    YValues.Assign(std::move(ys));
     yRangeKnown_ = true;
-    anyFiniteY_ = !YValues.values_.empty();
+    anyFiniteY_ = !YValues.empty();
     finiteLowY_ = anyFiniteY_ ? lowestY : 0.0;
     finiteHighY_ = anyFiniteY_ ? highestY : 0.0;
     Changed();
@@ -105,12 +118,8 @@ void TChartSeries::AssignFinitePoints(
 
 void TChartSeries::TakePointStorage(std::vector<double>& xs, std::vector<double>& ys)
 {
-    xs = std::move(XValues.values_);
-    ys = std::move(YValues.values_);
-    xs.clear();
-    ys.clear();
-    XValues.values_ = {};
-    YValues.values_ = {};
+    xs = XValues.TakeStorage();
+    ys = YValues.TakeStorage();
     yRangeKnown_ = true;
     anyFiniteY_ = false;
     Changed();
@@ -118,36 +127,36 @@ void TChartSeries::TakePointStorage(std::vector<double>& xs, std::vector<double>
 
 void TChartSeries::SetYValueAt(std::size_t i, double y)
 {
-    if (i >= YValues.values_.size())
+    if (i >= YValues.size())
         return;
-    YValues.values_[i] = y;
+    YValues.Own()[i] = y;
     yRangeKnown_ = false;
     Changed();
 }
 
 double TChartSeries::HighestY() const
 {
-    const std::vector<double>& ys = YValues.values_;
+    const std::vector<double>& ys = YValues.Values();
     return ys.empty() ? 0.0 : *std::max_element(ys.begin(), ys.end());
 }
 
 double TChartSeries::LowestY() const
 {
-    const std::vector<double>& ys = YValues.values_;
+    const std::vector<double>& ys = YValues.Values();
     return ys.empty() ? 0.0 : *std::min_element(ys.begin(), ys.end());
 }
 
 double TChartSeries::HighestX() const
 {
     // X is ascending, so the last point holds the largest X.
-    return XValues.values_.empty() ? 0.0 : XValues.values_.back();
+    return XValues.empty() ? 0.0 : XValues.Values().back();
 }
 
 bool TChartSeries::FiniteYRange(double& lowest, double& highest) const
 {
     if (!yRangeKnown_) {
         anyFiniteY_ = false;
-        for (const double y : YValues.values_)
+        for (const double y : YValues)
             if (std::isfinite(y)) {
                 finiteLowY_ = anyFiniteY_ ? std::min(finiteLowY_, y) : y;
                 finiteHighY_ = anyFiniteY_ ? std::max(finiteHighY_, y) : y;
@@ -176,8 +185,11 @@ void TChartSeries::CopyFrom(const TChartSeries& other)
     vertAxis_ = other.vertAxis_;
     XValues.DateTime = other.XValues.DateTime;
     YValues.DateTime = other.YValues.DateTime;
+    // Shared values stay shared: the copy is taken when either series changes them.
     XValues.values_ = other.XValues.values_;
+    XValues.shared_ = other.XValues.shared_;
     YValues.values_ = other.YValues.values_;
+    YValues.shared_ = other.YValues.shared_;
     yRangeKnown_ = false;
     Changed();
 }

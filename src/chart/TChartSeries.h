@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -57,8 +58,12 @@ public:
     // are all finite, whose smallest and largest the caller found as FiniteYRange would
     // (std::min and std::max from the first Y on, in order), so they are not read again.
     void AssignFinitePoints(std::vector<double>&& xs, std::vector<double>&& ys, double lowestY, double highestY);
+    // The same with X values shared with other series (which must not change them).
+    void AssignFinitePoints(
+        std::shared_ptr<std::vector<double>> xs, std::vector<double>&& ys, double lowestY, double highestY);
     // Hands over the points' storage, emptied but with its room, so that another series
-    // can be filled without allocating; the series is left without points.
+    // can be filled without allocating; the series is left without points. Shared X values
+    // are handed over by the last series that holds them; the others hand over nothing.
     void TakePointStorage(std::vector<double>& xs, std::vector<double>& ys);
 
     std::size_t PointCount() const { return XValues.size(); }
@@ -88,6 +93,7 @@ public:
 private:
     friend class TChart;
     void Changed();
+    void AssignFiniteYValues(std::vector<double>&& ys, double lowestY, double highestY);
 
     QString title_;
     std::optional<ChartColor> color_;

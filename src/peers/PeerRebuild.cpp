@@ -92,18 +92,24 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
 
     // The old series go, their points' storage is kept for the new ones: a year of
     // points is hundreds of MB, and fresh memory costs more to fill than reused memory.
-    std::array<std::vector<PeerPointStorage>, PeerChartCount> spare;
+    // Times shared by a peer's series go back to the first chart, whose builders keep
+    // times: it hands over its storage last, once no other series holds them.
+    std::array<std::vector<std::unique_ptr<TChartSeries>>, PeerChartCount> oldSeries;
     for (std::size_t c = 0; c < PeerChartCount; ++c) {
-        if (!charts[c])
-            continue;
-        for (const std::unique_ptr<TChartSeries>& old : charts[c]->DetachAllSeries()) {
+        if (charts[c])
+            oldSeries[c] = charts[c]->DetachAllSeries();
+    }
+    std::array<std::vector<PeerPointStorage>, PeerChartCount> spare;
+    for (std::size_t c = PeerChartCount; c-- > 0;) {
+        for (const std::unique_ptr<TChartSeries>& old : oldSeries[c]) {
             PeerPointStorage storage;
             old->TakePointStorage(storage.xs, storage.ys);
             spare[c].push_back(std::move(storage));
         }
+        oldSeries[c].clear();
         // The largest to the busiest peers, which come first.
         std::sort(spare[c].begin(), spare[c].end(),
-            [](const PeerPointStorage& a, const PeerPointStorage& b) { return a.xs.capacity() > b.xs.capacity(); });
+            [](const PeerPointStorage& a, const PeerPointStorage& b) { return a.ys.capacity() > b.ys.capacity(); });
     }
 
     // One series per peer and chart, filled detached and attached complete.
@@ -121,16 +127,6 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
                 expectedPoints[std::size_t(i)] = std::size_t(c.Count);
         }
     }
-    for (std::size_t c = 0; c < PeerChartCount; ++c) {
-        if (!charts[c])
-            continue;
-        builders[c].reserve(names.size());
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            builders[c].emplace_back(PeerColour(int(i)), addresses[i], expectedPoints[i],
-                i < spare[c].size() ? std::move(spare[c][i]) : PeerPointStorage {});
-        }
-    }
-
     std::array<double, PeerChartCount> thresholds {};
     for (std::size_t c = 0; c < PeerChartCount; ++c)
         thresholds[c] = ParsePeerThreshold(inputs.ThresholdTexts[c]);
@@ -146,11 +142,10 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
     const std::span<const double> times = records.UtcTimes();
     const std::array<std::span<const double>, PeerChartCount> columns { records.Offsets(), records.Delays(),
         records.Dispersions(), records.Jitters() };
-    // Calls accept(record, peer, time) for every record of a shown peer with a time in the
-    // window, in record order.
-    const auto forEachInWindow = [&](auto&& accept) {
-        const std::size_t count = flags.size();
-        for (std::size_t r = 0; r < count; ++r) {
+    // Calls accept(record, peer, time) for every record from..to-1 of a shown peer with a
+    // time in the window, in record order.
+    const auto forEachInWindowOf = [&](std::size_t from, std::size_t to, auto&& accept) {
+        for (std::size_t r = from; r < to; ++r) {
             if (peers[r] == PeerRecordStore::NoPeer)
                 continue;
             const int peer = shownPeer[peers[r]];
@@ -162,36 +157,60 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
             accept(r, std::size_t(peer), t);
         }
     };
+    const auto forEachInWindow = [&](auto&& accept) { forEachInWindowOf(0, flags.size(), accept); };
 
-    // The first and newest times with the table's sums, and each chart's series, are
-    // independent: each is filled in record order, so the same values arrive in the same
-    // order wherever it is filled. Two passes over the records, one a thread: the sums
-    // with the first half of the charts, and the other half.
     std::vector<std::size_t> shownCharts;
     for (std::size_t c = 0; c < PeerChartCount; ++c) {
         if (charts[c])
             shownCharts.push_back(c);
     }
+    // Whether record r is a point on chart c. Offset, delay and dispersion must be numbers;
+    // the jitter a number too, unless the record has none (made from another format): such
+    // a record counts in every statistic and chart but the jitter's. A chart's threshold
+    // keeps outliers off it.
+    const auto isPoint = [&](std::size_t c, std::size_t r) {
+        const std::uint8_t needed = c == PeerJitterChart ? PeerRecordStore::HasValues | PeerRecordStore::HasJitter
+                                                         : PeerRecordStore::HasValues;
+        const double value = columns[c][r];
+        return (flags[r] & needed) == needed && WithinPeerThreshold(value, thresholds[c])
+            && std::isfinite(value * 1000.0);
+    };
+    // A peer whose records are points on every chart alike or on none (no threshold takes
+    // any off, every one has a jitter) has the same times on every chart: one copy of them
+    // serves all its series, kept by the builder of the first chart.
+    std::vector<char> sameTimes(names.size(), 1);
+    if (shownCharts.size() > 1) {
+        std::array<std::vector<char>, 2> differs { std::vector<char>(names.size()), std::vector<char>(names.size()) };
+        RunSharedWork(2, [&](std::size_t half) {
+            const std::size_t middle = flags.size() / 2;
+            forEachInWindowOf(half == 0 ? 0 : middle, half == 0 ? middle : flags.size(),
+                [&](std::size_t r, std::size_t peer, double) {
+                    const bool first = isPoint(shownCharts.front(), r);
+                    for (std::size_t k = 1; k < shownCharts.size(); ++k)
+                        differs[half][peer] |= char(isPoint(shownCharts[k], r) != first);
+                });
+        });
+        for (std::size_t i = 0; i < names.size(); ++i)
+            sameTimes[i] = !differs[0][i] && !differs[1][i];
+    }
+    for (const std::size_t c : shownCharts) {
+        builders[c].reserve(names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            builders[c].emplace_back(PeerColour(int(i)), addresses[i], expectedPoints[i],
+                i < spare[c].size() ? std::move(spare[c][i]) : PeerPointStorage {},
+                !sameTimes[i] || c == shownCharts.front());
+        }
+    }
+
+    // The first and newest times with the table's sums, and each chart's series, are
+    // independent: each is filled in record order, so the same values arrive in the same
+    // order wherever it is filled. Two passes over the records, one a thread: the sums
+    // with the first half of the charts, and the other half.
     const std::size_t firstHalf = (shownCharts.size() + 1) / 2;
     bool haveFirst = false;
     double newest = latestTime;
     std::array<FinishedChart, PeerChartCount> finished;
     const auto pass = [&](bool sums, std::span<const std::size_t> chartList) {
-        // A chart's threshold keeps outliers off it; every record counts in the sums.
-        struct ChartFill
-        {
-            std::uint8_t needed;
-            const double* column;
-            double threshold;
-            PeerSeriesBuilder* builders;
-        };
-        std::vector<ChartFill> fills;
-        for (const std::size_t c : chartList) {
-            fills.push_back(
-                { std::uint8_t(c == PeerJitterChart ? PeerRecordStore::HasValues | PeerRecordStore::HasJitter
-                                                    : PeerRecordStore::HasValues),
-                    columns[c].data(), thresholds[c], builders[c].data() });
-        }
         forEachInWindow([&](std::size_t r, std::size_t peer, double t) {
             if (sums) {
                 if (!haveFirst) {
@@ -200,9 +219,6 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
                 }
                 newest = std::max(newest, t);
             }
-            // Offset, delay and dispersion must be numbers; the jitter a number too, unless
-            // the record has none (made from another format): such a record counts in every
-            // statistic and chart but the jitter's.
             if (!(flags[r] & PeerRecordStore::HasValues))
                 return;
             if (sums) {
@@ -212,17 +228,11 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
                 accumulators[peer].Add(
                     columns[PeerOffsetChart][r], columns[PeerDelayChart][r], columns[PeerDispersionChart][r], jitter);
             }
-            for (const ChartFill& fill : fills) {
-                if ((flags[r] & fill.needed) != fill.needed)
-                    continue;
-                const double value = fill.column[r];
-                const double milliseconds = value * 1000.0;
-                if (WithinPeerThreshold(value, fill.threshold) && std::isfinite(milliseconds))
-                    fill.builders[peer].Add(t, milliseconds);
+            for (const std::size_t c : chartList) {
+                if (isPoint(c, r))
+                    builders[c][peer].Add(t, columns[c][r] * 1000.0);
             }
         });
-        for (const std::size_t c : chartList)
-            finished[c] = FinishSeries(builders[c], ChartDesigns[c], inputs.ScaleSteps[c]);
     };
     const std::span<const std::size_t> chartsShown(shownCharts);
     RunSharedWork(chartsShown.size() > firstHalf ? 2 : 1, [&](std::size_t piece) {
@@ -232,6 +242,17 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
             pass(false, chartsShown.subspan(firstHalf));
     });
     latestTime = newest;
+    for (std::size_t i = 0; i < names.size() && !shownCharts.empty(); ++i) {
+        if (!sameTimes[i])
+            continue;
+        const auto shared = builders[shownCharts.front()][i].ShareTimes();
+        for (const std::size_t c : shownCharts)
+            builders[c][i].UseTimes(shared);
+    }
+    RunSharedWork(shownCharts.size(), [&](std::size_t k) {
+        const std::size_t c = shownCharts[k];
+        finished[c] = FinishSeries(builders[c], ChartDesigns[c], inputs.ScaleSteps[c]);
+    });
 
     result.TimeAxisTitle = PeerTimeAxisTitle(inputs.DirectoryLabel, result.FirstPeerTime, latestTime, inputs.ZoneLabel);
     for (const std::size_t c : shownCharts) {

@@ -5,40 +5,66 @@
 #include <cmath>
 #include <numeric>
 
+namespace {
+// The values in the given order.
+std::vector<double> Reordered(const std::vector<double>& values, const std::vector<std::size_t>& order)
+{
+    std::vector<double> reordered(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        reordered[i] = values[order[i]];
+    return reordered;
+}
+} // namespace
+
 PeerSeriesBuilder::PeerSeriesBuilder(
-    ChartColor colour, const QString& title, std::size_t expectedPoints, PeerPointStorage storage)
+    ChartColor colour, const QString& title, std::size_t expectedPoints, PeerPointStorage storage, bool keepsTimes)
     : colour_(colour)
     , title_(title)
+    , keepsTimes_(keepsTimes)
     , xs_(std::move(storage.xs))
     , ys_(std::move(storage.ys))
 {
     xs_.clear();
     ys_.clear();
-    const std::size_t fresh = xs_.capacity() < expectedPoints ? expectedPoints : 0;
-    xs_.reserve(expectedPoints);
-    ys_.reserve(expectedPoints);
-    if (fresh > 0) {
-        MappedMemory::AskForHugePages(xs_.data(), fresh * sizeof(double));
-        MappedMemory::AskForHugePages(ys_.data(), fresh * sizeof(double));
+    const auto reserve = [expectedPoints](std::vector<double>& values) {
+        const bool fresh = values.capacity() < expectedPoints;
+        values.reserve(expectedPoints);
+        if (fresh)
+            MappedMemory::AskForHugePages(values.data(), expectedPoints * sizeof(double));
+    };
+    if (keepsTimes_)
+        reserve(xs_);
+    else
+        xs_ = {};
+    reserve(ys_);
+}
+
+std::shared_ptr<const SharedPeerTimes> PeerSeriesBuilder::ShareTimes()
+{
+    auto times = std::make_shared<SharedPeerTimes>();
+    if (unordered_) {
+        // Ordered by time once; equal times keep their order of arrival.
+        times->order.resize(xs_.size());
+        std::iota(times->order.begin(), times->order.end(), std::size_t(0));
+        std::stable_sort(times->order.begin(), times->order.end(),
+            [this](std::size_t a, std::size_t b) { return xs_[a] < xs_[b]; });
+        xs_ = Reordered(xs_, times->order);
     }
+    times->xs = std::make_shared<std::vector<double>>(std::move(xs_));
+    xs_ = {};
+    times_ = times;
+    return times;
 }
 
 std::unique_ptr<TLineSeries> PeerSeriesBuilder::Finish(double yFactor)
 {
-    if (unordered_) {
-        // Ordered by time once; equal times keep their order of arrival.
-        std::vector<std::size_t> order(xs_.size());
-        std::iota(order.begin(), order.end(), std::size_t(0));
-        std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) { return xs_[a] < xs_[b]; });
-        std::vector<double> xs(xs_.size());
-        std::vector<double> ys(ys_.size());
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            xs[i] = xs_[order[i]];
-            ys[i] = ys_[order[i]];
-        }
-        xs_.swap(xs);
-        ys_.swap(ys);
-    }
+    if (!times_)
+        ShareTimes();
+    // The times stay shared unless a point is left out here.
+    std::shared_ptr<std::vector<double>> shared = times_->xs;
+    if (unordered_)
+        ys_ = Reordered(ys_, times_->order);
+    times_.reset();
     // Every Y added is finite. In arrival order, the extremes are those found as the
     // points came; otherwise they are found again in the final order, as the series
     // would find them.
@@ -47,23 +73,31 @@ std::unique_ptr<TLineSeries> PeerSeriesBuilder::Finish(double yFactor)
     if (yFactor != 1.0 || unordered_) {
         // A value far off a µs axis can overflow once scaled: it could not be drawn anyway.
         std::size_t kept = 0;
-        for (std::size_t i = 0; i < xs_.size(); ++i) {
+        for (std::size_t i = 0; i < ys_.size(); ++i) {
             const double drawn = ys_[i] * yFactor;
             if (std::isfinite(drawn)) {
                 lowest = kept == 0 ? drawn : std::min(lowest, drawn);
                 highest = kept == 0 ? drawn : std::max(highest, drawn);
-                xs_[kept] = xs_[i];
+                if (!shared)
+                    xs_[kept] = xs_[i];
                 ys_[kept] = drawn;
                 ++kept;
+            } else if (shared) {
+                xs_ = *shared; // points up to here are in place
+                shared.reset();
             }
         }
-        xs_.resize(kept);
+        if (!shared)
+            xs_.resize(kept);
         ys_.resize(kept);
     }
     auto series = std::make_unique<TLineSeries>();
     series->SetSeriesColor(colour_);
     series->XValues.DateTime = true;
     series->SetTitle(title_);
-    series->AssignFinitePoints(std::move(xs_), std::move(ys_), lowest, highest);
+    if (shared)
+        series->AssignFinitePoints(std::move(shared), std::move(ys_), lowest, highest);
+    else
+        series->AssignFinitePoints(std::move(xs_), std::move(ys_), lowest, highest);
     return series;
 }

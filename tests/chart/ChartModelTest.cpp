@@ -146,6 +146,39 @@ TEST(ChartAxisScale, AutomaticAxesFollowTheDataManualOnesAreExactAndBadRangesAre
     }
 }
 
+TEST(ChartSeries, SharedXValuesAreCopiedBeforeAChangeAndHandedBackByTheLastHolder)
+{
+    auto times = std::make_shared<std::vector<double>>(std::vector<double> { 1, 2, 3 });
+    const double* storage = times->data();
+    TLineSeries first;
+    TLineSeries second;
+    first.AssignFinitePoints(times, { 10, 20, 30 }, 10, 30);
+    second.AssignFinitePoints(times, { 5, 6, 7 }, 5, 7);
+    times.reset();
+    EXPECT_EQ(first.XValues.data(), second.XValues.data());
+    EXPECT_EQ(first.HighestX(), 3);
+
+    // A change to one series leaves the other's points alone.
+    TLineSeries changed;
+    changed.CopyFrom(second);
+    EXPECT_TRUE(changed.XValues.IsShared());
+    changed.AddPoint(2.5, 8);
+    EXPECT_EQ(changed.XValues.Values(), (std::vector<double> { 1, 2, 2.5, 3 }));
+    EXPECT_EQ(changed.YValues.Values(), (std::vector<double> { 5, 6, 8, 7 }));
+    EXPECT_EQ(second.XValues.Values(), (std::vector<double> { 1, 2, 3 }));
+    EXPECT_EQ(first.XValues.data(), storage);
+
+    // Storage still held elsewhere is not handed over; the last holder hands it over.
+    std::vector<double> xs;
+    std::vector<double> ys;
+    first.TakePointStorage(xs, ys);
+    EXPECT_EQ(xs.capacity(), 0u);
+    EXPECT_EQ(first.PointCount(), 0u);
+    second.TakePointStorage(xs, ys);
+    EXPECT_EQ(xs.data(), storage);
+    EXPECT_TRUE(xs.empty());
+}
+
 TEST(ChartSeries, CopyTakesSettingsAndPointsAndStaysWhereItIs)
 {
     auto source = SeriesWith({ { 1, 10 }, { 2, 20 } });

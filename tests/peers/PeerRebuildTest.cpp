@@ -1,5 +1,6 @@
 // The whole peer rebuild: store, charts, table rows and the newest time.
 #include "PeerRebuild.h"
+#include "PeerSeriesBuilder.h"
 #include "PeerColour.h"
 #include "PeerCounting.h"
 #include "TChart.h"
@@ -173,6 +174,53 @@ TEST_F(PeerRebuildTest, LinesOutOfTimeOrderGiveOrderedSeries)
     const TChartSeries& series = offset.Series(0);
     EXPECT_EQ(Ys(series), (std::vector<double> { 1, 1.1, 2, 3, 3.1 })); // equal times in line order
     EXPECT_TRUE(std::is_sorted(series.XValues.begin(), series.XValues.end()));
+}
+
+TEST_F(PeerRebuildTest, ChartsShareAPeersTimesOnlyWhereTheyShowTheSameRecords)
+{
+    // Peer a's records are on every chart, out of time order; one of b's is over the
+    // delay threshold.
+    const std::vector<std::string> lines { Line(60000, 300, "a", 0.003, 0.03), Line(60000, 100, "b", 0.001, 0.09),
+        Line(60000, 100, "a", 0.001, 0.01), Line(60000, 200, "b", 0.002, 0.02), Line(60000, 200, "a", 0.002, 0.02) };
+    inputs.ThresholdTexts = { "", "50", "", "" };
+    for (int rebuild = 0; rebuild < 2; ++rebuild) { // the second reuses the first's storage
+        Rebuild(lines);
+        ASSERT_EQ(store.PeerNames, QStringList({ "a", "b" }));
+        for (const TChart* chart : { &delay, &dispersion, &jitter }) {
+            EXPECT_EQ(chart->Series(0).XValues.data(), offset.Series(0).XValues.data());
+            EXPECT_NE(chart->Series(1).XValues.data(), offset.Series(1).XValues.data());
+        }
+        EXPECT_EQ(Xs(offset.Series(0)), Xs(jitter.Series(0)));
+        EXPECT_EQ(Ys(offset.Series(0)), (std::vector<double> { 1, 2, 3 }));
+        EXPECT_EQ(Ys(delay.Series(0)), (std::vector<double> { 10, 20, 30 }));
+        EXPECT_EQ(Xs(delay.Series(1)), std::vector<double> { Xs(offset.Series(1))[1] });
+        EXPECT_EQ(Ys(delay.Series(1)), std::vector<double> { 20 });
+        EXPECT_EQ(Xs(dispersion.Series(1)), Xs(offset.Series(1)));
+    }
+}
+
+TEST(PeerSeriesBuilder, APointLeftOutOnScalingTakesTimesOfItsOwn)
+{
+    PeerSeriesBuilder keeper(ChartColors::Black, QStringLiteral("a"), 3);
+    PeerSeriesBuilder other(ChartColors::Black, QStringLiteral("a"), 3, {}, false);
+    for (const double x : { 2.0, 1.0, 3.0 }) {
+        keeper.Add(x, x);
+        other.Add(x, x == 1.0 ? 1e306 : -x); // beyond a double in microseconds
+    }
+    const auto times = keeper.ShareTimes();
+    other.UseTimes(times);
+    const auto kept = keeper.Finish(1000.0);
+    const auto scaled = other.Finish(1000.0);
+    EXPECT_EQ(kept->XValues.Values(), (std::vector<double> { 1, 2, 3 }));
+    EXPECT_EQ(kept->YValues.Values(), (std::vector<double> { 1000, 2000, 3000 }));
+    EXPECT_EQ(scaled->XValues.Values(), (std::vector<double> { 2, 3 }));
+    EXPECT_EQ(scaled->YValues.Values(), (std::vector<double> { -2000, -3000 }));
+    double lowest = 0;
+    double highest = 0;
+    ASSERT_TRUE(scaled->FiniteYRange(lowest, highest));
+    EXPECT_EQ(lowest, -3000);
+    EXPECT_EQ(highest, -2000);
+    EXPECT_EQ(kept->XValues.size(), 3u); // the shared times are untouched
 }
 
 TEST_F(PeerRebuildTest, ManyPeersAndFiltersAndBadRecords)
