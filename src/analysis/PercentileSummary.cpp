@@ -3,6 +3,8 @@
 #include "Interpolation.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <vector>
 
@@ -21,11 +23,27 @@ struct Moments
     std::optional<double> StdDev;
 };
 
+// The finite values among the scaled values, in their order.
+struct FiniteScaledValues
+{
+    std::span<const double> Values;
+    ValueScale Scale;
+
+    template <class Visit> void ForEach(const Visit& visit) const
+    {
+        for (const double v : Values) {
+            const double scaled = Scale(v);
+            if (std::isfinite(scaled))
+                visit(scaled);
+        }
+    }
+};
+
 // Two passes over the values scaled by a power of two so that none exceeds 1: the sums
 // cannot overflow however large the values, and the scaling itself is exact.
-Moments MeanAndStdDev(const std::vector<double>& values, double min, double max)
+Moments MeanAndStdDev(const FiniteScaledValues& values, std::size_t size, double min, double max)
 {
-    const double count = static_cast<double>(values.size());
+    const double count = static_cast<double>(size);
     const double largest = std::max(std::abs(min), std::abs(max));
     int exponent = 0;
     if (largest > 0)
@@ -38,23 +56,21 @@ Moments MeanAndStdDev(const std::vector<double>& values, double min, double max)
     const auto scaled = [&](double v) { return multiply ? v * down : std::ldexp(v, -exponent); };
 
     double sum = 0;
-    for (double v : values)
-        sum += scaled(v);
+    values.ForEach([&](double v) { sum += scaled(v); });
     double mean = sum / count;
     // The second pass corrects the mean by the rounding the first one left.
     double residual = 0;
-    for (double v : values)
-        residual += scaled(v) - mean;
+    values.ForEach([&](double v) { residual += scaled(v) - mean; });
     mean += residual / count;
 
     Moments moments;
     moments.Mean = std::clamp(std::ldexp(mean, exponent), min, max);
-    if (values.size() > 1) {
+    if (size > 1) {
         double squares = 0;
-        for (double v : values) {
+        values.ForEach([&](double v) {
             const double d = scaled(v) - mean;
             squares += d * d;
-        }
+        });
         moments.StdDev = FiniteOrNothing(std::ldexp(std::sqrt(squares / (count - 1)), exponent));
     }
     return moments;
@@ -62,39 +78,130 @@ Moments MeanAndStdDev(const std::vector<double>& values, double min, double max)
 
 constexpr std::array<double, 5> Fractions = { 0.01, 0.05, 0.50, 0.95, 0.99 };
 
-// Puts the order statistics every percentile reads (floor(h) and the one above) in their
-// sorted places, much quicker than sorting a million values. The lower places are
-// selected middle first, each within the stretch between places already fixed, so
-// that each selection works on a share of the list; the place above one then takes
-// the smallest value of the stretch above it, which a scan finds.
-void SelectPlaces(std::vector<double>& values, std::size_t first, std::size_t last, std::span<const std::size_t> places)
+// Doubles as unsigned keys in the same order; the two zeros, equal values, share a key.
+std::uint64_t OrderKey(double v)
 {
-    if (places.empty())
-        return;
-    const std::size_t middle = places.size() / 2;
-    const auto begin = values.begin();
-    std::nth_element(begin + std::ptrdiff_t(first), begin + std::ptrdiff_t(places[middle]),
-        begin + std::ptrdiff_t(last));
-    SelectPlaces(values, first, places[middle], places.first(middle));
-    SelectPlaces(values, places[middle] + 1, last, places.subspan(middle + 1));
+    const auto bits = std::bit_cast<std::uint64_t>(v == 0 ? 0.0 : v);
+    return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t { 1 } << 63);
 }
 
-void PlaceOrderStatistics(std::vector<double>& values)
+double FromOrderKey(std::uint64_t key)
 {
-    std::vector<std::size_t> lower;
-    for (double p : Fractions)
-        lower.push_back(static_cast<std::size_t>(std::floor(static_cast<double>(values.size() - 1) * p)));
-    std::sort(lower.begin(), lower.end());
-    lower.erase(std::unique(lower.begin(), lower.end()), lower.end());
-    SelectPlaces(values, 0, values.size(), lower);
-    const auto begin = values.begin();
-    for (std::size_t k = 0; k < lower.size(); ++k) {
-        const std::size_t above = lower[k] + 1;
-        const std::size_t next = k + 1 < lower.size() ? lower[k + 1] : values.size();
-        if (above < next)
-            std::iter_swap(begin + std::ptrdiff_t(above),
-                std::min_element(begin + std::ptrdiff_t(above), begin + std::ptrdiff_t(next)));
+    return std::bit_cast<double>((key >> 63) != 0 ? key & ~(std::uint64_t { 1 } << 63) : ~key);
+}
+
+// Places of the sorted list are narrowed by counting keys a digit of 16 bits at a time,
+// from the leading bits on.
+constexpr int DigitBits = 16;
+using DigitCounts = std::vector<std::uint32_t>; // enough for any list held in memory
+std::size_t DigitOf(std::uint64_t key, int known)
+{
+    return std::size_t(key >> (64 - known - DigitBits)) & ((std::size_t { 1 } << DigitBits) - 1);
+}
+
+// The values at the given places of the sorted list (ascending places below `size`),
+// found without a copy of the list. `leading` counts the values by the leading digit of
+// their keys. A place's value is known to start with the digits whose counts hold its
+// rank; each further pass over the list counts the next digit of the values that start
+// so, until few enough are left to copy and select the place among them. Values of one
+// magnitude share their leading bits, so after one or two passes a place's candidates
+// are a few thousand of millions.
+std::vector<double> ValuesAtPlaces(
+    const FiniteScaledValues& values, std::span<const std::size_t> places, const DigitCounts& leading)
+{
+    constexpr std::size_t FewEnough = 4096;
+    struct Place
+    {
+        std::size_t rank; // among the values whose keys start with prefix
+        std::uint64_t prefix = 0; // the first `known` bits of the key
+        int known = 0;
+        std::size_t candidates = 0;
+    };
+    const auto startsWith = [](std::uint64_t key, const Place& p) { return key >> (64 - p.known) == p.prefix; };
+    const auto narrow = [](Place& p, const DigitCounts& counts) {
+        std::size_t digit = 0;
+        while (p.rank >= counts[digit])
+            p.rank -= counts[digit++];
+        p.prefix = (p.known == 0 ? 0 : p.prefix << DigitBits) | digit;
+        p.known += DigitBits;
+        p.candidates = counts[digit];
+    };
+    std::vector<Place> wanted;
+    for (const std::size_t place : places) {
+        wanted.push_back({ place });
+        narrow(wanted.back(), leading);
     }
+
+    // Every place still narrowed has as many known bits as the others.
+    for (;;) {
+        std::vector<std::uint64_t> starts; // the distinct prefixes to count the next digit of
+        for (const Place& p : wanted) {
+            if (p.candidates > FewEnough && p.known < 64
+                && std::find(starts.begin(), starts.end(), p.prefix) == starts.end())
+                starts.push_back(p.prefix);
+        }
+        if (starts.empty())
+            break;
+        int known = 0;
+        for (const Place& p : wanted)
+            known = p.candidates > FewEnough && p.known < 64 ? p.known : known;
+        std::vector<DigitCounts> counts(starts.size(), DigitCounts(std::size_t { 1 } << DigitBits));
+        values.ForEach([&](double v) {
+            const std::uint64_t key = OrderKey(v);
+            const std::uint64_t prefix = key >> (64 - known);
+            for (std::size_t s = 0; s < starts.size(); ++s) {
+                if (prefix == starts[s])
+                    ++counts[s][DigitOf(key, known)];
+            }
+        });
+        for (Place& p : wanted) {
+            if (p.candidates > FewEnough && p.known < 64)
+                narrow(p, counts[std::size_t(std::find(starts.begin(), starts.end(), p.prefix) - starts.begin())]);
+        }
+    }
+
+    // The places left: one key (its value known), or few enough candidates to copy.
+    std::vector<double> found(wanted.size());
+    std::vector<std::vector<double>> candidates(wanted.size());
+    bool copy = false;
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+        if (wanted[k].known == 64)
+            found[k] = FromOrderKey(wanted[k].prefix);
+        else
+            copy = true;
+    }
+    if (copy) {
+        values.ForEach([&](double v) {
+            const std::uint64_t key = OrderKey(v);
+            for (std::size_t k = 0; k < wanted.size(); ++k) {
+                if (wanted[k].known < 64 && startsWith(key, wanted[k]))
+                    candidates[k].push_back(v);
+            }
+        });
+        for (std::size_t k = 0; k < wanted.size(); ++k) {
+            if (wanted[k].known == 64)
+                continue;
+            std::vector<double>& c = candidates[k];
+            std::nth_element(c.begin(), c.begin() + std::ptrdiff_t(wanted[k].rank), c.end());
+            found[k] = c[wanted[k].rank];
+        }
+    }
+    return found;
+}
+
+// The percentile at fraction p of `size` sorted values, by the rule of
+// InterpolatedPercentile, from the values at the places it reads.
+double PercentileFromPlaces(std::size_t size, double p, std::span<const std::size_t> places, std::span<const double> at)
+{
+    const auto valueAt = [&](std::size_t place) {
+        return at[std::size_t(std::lower_bound(places.begin(), places.end(), place) - places.begin())];
+    };
+    const double h = static_cast<double>(size - 1) * p;
+    const double below = std::floor(h);
+    const auto index = static_cast<std::size_t>(below);
+    if (index + 1 >= size)
+        return valueAt(size - 1);
+    return InterpolateBetween(valueAt(index), valueAt(index + 1), h - below);
 }
 
 } // namespace
@@ -113,34 +220,51 @@ double InterpolatedPercentile(std::span<const double> sorted, double p)
 
 std::optional<PercentileSummary> SummarisePercentiles(std::span<const double> values)
 {
-    std::vector<double> copy(values.begin(), values.end());
-    return SummarisePercentilesInPlace(copy);
+    return SummariseScaledPercentiles(values, ValueScale {});
 }
 
-std::optional<PercentileSummary> SummarisePercentilesInPlace(std::vector<double>& finite)
+std::optional<PercentileSummary> SummariseScaledPercentiles(std::span<const double> values, ValueScale scale)
 {
-    finite.erase(std::remove_if(finite.begin(), finite.end(), [](double v) { return !std::isfinite(v); }),
-        finite.end());
-    if (finite.empty())
+    const FiniteScaledValues finite { values, scale };
+    // The first smallest and the last largest value, as std::minmax_element finds them.
+    // The order statistics start from this pass's counts of leading digits.
+    std::size_t size = 0;
+    double min = 0;
+    double max = 0;
+    DigitCounts leading(std::size_t { 1 } << DigitBits);
+    finite.ForEach([&](double v) {
+        min = size == 0 || v < min ? v : min;
+        max = size == 0 || !(v < max) ? v : max;
+        ++size;
+        ++leading[DigitOf(OrderKey(v), 0)];
+    });
+    if (size == 0)
         return std::nullopt;
-    const auto [min, max] = std::minmax_element(finite.begin(), finite.end());
 
     PercentileSummary s;
-    s.Min = *min;
-    s.Max = *max;
-    const Moments moments = MeanAndStdDev(finite, s.Min, s.Max);
+    s.Min = min;
+    s.Max = max;
+    const Moments moments = MeanAndStdDev(finite, size, s.Min, s.Max);
     s.Mean = moments.Mean;
     s.StdDev = moments.StdDev;
-    s.Samples = static_cast<std::int64_t>(finite.size());
+    s.Samples = static_cast<std::int64_t>(size);
 
-    // Only the places PlaceOrderStatistics fills are read, so the partly ordered list
-    // serves as the sorted one.
-    PlaceOrderStatistics(finite);
-    s.P1 = InterpolatedPercentile(finite, Fractions[0]);
-    s.P5 = InterpolatedPercentile(finite, Fractions[1]);
-    s.P50 = InterpolatedPercentile(finite, Fractions[2]);
-    s.P95 = InterpolatedPercentile(finite, Fractions[3]);
-    s.P99 = InterpolatedPercentile(finite, Fractions[4]);
+    // Each percentile reads the order statistic at floor(h) and the one above.
+    std::vector<std::size_t> places;
+    for (const double p : Fractions) {
+        const auto below = static_cast<std::size_t>(std::floor(static_cast<double>(size - 1) * p));
+        places.push_back(below);
+        places.push_back(std::min(below + 1, size - 1));
+    }
+    std::sort(places.begin(), places.end());
+    places.erase(std::unique(places.begin(), places.end()), places.end());
+    const std::vector<double> at = ValuesAtPlaces(finite, places, leading);
+    const auto percentile = [&](double p) { return PercentileFromPlaces(size, p, places, at); };
+    s.P1 = percentile(Fractions[0]);
+    s.P5 = percentile(Fractions[1]);
+    s.P50 = percentile(Fractions[2]);
+    s.P95 = percentile(Fractions[3]);
+    s.P99 = percentile(Fractions[4]);
     s.Range90 = FiniteOrNothing(s.P95 - s.P5);
     s.Range98 = FiniteOrNothing(s.P99 - s.P1);
     return s;

@@ -34,9 +34,18 @@ struct PercentileSummary
 // The summary of the finite values in `values` (values that are not finite are left out
 // and not counted). No summary when no finite value is left.
 std::optional<PercentileSummary> SummarisePercentiles(std::span<const double> values);
-// The same, working in values themselves (left reordered, without the values that are
-// not finite) instead of a copy.
-std::optional<PercentileSummary> SummarisePercentilesInPlace(std::vector<double>& values);
+
+// A change of unit: v divided by Divisor (unless that is 1), then multiplied by Factor.
+// Both positive, so the scaled values keep their order.
+struct ValueScale
+{
+    double Divisor = 1.0;
+    double Factor = 1.0;
+    double operator()(double v) const { return Divisor != 1.0 ? v / Divisor * Factor : v * Factor; }
+};
+// The summary of the values in another unit: of the finite values among scale(v), with no
+// copy of them made.
+std::optional<PercentileSummary> SummariseScaledPercentiles(std::span<const double> values, ValueScale scale);
 
 // The percentile of the sorted, finite values at fraction p in [0, 1], by the rule above.
 // 0 for an empty list.

@@ -13,17 +13,6 @@
 
 namespace {
 
-// The values (divided by divisor when it is not 1, then multiplied by scale) summarised.
-std::optional<PercentileSummary> Summarise(std::span<const double> values, double divisor, double scale)
-{
-    std::vector<double> scaled(values.size());
-    if (divisor != 1.0)
-        std::transform(values.begin(), values.end(), scaled.begin(), [&](double v) { return v / divisor * scale; });
-    else
-        std::transform(values.begin(), values.end(), scaled.begin(), [&](double v) { return v * scale; });
-    return SummarisePercentilesInPlace(scaled);
-}
-
 QString Cell(std::optional<double> value, SummaryCells cells, const QLocale& locale)
 {
     if (!value || !std::isfinite(*value))
@@ -39,27 +28,26 @@ std::vector<SummaryRow> BuildSummaryRows(const LoopWindowSamples& loop, std::spa
     {
         QString caption;
         std::span<const double> values;
-        double divisor;
-        double scale;
+        ValueScale scale;
     };
     std::vector<Source> sources {
-        { QStringLiteral("Loop offset (µs)"), loop.Offsets, 1.0, 1000.0 },
-        { QStringLiteral("Loop frequency (ppm)"), loop.Frequencies, 1.0, 1.0 },
-        { QStringLiteral("Loop jitter (µs)"), loop.Jitters, 1.0, 1000.0 },
+        { QStringLiteral("Loop offset (µs)"), loop.Offsets, { 1.0, 1000.0 } },
+        { QStringLiteral("Loop frequency (ppm)"), loop.Frequencies, {} },
+        { QStringLiteral("Loop jitter (µs)"), loop.Jitters, { 1.0, 1000.0 } },
     };
     for (const PeerSamples& peer : peers) {
         sources.push_back(
-            { peer.Address + QStringLiteral(" offset (ms)"), peer.Offsets.Shown, peer.Offsets.Divisor(), 1.0 });
+            { peer.Address + QStringLiteral(" offset (ms)"), peer.Offsets.Shown, { peer.Offsets.Divisor() } });
         sources.push_back(
-            { peer.Address + QStringLiteral(" delay (ms)"), peer.Delays.Shown, peer.Delays.Divisor(), 1.0 });
+            { peer.Address + QStringLiteral(" delay (ms)"), peer.Delays.Shown, { peer.Delays.Divisor() } });
         sources.push_back(
-            { peer.Address + QStringLiteral(" jitter (ms)"), peer.Jitters.Shown, peer.Jitters.Divisor(), 1.0 });
+            { peer.Address + QStringLiteral(" jitter (ms)"), peer.Jitters.Shown, { peer.Jitters.Divisor() } });
     }
     // Each row is summarised on its own, on whichever core is free.
     std::vector<SummaryRow> rows(sources.size());
     RunSharedWork(sources.size(), [&](std::size_t k) {
         const Source& source = sources[k];
-        rows[k] = { source.caption, Summarise(source.values, source.divisor, source.scale) };
+        rows[k] = { source.caption, SummariseScaledPercentiles(source.values, source.scale) };
     });
     return rows;
 }

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <malloc.h>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -413,6 +414,10 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
         }
         first[kind] = false;
     }
+    // The loading threads freed what they read into; give that memory back to the
+    // system rather than hold it until the next reading.
+    if (!queued.empty() && std::find(queued.begin(), queued.end(), true) != queued.end())
+        malloc_trim(0);
     if (!recorded)
         return;
 

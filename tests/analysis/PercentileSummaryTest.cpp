@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -77,6 +79,61 @@ TEST(PercentileSummary, AgreesWithAFullSortOnLongListsWithTies)
         EXPECT_EQ(s->P50, InterpolatedPercentile(sorted, 0.50)) << count;
         EXPECT_EQ(s->P95, InterpolatedPercentile(sorted, 0.95)) << count;
         EXPECT_EQ(s->P99, InterpolatedPercentile(sorted, 0.99)) << count;
+    }
+}
+
+TEST(PercentileSummary, ScaledSummariesOfLongListsAgreeWithAScaledFullSort)
+{
+    // Long enough that the places are narrowed by counting before any values are copied,
+    // with the shapes that make that hard: one value throughout, a handful of values
+    // (both zeros among them), a narrow spread with outliers many magnitudes away, and
+    // values that overflow once scaled.
+    std::uint64_t state = 7;
+    const auto next = [&state] {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return state >> 11;
+    };
+    struct Case
+    {
+        std::string Name;
+        std::function<double(std::size_t)> Value;
+        ValueScale Scale;
+    };
+    const double big = std::numeric_limits<double>::max();
+    const std::vector<Case> cases {
+        { "one value throughout", [](std::size_t) { return 0.25; }, {} },
+        { "a handful of values", [&](std::size_t) { return std::array { -0.0, 0.0, -3.0, 2.5, 1e-300 }[next() % 5]; },
+            { 1.0, 1000.0 } },
+        { "a narrow spread and far outliers",
+            [&](std::size_t i) {
+                if (i % 1009 == 0)
+                    return (next() % 2 == 0 ? -1.0 : 1.0) * std::ldexp(1.0, int(next() % 2000) - 1000);
+                return 1e-3 + double(next() % 1000000) * 1e-12;
+            },
+            { 1000.0, 1.0 } },
+        { "overflowing once scaled", [&](std::size_t i) { return i % 3 == 0 ? big / 2 : -double(next() % 1000); },
+            { 1.0, 1000.0 } },
+    };
+    for (const Case& c : cases) {
+        std::vector<double> values(300001);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            values[i] = c.Value(i);
+        values[5] = Nan;
+        std::vector<double> sorted;
+        for (const double v : values)
+            if (std::isfinite(c.Scale(v)))
+                sorted.push_back(c.Scale(v));
+        std::sort(sorted.begin(), sorted.end());
+        const auto s = SummariseScaledPercentiles(values, c.Scale);
+        ASSERT_TRUE(s.has_value()) << c.Name;
+        EXPECT_EQ(s->Samples, std::int64_t(sorted.size())) << c.Name;
+        EXPECT_EQ(s->Min, sorted.front()) << c.Name;
+        EXPECT_EQ(s->Max, sorted.back()) << c.Name;
+        EXPECT_EQ(s->P1, InterpolatedPercentile(sorted, 0.01)) << c.Name;
+        EXPECT_EQ(s->P5, InterpolatedPercentile(sorted, 0.05)) << c.Name;
+        EXPECT_EQ(s->P50, InterpolatedPercentile(sorted, 0.50)) << c.Name;
+        EXPECT_EQ(s->P95, InterpolatedPercentile(sorted, 0.95)) << c.Name;
+        EXPECT_EQ(s->P99, InterpolatedPercentile(sorted, 0.99)) << c.Name;
     }
 }
 
