@@ -59,8 +59,11 @@ ChartImageSaveResult SaveImages(ChartImageHost& host, std::span<const ChartRow> 
         ListGroup(host, rows, ChartGroup::Peer, result.Directory, withDatePrefix, extension, drawNow, jobs);
     host.EndSaving();
 
+    // The peer charts, listed last, hold the most points: started first, they do not
+    // leave one core drawing alone at the end.
     std::vector<char> written(jobs.size(), 0);
-    RunSharedWork(jobs.size(), [&](std::size_t k) {
+    RunSharedWork(jobs.size(), [&](std::size_t item) {
+        const std::size_t k = jobs.size() - 1 - item;
         written[k] = write(jobs[k]);
         jobs[k].image = QImage(); // its memory goes as soon as it is written
     });
