@@ -106,6 +106,26 @@ void TChartSeries::AssignFinitePoints(
     AssignFiniteYValues(std::move(ys), lowestY, highestY);
 }
 
+void TChartSeries::AppendFinitePoints(
+    std::span<const double> xs, std::span<const double> ys, double lowestY, double highestY)
+{
+    std::vector<double>& own = XValues.Own();
+    own.insert(own.end(), xs.begin(), xs.end());
+    AppendFiniteYValues(ys, lowestY, highestY);
+}
+
+void TChartSeries::AppendFiniteYValues(std::span<const double> ys, double lowestY, double highestY)
+{
+    std::vector<double>& own = YValues.Own();
+    own.insert(own.end(), ys.begin(), ys.end());
+    if (yRangeKnown_) {
+        anyFiniteY_ = !YValues.empty();
+        finiteLowY_ = anyFiniteY_ ? lowestY : 0.0;
+        finiteHighY_ = anyFiniteY_ ? highestY : 0.0;
+    }
+    Changed();
+}
+
 void TChartSeries::AssignFiniteYValues(std::vector<double>&& ys, double lowestY, double highestY)
 {
     YValues.Assign(std::move(ys));

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 class TChart;
@@ -61,6 +62,13 @@ public:
     // The same with X values shared with other series (which must not change them).
     void AssignFinitePoints(
         std::shared_ptr<std::vector<double>> xs, std::vector<double>&& ys, double lowestY, double highestY);
+    // Appends points after the last, as adding each in turn would, for xs not below the
+    // last X, in ascending order, and finite ys whose smallest and largest, together with
+    // the series' own, the caller found as FiniteYRange would.
+    void AppendFinitePoints(std::span<const double> xs, std::span<const double> ys, double lowestY, double highestY);
+    // The same for a series whose X values are shared and were lengthened already, by
+    // whoever shares them, by as many points as ys holds.
+    void AppendFiniteYValues(std::span<const double> ys, double lowestY, double highestY);
     // Hands over the points' storage, emptied but with its room, so that another series
     // can be filled without allocating; the series is left without points. Shared X values
     // are handed over by the last series that holds them; the others hand over nothing.

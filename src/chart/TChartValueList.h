@@ -24,11 +24,15 @@ public:
 
 private:
     friend class TChartSeries;
-    // The values, made the list's own first when they are shared.
+    // The values, made the list's own first when they are shared (taken over, not copied,
+    // when no other list holds them any more).
     std::vector<double>& Own()
     {
         if (shared_) {
-            values_ = *shared_;
+            if (shared_.use_count() == 1)
+                values_ = std::move(*shared_);
+            else
+                values_ = *shared_;
             shared_.reset();
         }
         return values_;

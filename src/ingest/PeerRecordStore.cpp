@@ -4,10 +4,18 @@
 #include "PeerRecordFields.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+
+std::uint64_t PeerRecordStore::HistoryId::Next()
+{
+    static std::atomic<std::uint64_t> next { 1 };
+    return next.fetch_add(1);
+}
 
 void PeerRecordStore::clear()
 {
+    history_.Renew();
     flags_.clear();
     peers_.clear();
     times_.clear();
@@ -24,6 +32,7 @@ void PeerRecordStore::truncate(std::size_t count)
 {
     if (count >= size())
         return;
+    history_.Renew();
     flags_.truncate(count);
     peers_.truncate(count);
     times_.truncate(count);

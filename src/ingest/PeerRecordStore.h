@@ -41,6 +41,10 @@ public:
 
     std::size_t size() const { return flags_.size(); }
     bool empty() const { return flags_.empty(); }
+    // Names the store's history: the same while records are only appended, another after
+    // anything else (clearing, truncating, copying), so that a record once seen at an
+    // index is the same record for as long as the history is.
+    std::uint64_t History() const { return history_.id; }
     // Forgets every record and address.
     void clear();
     // Keeps the first count records (the addresses stay in the table).
@@ -78,6 +82,22 @@ private:
 
     void Reserve(std::size_t count);
 
+    struct HistoryId
+    {
+        HistoryId() = default;
+        HistoryId(const HistoryId&) { }
+        HistoryId& operator=(const HistoryId&)
+        {
+            Renew();
+            return *this;
+        }
+        void Renew() { id = Next(); }
+        static std::uint64_t Next();
+
+        std::uint64_t id = Next();
+    };
+
+    HistoryId history_;
     MappedColumn<std::uint8_t> flags_;
     MappedColumn<std::uint32_t> peers_;
     MappedColumn<double> times_;

@@ -41,6 +41,9 @@ struct PeerRebuildResult
 {
     // False when there were no records: nothing was touched and the table keeps its rows.
     bool Rebuilt = false;
+    // The records appended since the last rebuild were all that was read: their points went
+    // onto that rebuild's series (as a rebuild of every record would have placed them).
+    bool Continued = false;
     std::vector<PeerTableRow> TableRows; // data rows in sorted order, without the header
     double FirstPeerTime = 0; // first accepted record in line order; 0: none
     QString TimeAxisTitle;

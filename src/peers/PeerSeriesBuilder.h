@@ -62,6 +62,9 @@ public:
     // Largest and smallest Y added; 0 for a series without points.
     double HighestY() const { return highestY_; }
     double LowestY() const { return lowestY_; }
+    // The X of the last point added, and whether any came before an earlier one.
+    double LastX() const { return lastX_; }
+    bool Unordered() const { return unordered_; }
 
     // The times kept, ordered, for every builder of the same points to finish with (this
     // one included).

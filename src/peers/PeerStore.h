@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // A peer that passed the filters of the last rebuild, with the number of its lines.
@@ -21,4 +22,7 @@ struct PeerStore
 {
     std::vector<PeerLineCount> PeerLineCounts;
     QStringList PeerNames;
+    // What the last rebuild leaves for the next to go on from, when records were only
+    // appended since and nothing else changed; none when the next must start afresh.
+    std::shared_ptr<struct PeerRebuildProgress> Progress;
 };

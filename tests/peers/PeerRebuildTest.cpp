@@ -4,6 +4,7 @@
 #include "PeerColour.h"
 #include "PeerCounting.h"
 #include "TChart.h"
+#include "TLineSeries.h"
 
 #include <QLocale>
 
@@ -396,4 +397,150 @@ TEST_F(PeerRebuildTest, LinesThatAreNoRecordsStillRebuild)
     EXPECT_TRUE(result.Rebuilt);
     EXPECT_TRUE(store.PeerNames.isEmpty());
     EXPECT_EQ(offset.SeriesCount(), 0u);
+}
+
+namespace {
+// The peer pages of one document: records, store and charts.
+struct PeerPages
+{
+    PeerRecordStore records;
+    PeerStore store;
+    double latestTime = 60000;
+    TChart offset, delay, dispersion, jitter;
+
+    PeerCharts Charts() { return { &offset, &delay, &dispersion, &jitter }; }
+    PeerRebuildResult Rebuild(const PeerRebuildInputs& inputs)
+    {
+        return RebuildPeerStatistics(records, inputs, store, latestTime, Charts());
+    }
+};
+
+// Everything a rebuild shows, in one comparable text.
+std::string Shown(PeerPages& pages, const PeerRebuildResult& result)
+{
+    std::string text = "latest " + Exact(pages.latestTime) + " first " + Exact(result.FirstPeerTime) + " title "
+        + result.TimeAxisTitle.toStdString() + "\n";
+    for (const PeerLineCount& c : pages.store.PeerLineCounts)
+        text += c.Address.toStdString() + " " + std::to_string(c.Count) + "\n";
+    text += pages.store.PeerNames.join(',').toStdString() + "\n";
+    for (const PeerTableRow& row : result.TableRows) {
+        for (const QString& cell : row)
+            text += cell.toStdString() + "|";
+        text += "\n";
+    }
+    for (TChart* chart : pages.Charts()) {
+        text += "axis " + Exact(chart->LeftAxis().Minimum()) + " " + Exact(chart->LeftAxis().Maximum()) + " "
+            + chart->LeftAxis().Title().Caption().toStdString() + " / " + chart->BottomAxis().Title().Caption().toStdString() + "\n";
+        for (std::size_t i = 0; i < chart->SeriesCount(); ++i) {
+            const TChartSeries& series = chart->Series(i);
+            double low = 0;
+            double high = 0;
+            const bool any = series.FiniteYRange(low, high);
+            text += series.Title().toStdString() + " range " + std::to_string(any) + " " + Exact(low) + " " + Exact(high)
+                + ":";
+            for (std::size_t k = 0; k < series.PointCount(); ++k)
+                text += " " + Exact(series.XValueAt(k)) + "," + Exact(series.YValueAt(k));
+            text += "\n";
+        }
+    }
+    return text;
+}
+} // namespace
+
+TEST(PeerRebuildAfterAppending, GoesOnFromTheLastRebuildOrStartsAfreshAndShowsWhatAFreshRebuildShows)
+{
+    // Peer a every 10 s, b every 30 s, small values on microsecond axes.
+    const auto a = [](int s, double offset = 0.0001, double delay = 0.0002, double jitter = 0.00004) {
+        return Line(60000, s, "a", offset, delay, 0.00003, jitter);
+    };
+    const auto b = [](int s, double offset = -0.0001, double jitter = 0.002) {
+        return Line(60000, s, "b", offset, 0.0003, 0.00002, jitter);
+    };
+    std::vector<std::string> base;
+    for (int s = 0; s < 600; s += 10) {
+        base.push_back(a(s, 0.0001 + s * 1e-8));
+        if (s % 30 == 0)
+            base.push_back(b(s));
+    }
+    base.push_back(b(600, -0.0001, 0.005)); // b's jitters are all over a threshold of 1 ms
+    struct Case
+    {
+        std::string name;
+        std::vector<std::string> appended;
+        std::array<QString, PeerChartCount> thresholds;
+        bool goesOn; // the rebuild appends to the series it made last time
+    };
+    const std::array<QString, PeerChartCount> none { "0", "0", "0", "0" };
+    const std::vector<Case> cases {
+        { "nothing appended", {}, none, true },
+        { "more of the same", { a(600, 0.0002), b(610, -0.00012), a(610) }, none, true },
+        { "a record that is no point", { "60000 620 a 9614 x 0.001 0.001 0.001", b(630) }, none, true },
+        { "a wider range on the same unit", { a(620, 0.0004, 0.0001) }, none, true },
+        { "thresholds taking points off, as before", { b(620), b(630, -0.0001, 0.002), a(640) }, { "0", "0", "0", "1" },
+            true },
+        { "a first point on a chart that had none of a peer's", { b(620, -0.0001, 0.00001) },
+            { "0", "0", "0", "1" }, true },
+        { "a record over a threshold", { a(620, 0.0002, 0.002) }, { "0", "1", "0", "0" }, false },
+        { "a value off the microsecond axis", { a(620, 0.0001, 0.004) }, none, false },
+        { "a value off the axis on the same unit", { b(620, 0.004) }, none, true },
+        { "a record back in time", { a(5) }, none, false },
+        { "a new peer", { Line(60000, 620, "c") }, none, false },
+        { "the order of the peers changing", std::vector<std::string>(45, b(620)), none, false },
+        { "one chart no longer showing a peer's record", { a(620, 0.0001, 0.0002, 0.5) }, { "0", "0", "0", "100" },
+            false },
+    };
+    for (const Case& c : cases) {
+        PeerRebuildInputs inputs;
+        inputs.ThresholdTexts = c.thresholds;
+        inputs.ScaleSteps = { 0, 1, 0, 0 };
+        PeerPages reloaded;
+        for (const std::string& line : base)
+            reloaded.records.appendLine(line);
+        reloaded.Rebuild(inputs);
+        for (const std::string& line : c.appended)
+            reloaded.records.appendLine(line);
+        const PeerRebuildResult again = reloaded.Rebuild(inputs);
+        EXPECT_EQ(again.Continued, c.goesOn) << c.name;
+
+        PeerPages fresh;
+        for (const std::string& line : base)
+            fresh.records.appendLine(line);
+        for (const std::string& line : c.appended)
+            fresh.records.appendLine(line);
+        const PeerRebuildResult once = fresh.Rebuild(inputs);
+        EXPECT_EQ(Shown(reloaded, again), Shown(fresh, once)) << c.name;
+    }
+}
+
+TEST(PeerRebuildAfterAppending, StartsAfreshAfterAnythingButAnAppendOrOnOtherInputs)
+{
+    PeerRebuildInputs inputs;
+    PeerPages pages;
+    for (int s = 0; s < 100; s += 10)
+        pages.records.appendLine(Line(60000, s, "192.168.0.1"));
+    pages.records.appendLine(Line(60000, 0, "10.0.0.1"));
+    pages.Rebuild(inputs);
+    const auto goesOn = [&](const PeerRebuildInputs& next) { return pages.Rebuild(next).Continued; };
+    EXPECT_TRUE(goesOn(inputs));
+    pages.records.truncate(5); // a file read again from its start
+    pages.records.appendLine(Line(60000, 50, "192.168.0.1", 0.002));
+    EXPECT_FALSE(goesOn(inputs));
+    EXPECT_EQ(pages.offset.Series(0).YValues.Values().back(), 2);
+    EXPECT_TRUE(goesOn(inputs));
+    PeerRebuildInputs lan = inputs;
+    lan.LanOnly = true;
+    EXPECT_FALSE(goesOn(lan));
+    EXPECT_EQ(pages.store.PeerNames, QStringList({ "192.168.0.1" }));
+    PeerRebuildInputs days = lan;
+    days.PeerDays = 1;
+    EXPECT_FALSE(goesOn(days));
+    EXPECT_FALSE(goesOn(days)); // a window moves with every record: never gone on from
+
+    // A copy of a series holds its times: they are not lengthened beneath it.
+    pages.Rebuild(inputs);
+    TLineSeries copy;
+    copy.CopyFrom(pages.delay.Series(0));
+    pages.records.appendLine(Line(60000, 200, "192.168.0.1"));
+    EXPECT_FALSE(goesOn(inputs));
+    EXPECT_EQ(copy.XValues.size(), copy.YValues.size());
 }
