@@ -75,8 +75,12 @@ public:
         document.SetLocalTime(settings.LocalTime);
         document.OpenCommandLine(arguments, settings);
         {
+            // Nothing is rebuilt here afterwards: each kind's records go as soon as its
+            // charts are built, so the loop records are gone before the peer charts are
+            // made and the peer records before any image is drawn.
             const StatisticsDocument::AnalysisBatch batch(document);
             const LoopRebuildOutcome loop = document.RebuildLoopCharts(settings, false, false);
+            document.ReleaseRecords(StatisticsKind::Loop);
             for (const QString& message : loop.Messages) {
                 QString text = MessageForDisplay(message);
                 if (text.endsWith(QLatin1Char('\n')))
@@ -84,6 +88,7 @@ public:
                 PrintLine(stderr, QStringLiteral("tallimer: ") + text);
             }
             document.RebuildPeerStatistics(settings);
+            document.ReleaseRecords(StatisticsKind::Peer);
         }
         document.SetChartSize(ChartAreaSize(stored.ClientSize, QGuiApplication::font()));
 

@@ -10,6 +10,8 @@
 
 #include <QLocale>
 
+#include <malloc.h>
+
 namespace {
 
 struct RegisteredChart
@@ -252,6 +254,15 @@ LoopRebuildOutcome StatisticsDocument::ReloadAll(const DocumentSettings& setting
     LoopRebuildOutcome outcome = RebuildLoopCharts(settings, true, busy);
     RebuildPeerStatistics(settings);
     return outcome;
+}
+
+void StatisticsDocument::ReleaseRecords(StatisticsKind kind)
+{
+    if (kind == StatisticsKind::Loop)
+        files_.Loop = LoopStore {};
+    else if (kind == StatisticsKind::Peer)
+        files_.PeerRecords = PeerRecordStore {};
+    malloc_trim(0); // what the heap held goes back to the system, not only to the heap
 }
 
 void StatisticsDocument::RebuildAnalysis(const DocumentSettings& settings)

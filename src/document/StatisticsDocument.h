@@ -130,6 +130,11 @@ public:
 
     // RereadLastOpened, then both rebuilds; the loop rebuild's outcome.
     LoopRebuildOutcome ReloadAll(const DocumentSettings& settings, bool busy);
+    // Frees the records of one kind once its charts are built, for a run that never
+    // rebuilds them (one without a window, which saves and ends): the charts, the peer
+    // table and the Analysis page stay as they are. Not to be followed by a reading or a
+    // rebuild of that kind.
+    void ReleaseRecords(StatisticsKind kind);
     // The charts' background (white or the button face) and zoom rectangle colour.
     void ApplyPlotBackground(bool white);
 

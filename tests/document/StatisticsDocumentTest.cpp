@@ -129,6 +129,27 @@ TEST_F(StatisticsDocumentTest, AnalysisIsRebuiltOnceForABatchOfRebuildsAndFollow
     EXPECT_EQ(document.SummaryRows()[5].Summary->Samples, 43);
 }
 
+TEST_F(StatisticsDocumentTest, ReleasedRecordsLeaveTheChartsTheTableAndTheAnalysisPage)
+{
+    // As a run without a window does it: each kind's records go once its charts are built.
+    document.OpenCommandLine({ stats.path() }, settings);
+    {
+        const StatisticsDocument::AnalysisBatch batch(document);
+        document.RebuildLoopCharts(settings, false, false);
+        document.ReleaseRecords(StatisticsKind::Loop);
+        document.RebuildPeerStatistics(settings);
+        document.ReleaseRecords(StatisticsKind::Peer);
+    }
+    EXPECT_EQ(document.Files().Loop.DataSetCount, 0);
+    EXPECT_TRUE(document.Files().PeerRecords.empty());
+    EXPECT_EQ(document.Chart(ChartId::Offsets).Series(0).PointCount(), 41u);
+    EXPECT_EQ(document.Chart(ChartId::PeerstatsJitter).SeriesCount(), 2u);
+    EXPECT_EQ(document.PeerTableRows().size(), 3u);
+    ASSERT_EQ(document.SummaryRows().size(), 9u);
+    EXPECT_EQ(document.SummaryRows()[0].Summary->Samples, 41);
+    EXPECT_EQ(document.SummaryRows()[3].Summary->Samples, 43);
+}
+
 TEST_F(StatisticsDocumentTest, SavesEveryImageAtTheGivenSizeAndTheWholePeerTable)
 {
     Load();
