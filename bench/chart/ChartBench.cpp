@@ -1,4 +1,5 @@
 #include "ChartRenderer.h"
+#include "PolylineColumns.h"
 #include "PolylineDecimator.h"
 #include "TChart.h"
 #include "TLineSeries.h"
@@ -72,6 +73,27 @@ void ThinLine(benchmark::State& state)
     }
 }
 BENCHMARK(ThinLine)->Unit(benchmark::kMicrosecond);
+
+// A week of a distant peer's dispersion: about 1,200 points, too few to be drawn as a
+// dense line, each jumping across most of the plot. A smooth, wide line is drawn column
+// by column, here on every core (wall time is what a window's redraw waits for).
+void DrawJumpingSparseLine(benchmark::State& state)
+{
+    std::vector<QPointF> line;
+    for (int i = 0; i < 1200; ++i)
+        line.emplace_back(60 + i * (900.0 / 1200), 40 + double(((unsigned(i) * 2654435761u) >> 13) % 400));
+    QImage image(1000, 500, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::blue, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        DrawPolylineInColumns(painter, line.data(), line.size(), image.rect());
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(DrawJumpingSparseLine)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void AddPointsInXOrder(benchmark::State& state)
 {

@@ -1,5 +1,7 @@
 #include "PolylineColumns.h"
 
+#include "SharedWork.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -51,7 +53,9 @@ void DrawPolylineInColumns(QPainter& painter, const QPointF* points, std::size_t
     // half the pen, its round join or cap, and the antialiased edge.
     const double margin = std::max(1.0, pen.widthF()) + 2.0;
     const int bytesPerPixel = 4;
-    for (int left = area.left(); left <= area.right(); left += ColumnWidth) {
+    // Taken once: bits() of an image may copy it, and counts every call.
+    uchar* const bits = image->bits();
+    const auto drawColumn = [&](int left) {
         const int width = std::min(ColumnWidth, area.right() + 1 - left);
         const double low = left - margin - dx;
         const double high = left + width + margin - dx;
@@ -76,10 +80,10 @@ void DrawPolylineInColumns(QPainter& painter, const QPointF* points, std::size_t
             i = last + 1;
         }
         if (runs.isEmpty())
-            continue;
+            return;
 
-        QImage column(image->bits() + std::ptrdiff_t(left) * bytesPerPixel, width, image->height(),
-            image->bytesPerLine(), image->format());
+        QImage column(bits + std::ptrdiff_t(left) * bytesPerPixel, width, image->height(), image->bytesPerLine(),
+            image->format());
         QPainter columnPainter(&column);
         columnPainter.setRenderHints(painter.renderHints());
         columnPainter.setOpacity(painter.opacity());
@@ -88,5 +92,14 @@ void DrawPolylineInColumns(QPainter& painter, const QPointF* points, std::size_t
         columnPainter.setPen(pen);
         columnPainter.setBrush(Qt::NoBrush);
         columnPainter.drawPath(runs);
-    }
+    };
+    // Each column is drawn into its own pixels only, so columns can be drawn on any
+    // core in any order; a few at a time keep two cores off each other's cache lines.
+    const int columns = (area.width() + ColumnWidth - 1) / ColumnWidth;
+    const int columnsPerItem = 4;
+    RunSharedWork(std::size_t((columns + columnsPerItem - 1) / columnsPerItem), [&](std::size_t item) {
+        const int first = int(item) * columnsPerItem;
+        for (int c = first; c < std::min(columns, first + columnsPerItem); ++c)
+            drawColumn(area.left() + c * ColumnWidth);
+    });
 }
