@@ -24,6 +24,7 @@ void PeerRecordStore::clear()
     dispersions_.clear();
     jitters_.clear();
     addresses_.clear();
+    mixedPoints_.clear();
     peerOf_.clear();
     lastPeer_ = NoPeer;
 }
@@ -71,8 +72,10 @@ std::uint32_t PeerRecordStore::PeerIndex(std::string_view address)
     }
     key_.assign(address);
     const auto [it, added] = peerOf_.try_emplace(key_, std::uint32_t(addresses_.size()));
-    if (added)
+    if (added) {
         addresses_.push_back(key_);
+        mixedPoints_.push_back(0);
+    }
     return lastPeer_ = it->second;
 }
 
@@ -82,6 +85,13 @@ void PeerRecordStore::Push(
     // Every column has its room before any is written, so a failure to grow leaves them
     // all as long as they were.
     Reserve(size() + 1);
+    if (peer != NoPeer && (flags & HasValues)) {
+        const auto shown = [](double value) { return std::isfinite(value * 1000.0); };
+        const int points = int(shown(offset)) + int(shown(delay)) + int(shown(dispersion))
+            + int((flags & HasJitter) && shown(jitter));
+        if (points != 0 && points != 4)
+            mixedPoints_[peer] = 1;
+    }
     flags_.push_back(flags);
     peers_.push_back(peer);
     times_.push_back(time);
@@ -124,6 +134,8 @@ void PeerRecordStore::append(const PeerRecordStore& other)
     for (std::uint32_t peer = 0; peer < peerOf.size(); ++peer)
         peerOf[peer] = PeerIndex(other.addresses_[peer]);
     Reserve(size() + other.size());
+    for (std::uint32_t peer = 0; peer < peerOf.size(); ++peer)
+        mixedPoints_[peerOf[peer]] |= other.mixedPoints_[peer];
     flags_.append(other.flags_);
     for (const std::uint32_t peer : other.Peers())
         peers_.push_back(peer == NoPeer ? NoPeer : peerOf[peer]);

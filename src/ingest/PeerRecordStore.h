@@ -72,6 +72,11 @@ public:
 
     std::size_t AddressCount() const { return addresses_.size(); }
     const std::string& Address(std::uint32_t peer) const { return addresses_[peer]; }
+    // Whether every record of the address that has values has them all (a jitter too)
+    // within what a chart in milliseconds can hold, or none of them: a chart without a
+    // threshold then shows each of its records on all four charts or on none. (Records
+    // taken off by truncate may still count against it.)
+    bool PointsAlike(std::uint32_t peer) const { return !mixedPoints_[peer]; }
 
 private:
     static constexpr std::size_t ShortList = 16;
@@ -107,6 +112,7 @@ private:
     MappedColumn<double> jitters_;
 
     std::vector<std::string> addresses_;
+    std::vector<std::uint8_t> mixedPoints_; // per address: not PointsAlike
     std::unordered_map<std::string, std::uint32_t> peerOf_;
     std::string key_; // reused, so a lookup does not allocate
     std::uint32_t lastPeer_ = NoPeer;

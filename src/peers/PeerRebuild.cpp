@@ -85,6 +85,11 @@ public:
     }
 
     std::size_t size() const { return flags_.size(); }
+    int ShownPeer(std::uint32_t address) const { return shownPeer_[address]; }
+    bool HasThresholds() const
+    {
+        return std::any_of(thresholds_.begin(), thresholds_.end(), [](double t) { return t != 0; });
+    }
     bool HasValues(std::size_t r) const { return flags_[r] & PeerRecordStore::HasValues; }
     bool HasJitter(std::size_t r) const { return flags_[r] & PeerRecordStore::HasJitter; }
     double Value(std::size_t c, std::size_t r) const { return columns_[c][r]; }
@@ -447,7 +452,14 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
     // any off, every one has a jitter) has the same times on every chart: one copy of them
     // serves all its series, kept by the builder of the first chart.
     std::vector<char> sameTimes(names.size(), 1);
-    if (shownCharts.size() > 1) {
+    if (shownCharts.size() > 1 && !reader.HasThresholds()) {
+        // What the store knows of each address tells, without a look at the records.
+        for (std::uint32_t a = 0; a < records.AddressCount(); ++a) {
+            const int peer = reader.ShownPeer(a);
+            if (peer != PeerLookup::NotFound && !records.PointsAlike(a))
+                sameTimes[std::size_t(peer)] = 0;
+        }
+    } else if (shownCharts.size() > 1) {
         std::array<std::vector<char>, 2> differs { std::vector<char>(names.size()), std::vector<char>(names.size()) };
         RunSharedWork(2, [&](std::size_t half) {
             const std::size_t middle = reader.size() / 2;

@@ -285,8 +285,10 @@ void ExpectSameRecords(const PeerRecordStore& a, const PeerRecordStore& b)
 {
     ASSERT_EQ(a.size(), b.size());
     ASSERT_EQ(a.AddressCount(), b.AddressCount());
-    for (std::uint32_t peer = 0; peer < a.AddressCount(); ++peer)
+    for (std::uint32_t peer = 0; peer < a.AddressCount(); ++peer) {
         EXPECT_EQ(a.Address(peer), b.Address(peer));
+        EXPECT_EQ(a.PointsAlike(peer), b.PointsAlike(peer)) << a.Address(peer);
+    }
     const auto same = [](auto x, auto y) { return std::memcmp(x.data(), y.data(), x.size_bytes()) == 0; };
     EXPECT_TRUE(same(a.Flags(), b.Flags()));
     EXPECT_TRUE(same(a.Peers(), b.Peers()));
@@ -305,7 +307,8 @@ TEST(PeerRecordStore, FilesParsedApartAndAppendedEqualTheirLinesReadInOrder)
     const std::vector<std::vector<std::string>> files {
         { Line(60000, "1", "10.0.0.2"), Line(60000, "2", "10.0.0.1"), "60000 3" },
         {},
-        { Line(60001, "1", "10.0.0.3"), "60001 2 10.0.0.1 9614 x 0.002 0.003 0.004", Line(60001, "3", "10.0.0.2") },
+        { Line(60001, "1", "10.0.0.3"), "60001 2 10.0.0.1 9614 x 0.002 0.003 0.004", Line(60001, "3", "10.0.0.2"),
+            "60001 4 10.0.0.3 9614 0.001 1e306 0.003 0.004" }, // a delay beyond milliseconds
     };
     PeerRecordStore inTurn;
     PeerRecordStore appended;
@@ -315,6 +318,10 @@ TEST(PeerRecordStore, FilesParsedApartAndAppendedEqualTheirLinesReadInOrder)
         appended.append(Records(file));
     }
     ExpectSameRecords(appended, inTurn);
+    // Peer 10.0.0.3's last record would be on every chart but the delay's.
+    EXPECT_TRUE(appended.PointsAlike(0));
+    EXPECT_TRUE(appended.PointsAlike(1));
+    EXPECT_FALSE(appended.PointsAlike(2));
 
     // Across the point where the columns move into memory mappings of their own, and
     // after being cut back.
