@@ -192,7 +192,11 @@ std::vector<QString> Addresses(const std::vector<std::string>& names)
 // One series as its builder left it: what adding more points to it needs.
 struct PeerSeriesProgress
 {
+    // The series as the rebuild left it: the same object, points and storage show that
+    // nothing else replaced or changed it since.
     TChartSeries* Series = nullptr;
+    std::size_t Points = 0;
+    const double* Values = nullptr;
     double LowestMs = 0; // the builder's extremes, before any change of unit
     double HighestMs = 0;
     double LastTime = 0;
@@ -251,7 +255,9 @@ std::optional<PeerRebuildResult> ContinueRebuild(const PeerRecordStore& records,
         if (charts[c]->SeriesCount() != peerCount)
             return std::nullopt;
         for (std::size_t i = 0; i < peerCount; ++i) {
-            if (&charts[c]->Series(i) != progress->Series[c][i].Series)
+            const PeerSeriesProgress& kept = progress->Series[c][i];
+            const TChartSeries& now = charts[c]->Series(i);
+            if (&now != kept.Series || now.PointCount() != kept.Points || now.YValues.data() != kept.Values)
                 return std::nullopt;
         }
     }
@@ -358,6 +364,8 @@ std::optional<PeerRebuildResult> ContinueRebuild(const PeerRecordStore& records,
                 s.AppendFiniteYValues(points.values, lowest, highest);
             else
                 s.AppendFinitePoints(points.times, points.values, lowest, highest);
+            series[c][i].Points = s.PointCount();
+            series[c][i].Values = s.YValues.data();
         }
         charts[c]->LeftAxis().SetRange(scales[c].Minimum, scales[c].Maximum);
     }
@@ -526,7 +534,7 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
     for (const std::size_t c : shownCharts) {
         for (const PeerSeriesBuilder& builder : builders[c]) {
             canContinue = canContinue && !builder.Unordered();
-            progress->Series[c].push_back({ nullptr, builder.LowestY(), builder.HighestY(), builder.LastX() });
+            progress->Series[c].push_back({ nullptr, 0, nullptr, builder.LowestY(), builder.HighestY(), builder.LastX() });
         }
     }
     for (std::size_t i = 0; i < names.size() && !shownCharts.empty(); ++i) {
@@ -553,6 +561,8 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
             // A point left out on changing the unit leaves the series' times its own.
             canContinue = canContinue && finished[c].series[i]->PointCount() == pointsAdded[c][i];
             progress->Series[c][i].Series = finished[c].series[i].get();
+            progress->Series[c][i].Points = finished[c].series[i]->PointCount();
+            progress->Series[c][i].Values = finished[c].series[i]->YValues.data();
         }
         charts[c]->BottomAxis().Title().SetCaption(result.TimeAxisTitle);
         ShowSeries(*charts[c], finished[c], ChartDesigns[c]);

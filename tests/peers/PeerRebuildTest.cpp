@@ -536,8 +536,18 @@ TEST(PeerRebuildAfterAppending, StartsAfreshAfterAnythingButAnAppendOrOnOtherInp
     EXPECT_FALSE(goesOn(days));
     EXPECT_FALSE(goesOn(days)); // a window moves with every record: never gone on from
 
-    // A copy of a series holds its times: they are not lengthened beneath it.
+    // Series replaced by anyone but the rebuild are made afresh.
     pages.Rebuild(inputs);
+    const std::vector<std::unique_ptr<TChartSeries>> replaced = pages.jitter.DetachAllSeries();
+    for (const std::unique_ptr<TChartSeries>& old : replaced) {
+        auto series = std::make_unique<TLineSeries>();
+        series->CopyFrom(*old);
+        AttachSeries(pages.jitter, std::move(series));
+    }
+    pages.records.appendLine(Line(60000, 150, "192.168.0.1"));
+    EXPECT_FALSE(goesOn(inputs));
+
+    // A copy of a series holds its times: they are not lengthened beneath it.
     TLineSeries copy;
     copy.CopyFrom(pages.delay.Series(0));
     pages.records.appendLine(Line(60000, 200, "192.168.0.1"));
