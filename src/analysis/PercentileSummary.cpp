@@ -93,7 +93,8 @@ double FromOrderKey(std::uint64_t key)
 // Places of the sorted list are narrowed by counting keys a digit of 16 bits at a time,
 // from the leading bits on.
 constexpr int DigitBits = 16;
-using DigitCounts = std::vector<std::uint32_t>; // enough for any list held in memory
+// 32-bit counts: a list summarised here is one chart's points, far fewer than 2^32.
+using DigitCounts = std::vector<std::uint32_t>;
 std::size_t DigitOf(std::uint64_t key, int known)
 {
     return std::size_t(key >> (64 - known - DigitBits)) & ((std::size_t { 1 } << DigitBits) - 1);
@@ -120,7 +121,7 @@ std::vector<double> ValuesAtPlaces(
     const auto startsWith = [](std::uint64_t key, const Place& p) { return key >> (64 - p.known) == p.prefix; };
     const auto narrow = [](Place& p, const DigitCounts& counts) {
         std::size_t digit = 0;
-        while (p.rank >= counts[digit])
+        while (digit + 1 < counts.size() && p.rank >= counts[digit])
             p.rank -= counts[digit++];
         p.prefix = (p.known == 0 ? 0 : p.prefix << DigitBits) | digit;
         p.known += DigitBits;

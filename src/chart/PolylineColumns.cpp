@@ -53,7 +53,8 @@ void DrawPolylineInColumns(QPainter& painter, const QPointF* points, std::size_t
     // half the pen, its round join or cap, and the antialiased edge.
     const double margin = std::max(1.0, pen.widthF()) + 2.0;
     const int bytesPerPixel = 4;
-    // Taken once: bits() of an image may copy it, and counts every call.
+    // Taken once, before the columns are drawn on several threads: bits() may copy a shared
+    // image and changes the image's bookkeeping on every call.
     uchar* const bits = image->bits();
     const auto drawColumn = [&](int left) {
         const int width = std::min(ColumnWidth, area.right() + 1 - left);
@@ -94,7 +95,8 @@ void DrawPolylineInColumns(QPainter& painter, const QPointF* points, std::size_t
         columnPainter.drawPath(runs);
     };
     // Each column is drawn into its own pixels only, so columns can be drawn on any
-    // core in any order; a few at a time keep two cores off each other's cache lines.
+    // core in any order; a few at a time, so that two cores seldom write into one cache
+    // line.
     const int columns = (area.width() + ColumnWidth - 1) / ColumnWidth;
     const int columnsPerItem = 4;
     RunSharedWork(std::size_t((columns + columnsPerItem - 1) / columnsPerItem), [&](std::size_t item) {

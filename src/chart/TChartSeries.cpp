@@ -2,6 +2,8 @@
 
 #include "TChart.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -109,15 +111,25 @@ void TChartSeries::AssignFinitePoints(
 void TChartSeries::AppendFinitePoints(
     std::span<const double> xs, std::span<const double> ys, double lowestY, double highestY)
 {
+    // Both have room first: X never grows without Y.
     std::vector<double>& own = XValues.Own();
+    own.reserve(own.size() + xs.size());
+    ReserveYValues(ys.size());
     own.insert(own.end(), xs.begin(), xs.end());
     AppendFiniteYValues(ys, lowestY, highestY);
+}
+
+void TChartSeries::ReserveYValues(std::size_t more)
+{
+    std::vector<double>& own = YValues.Own();
+    own.reserve(own.size() + more);
 }
 
 void TChartSeries::AppendFiniteYValues(std::span<const double> ys, double lowestY, double highestY)
 {
     std::vector<double>& own = YValues.Own();
     own.insert(own.end(), ys.begin(), ys.end());
+    Q_ASSERT(XValues.size() == YValues.size());
     if (yRangeKnown_) {
         anyFiniteY_ = !YValues.empty();
         finiteLowY_ = anyFiniteY_ ? lowestY : 0.0;

@@ -67,8 +67,11 @@ public:
     // the series' own, the caller found as FiniteYRange would.
     void AppendFinitePoints(std::span<const double> xs, std::span<const double> ys, double lowestY, double highestY);
     // The same for a series whose X values are shared and were lengthened already, by
-    // whoever shares them, by as many points as ys holds.
+    // whoever shares them, by as many points as ys holds (X and Y are of one length again
+    // afterwards).
     void AppendFiniteYValues(std::span<const double> ys, double lowestY, double highestY);
+    // Room for `more` Y values, so that appending them cannot fail.
+    void ReserveYValues(std::size_t more);
     // Hands over the points' storage, emptied but with its room, so that another series
     // can be filled without allocating; the series is left without points. Shared X values
     // are handed over by the last series that holds them; the others hand over nothing.

@@ -7,7 +7,8 @@
 // One coordinate list of a series (its X or its Y values). Read-only to users of the
 // series: the series keeps X in ascending order and Y in step with it. Lists with the same
 // values (the times of one peer's records on each of its charts) may share one copy; a
-// series that changes a shared list first takes a copy of its own.
+// series that changes a shared list first takes a copy of its own. (The peer rebuild,
+// which made the shared copy, lengthens it in place for all the series at once.)
 class TChartValueList
 {
 public:

@@ -62,7 +62,7 @@ std::uint32_t PeerRecordStore::PeerIndex(std::string_view address)
 {
     // A few peers whose lines interleave are the rule: the last one found first, then a
     // short list; the hash keeps a file with a new "peer" on every line linear.
-    if (lastPeer_ != NoPeer && addresses_[lastPeer_] == address)
+    if (lastPeer_ < addresses_.size() && addresses_[lastPeer_] == address)
         return lastPeer_;
     if (addresses_.size() <= ShortList) {
         for (std::uint32_t peer = 0; peer < addresses_.size(); ++peer) {

@@ -42,8 +42,8 @@ public:
     std::size_t size() const { return flags_.size(); }
     bool empty() const { return flags_.empty(); }
     // Names the store's history: the same while records are only appended, another after
-    // anything else (clearing, truncating, copying), so that a record once seen at an
-    // index is the same record for as long as the history is.
+    // anything else (clearing, truncating, copying or moving, for both stores), so that a
+    // record once seen at an index is the same record for as long as the history is.
     std::uint64_t History() const { return history_.id; }
     // Forgets every record and address.
     void clear();
@@ -91,9 +91,16 @@ private:
     {
         HistoryId() = default;
         HistoryId(const HistoryId&) { }
+        HistoryId(HistoryId&& other) noexcept { other.Renew(); }
         HistoryId& operator=(const HistoryId&)
         {
             Renew();
+            return *this;
+        }
+        HistoryId& operator=(HistoryId&& other) noexcept
+        {
+            Renew();
+            other.Renew();
             return *this;
         }
         void Renew() { id = Next(); }

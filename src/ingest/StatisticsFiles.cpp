@@ -13,12 +13,12 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <malloc.h>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <malloc.h>
 
 namespace {
 
@@ -416,7 +416,7 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
     }
     // The loading threads freed what they read into; give that memory back to the
     // system rather than hold it until the next reading.
-    if (!queued.empty() && std::find(queued.begin(), queued.end(), true) != queued.end())
+    if (std::find(queued.begin(), queued.end(), true) != queued.end())
         malloc_trim(0);
     if (!recorded)
         return;

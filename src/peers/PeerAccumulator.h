@@ -6,7 +6,8 @@
 #include <limits>
 #include <optional>
 
-// Running sums of one peer's accepted records, in seconds. Lives for one rebuild.
+// Running sums of one peer's accepted records, in seconds. Kept from one rebuild for the
+// next when records are only appended in between.
 struct PeerAccumulator
 {
     std::int32_t Count = 0;

@@ -213,6 +213,7 @@ struct PeerRebuildProgress
     std::array<int, PeerChartCount> ScaleSteps {};
     double ZoneOffset = 0;
 
+    std::array<bool, PeerChartCount> Shown {}; // the charts given
     std::vector<std::string> Names;
     std::vector<PeerAccumulator> Accumulators;
     std::optional<double> FirstPeerTime;
@@ -240,7 +241,7 @@ namespace {
 std::optional<PeerRebuildResult> ContinueRebuild(const PeerRecordStore& records, const PeerRebuildInputs& inputs,
     PeerStore& store, double& latestTime, const PeerCharts& charts)
 {
-    PeerRebuildProgress* progress = store.Progress.get();
+    PeerRebuildProgress* progress = store.LastRebuild.get();
     if (!progress || progress->History != records.History() || progress->Records > records.size()
         || !progress->SameInputs(inputs))
         return std::nullopt;
@@ -248,7 +249,7 @@ std::optional<PeerRebuildResult> ContinueRebuild(const PeerRecordStore& records,
     const std::size_t peerCount = progress->Names.size();
     for (std::size_t c = 0; c < PeerChartCount; ++c) {
         const bool shown = charts[c] != nullptr;
-        if (shown != !progress->Series[c].empty() && peerCount > 0)
+        if (shown != progress->Shown[c])
             return std::nullopt;
         if (!shown)
             continue;
@@ -258,6 +259,10 @@ std::optional<PeerRebuildResult> ContinueRebuild(const PeerRecordStore& records,
             const PeerSeriesProgress& kept = progress->Series[c][i];
             const TChartSeries& now = charts[c]->Series(i);
             if (&now != kept.Series || now.PointCount() != kept.Points || now.YValues.data() != kept.Values)
+                return std::nullopt;
+            // Shared times must still be shared by this very series.
+            const auto& times = progress->SharedTimes[i];
+            if (times && &now.XValues.Values() != times.get())
                 return std::nullopt;
         }
     }
@@ -339,7 +344,18 @@ std::optional<PeerRebuildResult> ContinueRebuild(const PeerRecordStore& records,
             return std::nullopt;
     }
 
-    // Every check passed: the points go on.
+    // Every check passed: the points go on. Shared times are lengthened before the values
+    // of the series sharing them, so the room for all is made first: once anything has
+    // changed, nothing can fail. Should making room fail, the next rebuild starts afresh.
+    std::shared_ptr<PeerRebuildProgress> kept = std::move(store.LastRebuild);
+    for (std::size_t i = 0; i < peerCount; ++i) {
+        const auto& times = progress->SharedTimes[i];
+        if (!times || shownCharts.empty())
+            continue;
+        times->reserve(times->size() + added[shownCharts.front()][i].times.size());
+        for (const std::size_t c : shownCharts)
+            series[c][i].Series->ReserveYValues(added[c][i].values.size());
+    }
     for (std::size_t i = 0; i < peerCount; ++i) {
         if (progress->SharedTimes[i] && !shownCharts.empty()) {
             const std::vector<double>& times = added[shownCharts.front()][i].times;
@@ -371,6 +387,7 @@ std::optional<PeerRebuildResult> ContinueRebuild(const PeerRecordStore& records,
     }
 
     KeepLineCounts(store, shown.counts);
+    store.LastRebuild = std::move(kept);
     progress->Records = records.size();
     progress->Accumulators = accumulators;
     progress->FirstPeerTime = first;
@@ -402,7 +419,7 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
         return result;
     if (std::optional<PeerRebuildResult> continued = ContinueRebuild(records, inputs, store, latestTime, charts))
         return *continued;
-    store.Progress.reset(); // it holds the series' shared times, which are about to be reused
+    store.LastRebuild.reset(); // it holds the series' shared times, which are about to be reused
     result.Rebuilt = true;
 
     // Which peers, how many records each, in which order.
@@ -484,9 +501,9 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
     for (const std::size_t c : shownCharts) {
         builders[c].reserve(names.size());
         for (std::size_t i = 0; i < names.size(); ++i) {
+            const bool keepsTimes = !sameTimes[i] || c == shownCharts.front();
             builders[c].emplace_back(PeerColour(int(i)), addresses[i], expectedPoints[i],
-                i < spare[c].size() ? std::move(spare[c][i]) : PeerPointStorage {},
-                !sameTimes[i] || c == shownCharts.front());
+                i < spare[c].size() ? std::move(spare[c][i]) : PeerPointStorage {}, keepsTimes);
         }
     }
 
@@ -529,7 +546,7 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
     // What a later rebuild of appended records goes on from: taken before the builders
     // are spent. Without a window only: a window moves with every record appended.
     auto progress = std::make_shared<PeerRebuildProgress>();
-    bool canContinue = windowStart <= 0;
+    bool canContinue = inputs.PeerDays <= 0;
     progress->SharedTimes.resize(names.size());
     for (const std::size_t c : shownCharts) {
         for (const PeerSeriesBuilder& builder : builders[c]) {
@@ -573,6 +590,8 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
     if (canContinue) {
         progress->History = records.History();
         progress->Records = records.size();
+        for (const std::size_t c : shownCharts)
+            progress->Shown[c] = true;
         progress->LanOnly = inputs.LanOnly;
         progress->SelectedPeers = inputs.SelectedPeers;
         progress->ThresholdTexts = inputs.ThresholdTexts;
@@ -583,7 +602,7 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
         progress->FirstPeerTime = first;
         progress->NewestPeerTime = newest;
         progress->Scales = result.Scales;
-        store.Progress = std::move(progress);
+        store.LastRebuild = std::move(progress);
     }
     return result;
 }

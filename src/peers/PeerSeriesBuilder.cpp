@@ -2,6 +2,8 @@
 
 #include "MappedColumn.h"
 
+#include <QtGlobal>
+
 #include <cmath>
 #include <numeric>
 
@@ -58,6 +60,7 @@ std::shared_ptr<const SharedPeerTimes> PeerSeriesBuilder::ShareTimes()
 
 std::unique_ptr<TLineSeries> PeerSeriesBuilder::Finish(double yFactor)
 {
+    Q_ASSERT(keepsTimes_ || times_); // a builder without times is given those of another
     if (!times_)
         ShareTimes();
     // The times stay shared unless a point is left out here.

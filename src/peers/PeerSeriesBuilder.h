@@ -23,7 +23,8 @@ struct PeerPointStorage
 struct SharedPeerTimes
 {
     std::shared_ptr<std::vector<double>> xs;
-    std::vector<std::size_t> order; // the place each point came in; empty when they came in order
+    // For the k-th point in time order, the place it came in; empty when they came in order.
+    std::vector<std::size_t> order;
 };
 
 // Fills one peer series off the chart, so no point redraws anything, and keeps filling

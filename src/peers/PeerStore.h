@@ -24,5 +24,5 @@ struct PeerStore
     QStringList PeerNames;
     // What the last rebuild leaves for the next to go on from, when records were only
     // appended since and nothing else changed; none when the next must start afresh.
-    std::shared_ptr<struct PeerRebuildProgress> Progress;
+    std::shared_ptr<struct PeerRebuildProgress> LastRebuild;
 };

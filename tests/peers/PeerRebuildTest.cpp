@@ -474,6 +474,8 @@ TEST(PeerRebuildAfterAppending, GoesOnFromTheLastRebuildOrStartsAfreshAndShowsWh
     const std::vector<Case> cases {
         { "nothing appended", {}, none, true },
         { "more of the same", { a(600, 0.0002), b(610, -0.00012), a(610) }, none, true },
+        { "a record at the time of the last", { a(590, 0.0003) }, none, true },
+        { "zeros of either sign", { a(620, -0.0), a(630, 0.0, -0.0), b(640, 0.0) }, none, true },
         { "a record that is no point", { "60000 620 a 9614 x 0.001 0.001 0.001", b(630) }, none, true },
         { "a wider range on the same unit", { a(620, 0.0004, 0.0001) }, none, true },
         { "thresholds taking points off, as before", { b(620), b(630, -0.0001, 0.002), a(640) }, { "0", "0", "0", "1" },
@@ -535,6 +537,24 @@ TEST(PeerRebuildAfterAppending, StartsAfreshAfterAnythingButAnAppendOrOnOtherInp
     days.PeerDays = 1;
     EXPECT_FALSE(goesOn(days));
     EXPECT_FALSE(goesOn(days)); // a window moves with every record: never gone on from
+
+    // A window that starts before day 0 (records of 1858) still was one: without it the
+    // rebuild keeps what only the window let in.
+    PeerPages early;
+    PeerPages fresh;
+    for (PeerPages* p : { &early, &fresh }) {
+        p->records.appendLine(Line(0, 0, "192.168.0.1", 0.001));
+        p->records.appendLine(Line(10, 0, "192.168.0.1", 0.002));
+    }
+    PeerRebuildInputs fiveDays = inputs;
+    fiveDays.PeerDays = 5;
+    early.Rebuild(fiveDays);
+    EXPECT_EQ(early.offset.Series(0).PointCount(), 1u);
+    for (PeerPages* p : { &early, &fresh })
+        p->records.appendLine(Line(10, 60, "192.168.0.1", 0.003));
+    const PeerRebuildResult all = early.Rebuild(inputs);
+    EXPECT_FALSE(all.Continued);
+    EXPECT_EQ(Shown(early, all), Shown(fresh, fresh.Rebuild(inputs)));
 
     // Series replaced by anyone but the rebuild are made afresh.
     pages.Rebuild(inputs);
