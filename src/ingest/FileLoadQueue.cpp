@@ -1,5 +1,7 @@
 #include "FileLoadQueue.h"
 
+#include "StatisticsReader.h"
+
 #include <QRunnable>
 #include <QThreadPool>
 
@@ -20,15 +22,8 @@ public:
     {
         try {
             text_ = LoadStampedText(file_.name);
-            if (file_.peerRecords && !text_.text.failed) {
-                auto records = std::make_shared<PeerRecordStore>();
-                records->appendLines(text_.text.lines);
-                text_.text.peerRecords = std::move(records);
-            }
-            if (file_.loopLines && !text_.text.failed) {
-                text_.text.loopRecords = std::make_shared<const ParsedLoopLines>(
-                    file_.loopLines->Parse(text_.text.lines, file_.zoneOffset));
-            }
+            if (file_.reader && !text_.text.failed)
+                text_.text.parsed = file_.reader->Parse(text_.text.lines, file_.zoneOffset);
         } catch (...) {
             text_ = StampedText {};
             text_.text.failed = true;

@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
-class LoopLinesReader;
 class QThreadPool;
+class StatisticsReader;
 
-// Loads files (LoadStampedText: read, inflate, split into lines, and for peerstats and
-// loop files parse the lines into records) on the global thread pool, a bounded number
+// Loads files (LoadStampedText: read, inflate, split into lines, and parse the lines as
+// far as the file's reader can on its own) on the global thread pool, a bounded number
 // ahead of the one taking them, so that decoding runs in parallel while the texts are
 // read into the stores one after the other, in order, and few are held at a time.
 class FileLoadQueue
@@ -21,9 +21,8 @@ public:
     struct File
     {
         QString name;
-        bool peerRecords = false; // parse its lines as peerstats records too
-        const LoopLinesReader* loopLines = nullptr; // or as this reader's loop records
-        double zoneOffset = 0; // of the loop records
+        const StatisticsReader* reader = nullptr; // parses the lines ahead when given
+        double zoneOffset = 0; // of the reading the file is for
     };
 
     // ahead: how many files are loading or loaded and not yet taken; 0 picks a number

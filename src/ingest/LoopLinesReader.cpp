@@ -7,26 +7,27 @@ void LoopLinesReader::Read(const LineList& lines, StatisticsSink& sink) const
 {
     if (sink.Loop.DataSetCount == 0)
         return; // nothing to append to: the caller starts the store first
-    Store(Parse(lines, sink.ZoneOffset), sink);
+    StoreParsed(*Parse(lines, sink.ZoneOffset), sink);
 }
 
-ParsedLoopLines LoopLinesReader::Parse(const LineList& lines, double zoneOffset) const
+std::shared_ptr<const ParsedStatistics> LoopLinesReader::Parse(const LineList& lines, double zoneOffset) const
 {
-    ParsedLoopLines parsed;
-    parsed.lineCount = lines.size();
-    parsed.records.reserve(lines.size());
+    auto parsed = std::make_shared<ParsedLoopLines>();
+    parsed->lineCount = lines.size();
+    parsed->records.reserve(lines.size());
     LoopRecord record;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!ParseRecord(lines[i], zoneOffset, record))
             continue;
-        parsed.records.push_back(record);
-        parsed.lastLineIsRecord = i + 1 == lines.size();
+        parsed->records.push_back(record);
+        parsed->lastLineIsRecord = i + 1 == lines.size();
     }
     return parsed;
 }
 
-void LoopLinesReader::Store(const ParsedLoopLines& parsed, StatisticsSink& sink)
+void LoopLinesReader::StoreParsed(const ParsedStatistics& what, StatisticsSink& sink) const
 {
+    const auto& parsed = static_cast<const ParsedLoopLines&>(what);
     LoopStore& loop = sink.Loop;
     if (loop.DataSetCount == 0)
         return; // nothing to append to: the caller starts the store first

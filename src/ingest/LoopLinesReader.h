@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-// A file's lines parsed as loop records ahead of storing them (on a loading thread).
-struct ParsedLoopLines
+// A file's lines parsed as loop records ahead of storing them.
+struct ParsedLoopLines final : ParsedStatistics
 {
     std::vector<LoopRecord> records; // in line order, skipped lines left out
     std::size_t lineCount = 0;
@@ -25,9 +25,8 @@ public:
     StatisticsKind Kind() const override { return StatisticsKind::Loop; }
     void Read(const LineList& lines, StatisticsSink& sink) const override;
 
-    // The lines' records, as Read finds them; and storing them as Read stores them.
-    ParsedLoopLines Parse(const LineList& lines, double zoneOffset) const;
-    static void Store(const ParsedLoopLines& parsed, StatisticsSink& sink);
+    std::shared_ptr<const ParsedStatistics> Parse(const LineList& lines, double zoneOffset) const override;
+    void StoreParsed(const ParsedStatistics& parsed, StatisticsSink& sink) const override;
 
     // One line as a record; false for a line to skip. zoneOffset (days) is subtracted
     // from the UTC time stamp.

@@ -85,3 +85,23 @@ void NtpPeerstatsReader::Read(const LineList& lines, StatisticsSink& sink) const
 {
     sink.PeerRecords.appendLines(lines);
 }
+
+namespace {
+struct ParsedPeerLines final : ParsedStatistics
+{
+    PeerRecordStore records;
+};
+} // namespace
+
+// The time stamps are UTC: the zone is applied when the statistics are built.
+std::shared_ptr<const ParsedStatistics> NtpPeerstatsReader::Parse(const LineList& lines, double) const
+{
+    auto parsed = std::make_shared<ParsedPeerLines>();
+    parsed->records.appendLines(lines);
+    return parsed;
+}
+
+void NtpPeerstatsReader::StoreParsed(const ParsedStatistics& parsed, StatisticsSink& sink) const
+{
+    sink.PeerRecords.append(static_cast<const ParsedPeerLines&>(parsed).records);
+}

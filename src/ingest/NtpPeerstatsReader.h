@@ -18,6 +18,8 @@ public:
     bool MarksSinglePath(const QString& path) const override;
     bool Recognises(const LineList& lines) const override;
     void Read(const LineList& lines, StatisticsSink& sink) const override;
+    std::shared_ptr<const ParsedStatistics> Parse(const LineList& lines, double zoneOffset) const override;
+    void StoreParsed(const ParsedStatistics& parsed, StatisticsSink& sink) const override;
 
     // Whether one line is a full peerstats record: eight fields, the first an integer,
     // the second a number, the fourth one to four hexadecimal digits, the last four

@@ -86,9 +86,8 @@ void PeerRecordStore::Push(
     // all as long as they were.
     Reserve(size() + 1);
     if (peer != NoPeer && (flags & HasValues)) {
-        const auto shown = [](double value) { return std::isfinite(value * 1000.0); };
-        const int points = int(shown(offset)) + int(shown(delay)) + int(shown(dispersion))
-            + int((flags & HasJitter) && shown(jitter));
+        const int points = int(FitsMilliseconds(offset)) + int(FitsMilliseconds(delay))
+            + int(FitsMilliseconds(dispersion)) + int((flags & HasJitter) && FitsMilliseconds(jitter));
         if (points != 0 && points != 4)
             mixedPoints_[peer] = 1;
     }

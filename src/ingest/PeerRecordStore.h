@@ -3,6 +3,7 @@
 #include "LineList.h"
 #include "MappedColumn.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -77,6 +78,8 @@ public:
     // threshold then shows each of its records on all four charts or on none. (Records
     // taken off by truncate may still count against it.)
     bool PointsAlike(std::uint32_t peer) const { return !mixedPoints_[peer]; }
+    // Whether a value in seconds can be shown at all on a chart in milliseconds.
+    static bool FitsMilliseconds(double seconds) { return std::isfinite(seconds * 1000.0); }
 
 private:
     static constexpr std::size_t ShortList = 16;

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "LineList.h"
-#include "LoopLinesReader.h"
-#include "PeerRecordStore.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,11 +25,9 @@ struct LoadedStatisticsFile
     LineList lines;
     bool named = false; // LoadStatisticsFile appended the name to its files read
     bool failed = false; // it threw: lines holds what was appended before the failure
-    // The lines already parsed as peerstats records, when the loader was asked to (on a
-    // thread of its own, so that reading them costs the reader only a copy).
-    std::shared_ptr<const PeerRecordStore> peerRecords;
-    // The lines already parsed as loop records, likewise.
-    std::shared_ptr<const ParsedLoopLines> loopRecords;
+    // The lines already parsed by their reader (StatisticsReader::Parse), when the loader
+    // was asked to: on a thread of its own, so that the reading only stores them.
+    std::shared_ptr<const struct ParsedStatistics> parsed;
 };
 
 // LoadStatisticsFile into a new list of lines, the failure caught.

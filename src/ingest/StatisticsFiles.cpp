@@ -4,7 +4,6 @@
 #include "FileLoadQueue.h"
 #include "FileNames.h"
 #include "FileReading.h"
-#include "LoopLinesReader.h"
 #include "StatisticsReadError.h"
 #include "StatisticsReaders.h"
 #include "StatisticsSink.h"
@@ -378,8 +377,7 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (regular[i] && !given[i] && position[i] >= readFrom[kindOf(records[i])]) {
             queued[i] = true;
-            toLoad.push_back({ records[i].name, records[i].reader == &NtpPeerstats(),
-                dynamic_cast<const LoopLinesReader*>(records[i].reader), ZoneOffset });
+            toLoad.push_back({ records[i].name, records[i].reader, ZoneOffset });
         }
     }
     FileLoadQueue queue(std::move(toLoad));
@@ -570,13 +568,16 @@ void StatisticsFiles::ReadWith(
     const StatisticsReader& reader, const QString& name, bool first, const LoadedStatisticsFile* text)
 {
     // The file's text as LoadStatisticsFile gives it: read now, or earlier to recognise
-    // it. Throws as LoadStatisticsFile does.
-    const auto load = [&](LineList& lines, QStringList& filesRead) {
+    // it. Throws as LoadStatisticsFile does. A text its reader parsed already is stored
+    // from what was parsed; its lines are copied only where they are kept.
+    const bool parsed = text && text->parsed;
+    const auto load = [&](LineList& lines, QStringList& filesRead, bool copyLines = true) {
         if (!text) {
             LoadStatisticsFile(name, lines, filesRead);
             return;
         }
-        lines = text->lines;
+        if (copyLines)
+            lines = text->lines;
         if (text->named)
             filesRead.append(name);
         if (text->failed)
@@ -596,8 +597,8 @@ void StatisticsFiles::ReadWith(
             load(LoopFileLines, LoopFilesRead);
             LoopDirectory = FolderPart(name);
             StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
-            if (text && text->loopRecords)
-                LoopLinesReader::Store(*text->loopRecords, sink);
+            if (parsed)
+                reader.StoreParsed(*text->parsed, sink);
             else
                 reader.Read(LoopFileLines, sink);
         } catch (const std::exception&) {
@@ -613,13 +614,12 @@ void StatisticsFiles::ReadWith(
         }
         try {
             LineList lines;
-            load(lines, PeerFilesRead);
-            if (text && text->peerRecords) {
-                PeerRecords.append(*text->peerRecords);
-            } else {
-                StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
+            load(lines, PeerFilesRead, !parsed);
+            StatisticsSink sink { Loop, LatestTime, PeerRecords, ZoneOffset, &chrony_ };
+            if (parsed)
+                reader.StoreParsed(*text->parsed, sink);
+            else
                 reader.Read(lines, sink);
-            }
         } catch (const std::exception&) {
             // The file adds no line.
         }

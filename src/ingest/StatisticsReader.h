@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 // The store a reader's files feed.
@@ -17,6 +18,13 @@ enum class StatisticsKind {
     // Files that only complete other files' records (chrony's statistics.log gives peer
     // records their jitter): they start no store afresh and are named in no files hint.
     Supporting,
+};
+
+// A file's lines parsed ahead, on a loading thread, into what its reader's Read would
+// store; each reader that parses ahead has its own kind.
+struct ParsedStatistics
+{
+    virtual ~ParsedStatistics() = default;
 };
 
 // One input format: which file names it takes, how its text is recognised, how its
@@ -62,4 +70,15 @@ public:
     // keeps them in the sink's pending logs, which the caller finishes when every file of
     // the reading has been read.
     virtual void Read(const LineList& lines, StatisticsSink& sink) const = 0;
+
+    // Read in two steps, so that files loaded on other threads are parsed there too:
+    // Parse (safe on any thread) gives what Read would store with the zone offset given,
+    // and StoreParsed stores what this reader's Parse gave, as Read would have stored
+    // the lines. A reader whose records need other files of the reading parses nothing
+    // ahead (nullptr): its files are read with Read.
+    virtual std::shared_ptr<const ParsedStatistics> Parse(const LineList& /*lines*/, double /*zoneOffset*/) const
+    {
+        return nullptr;
+    }
+    virtual void StoreParsed(const ParsedStatistics& /*parsed*/, StatisticsSink& /*sink*/) const { }
 };

@@ -66,8 +66,8 @@ void ShowSeries(TChart& chart, FinishedChart& finished, const PeerChartDesign& d
 class RecordReader
 {
 public:
-    RecordReader(const PeerRecordStore& records, const PeerRebuildInputs& inputs, const PeerLookup& lookup,
-        double windowStart)
+    RecordReader(
+        const PeerRecordStore& records, const PeerRebuildInputs& inputs, const PeerLookup& lookup, double windowStart)
         : flags_(records.Flags())
         , peers_(records.Peers())
         , times_(records.UtcTimes())
@@ -121,7 +121,7 @@ public:
                                                          : PeerRecordStore::HasValues;
         const double value = columns_[c][r];
         return (flags_[r] & needed) == needed && WithinPeerThreshold(value, thresholds_[c])
-            && std::isfinite(value * 1000.0);
+            && PeerRecordStore::FitsMilliseconds(value);
     }
 
     // The record's values into its peer's sums.
@@ -325,7 +325,8 @@ std::optional<PeerRebuildResult> ContinueRebuild(const PeerRecordStore& records,
             highest = std::max(highest, s.HighestMs);
             lowest = std::min(lowest, s.LowestMs);
         }
-        scales[c] = ComputePeerAxisScale(peerCount > 0, highest, lowest, ChartDesigns[c].floorAtZero, inputs.ScaleSteps[c]);
+        scales[c]
+            = ComputePeerAxisScale(peerCount > 0, highest, lowest, ChartDesigns[c].floorAtZero, inputs.ScaleSteps[c]);
         if (scales[c].Microseconds != progress->Scales[c].Microseconds)
             return std::nullopt;
         const double factor = scales[c].Microseconds ? 1000.0 : 1.0;
@@ -551,7 +552,8 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
     for (const std::size_t c : shownCharts) {
         for (const PeerSeriesBuilder& builder : builders[c]) {
             canContinue = canContinue && !builder.Unordered();
-            progress->Series[c].push_back({ nullptr, 0, nullptr, builder.LowestY(), builder.HighestY(), builder.LastX() });
+            progress->Series[c].push_back(
+                { nullptr, 0, nullptr, builder.LowestY(), builder.HighestY(), builder.LastX() });
         }
     }
     for (std::size_t i = 0; i < names.size() && !shownCharts.empty(); ++i) {
