@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <malloc.h>
 
 namespace {
 
@@ -26,10 +27,20 @@ void Print(std::FILE* stream, const QString& text)
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
+// A reading or a save makes and frees blocks of megabytes again and again (a file's
+// text, its records, a chart's image). Kept in the heap, a freed block's memory serves
+// the next; mapped afresh, each would cost a fault for every page it fills.
+void KeepLargeBlocksInTheHeap()
+{
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    KeepLargeBlocksInTheHeap();
     const LongOptions options = ParseLongOptions(ProgramArguments(argc, argv));
     switch (options.Action) {
     case LongOptions::Outcome::Help:

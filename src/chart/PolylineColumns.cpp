@@ -49,9 +49,12 @@ void DrawPolylineInColumns(QPainter& painter, const QPointF* points, std::size_t
     if (area.isEmpty())
         return;
     const QPen pen = painter.pen();
-    // Past this distance (device pixels) from a column no segment touches its pixels:
-    // half the pen, its round join or cap, and the antialiased edge.
-    const double margin = std::max(1.0, pen.widthF()) + 2.0;
+    // Past this distance (device pixels) from a column no segment touches its pixels: a
+    // round pen's outline keeps within half its width of the line (a pixel further is
+    // kept for safety); square caps and miter joins reach further.
+    const double penWidth = std::max(1.0, pen.widthF());
+    const bool round = pen.capStyle() == Qt::RoundCap && pen.joinStyle() == Qt::RoundJoin;
+    const double margin = round ? penWidth / 2 + 1.0 : penWidth + 2.0;
     const int bytesPerPixel = 4;
     // Taken once, before the columns are drawn on several threads: bits() may copy a shared
     // image and changes the image's bookkeeping on every call.

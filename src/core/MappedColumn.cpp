@@ -20,6 +20,31 @@ std::size_t PageRounded(std::size_t bytes)
     return (bytes + page - 1) / page * page;
 }
 
+// Mappings of a huge page or more are whole huge pages, so that every page of them can be one.
+std::size_t MappingSize(std::size_t bytes)
+{
+    return bytes < HugePage ? PageRounded(bytes) : (bytes + HugePage - 1) / HugePage * HugePage;
+}
+
+// A fresh mapping of bytes (as MappingSize gives) that starts on a huge page when it
+// holds one; throws std::bad_alloc.
+void* MapAligned(std::size_t bytes)
+{
+    const std::size_t slack = bytes >= HugePage ? HugePage : 0;
+    void* mapped = mmap(nullptr, bytes + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        throw std::bad_alloc();
+    if (slack == 0)
+        return mapped;
+    const auto begin = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = (begin + HugePage - 1) / HugePage * HugePage;
+    if (aligned > begin)
+        munmap(mapped, aligned - begin);
+    if (const std::size_t tail = begin + slack - aligned; tail > 0)
+        munmap(reinterpret_cast<void*>(aligned + bytes), tail);
+    return reinterpret_cast<void*>(aligned);
+}
+
 // Our own mappings are advised whole: advising part of one would split it, and a split
 // mapping can no longer be remapped as one.
 void AdviseWholeMapping(void* data, std::size_t bytes)
@@ -38,10 +63,8 @@ void* Allocate(std::size_t& bytes)
             throw std::bad_alloc();
         return data;
     }
-    bytes = PageRounded(bytes);
-    void* data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (data == MAP_FAILED)
-        throw std::bad_alloc();
+    bytes = MappingSize(bytes);
+    void* data = MapAligned(bytes);
     AdviseWholeMapping(data, bytes);
     return data;
 }
@@ -60,10 +83,20 @@ void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes)
         std::free(data);
         return mapped;
     }
-    bytes = PageRounded(bytes);
-    void* grown = mremap(data, oldBytes, bytes, MREMAP_MAYMOVE);
-    if (grown == MAP_FAILED)
-        throw std::bad_alloc();
+    bytes = MappingSize(bytes);
+    // In place where the addresses after the block are free and it starts where a huge
+    // page can; otherwise the pages move (not their contents) to a place that starts on a
+    // huge page, so that huge pages already filled stay whole and new ones can be had.
+    const bool onHugePage = reinterpret_cast<std::uintptr_t>(data) % HugePage == 0;
+    void* grown = onHugePage || bytes < HugePage ? mremap(data, oldBytes, bytes, 0) : MAP_FAILED;
+    if (grown == MAP_FAILED) {
+        void* target = MapAligned(bytes);
+        grown = mremap(data, oldBytes, bytes, MREMAP_MAYMOVE | MREMAP_FIXED, target);
+        if (grown == MAP_FAILED) {
+            munmap(target, bytes);
+            throw std::bad_alloc();
+        }
+    }
     AdviseWholeMapping(grown, bytes);
     return grown;
 }

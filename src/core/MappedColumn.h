@@ -8,8 +8,9 @@
 
 // The raw memory under MappedColumn: from 1 MiB on, whole pages of their own mapping,
 // which grow where they are or move by remapping, so that growing never copies the
-// values nor touches pages twice; large ones ask for huge pages, which makes filling
-// them fault far less. Smaller blocks are ordinary heap blocks.
+// values nor touches pages twice. From 2 MiB on they are whole huge pages, start on one
+// and ask for them, which makes filling them fault far less. Smaller blocks are ordinary
+// heap blocks.
 namespace MappedMemory {
 // Room for at least bytes (bytes is set to the room given); throws std::bad_alloc when there is none.
 void* Allocate(std::size_t& bytes);
@@ -24,8 +25,7 @@ void AskForHugePages(const void* data, std::size_t bytes);
 
 // A growing array of plain values (numbers, flags) for columns of millions of records.
 // Room grows by doubling, as a vector's, but in place.
-template <typename T>
-class MappedColumn
+template <typename T> class MappedColumn
 {
     static_assert(std::is_trivially_copyable_v<T>);
 
@@ -74,8 +74,7 @@ public:
         if (count <= capacity())
             return;
         std::size_t bytes = count * sizeof(T);
-        data_ = static_cast<T*>(
-            data_ ? MappedMemory::Grow(data_, bytes_, bytes) : MappedMemory::Allocate(bytes));
+        data_ = static_cast<T*>(data_ ? MappedMemory::Grow(data_, bytes_, bytes) : MappedMemory::Allocate(bytes));
         bytes_ = bytes;
     }
     void push_back(T value)

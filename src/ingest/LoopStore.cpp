@@ -29,13 +29,14 @@ void LoopStore::StartAfresh()
 }
 
 namespace {
-// Resizes as a vector would, with fresh room asked to come in huge pages: a year of
-// records is tens of MB, filled a day's file at a time.
-template <typename T>
-void Grow(std::vector<T>& column, std::size_t size, T fill)
+// Resizes with fresh room asked to come in huge pages: a year of records is tens of MB,
+// filled a day's file at a time. Room grows fourfold, so a year's records are copied into
+// fresh memory (which faults page by page) a few times rather than a dozen; room not yet
+// filled costs addresses, not memory.
+template <typename T> void Grow(std::vector<T>& column, std::size_t size, T fill)
 {
     if (size > column.capacity()) {
-        const std::size_t room = std::max(size, 2 * column.capacity());
+        const std::size_t room = std::max(size, 4 * column.capacity());
         std::vector<T> grown;
         grown.reserve(room);
         MappedMemory::AskForHugePages(grown.data(), room * sizeof(T));

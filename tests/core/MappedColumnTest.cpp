@@ -47,3 +47,29 @@ TEST(MappedColumn, GrowsFromTheHeapThroughMappingsKeepingEveryValue)
     EXPECT_EQ(column.size(), next);
     EXPECT_EQ(std::span<const std::uint64_t>(column).back(), next - 1);
 }
+
+TEST(MappedColumn, ColumnsGrownTurnAboutMoveOntoHugePagesKeepingEveryValue)
+{
+    // Two columns grown in turn each find the other's mapping in the way, so growing
+    // moves them; once they are large they start on a huge page (2 MiB), so that each of
+    // their pages can be one, though their room (a day's records doubled) is no whole
+    // number of huge pages.
+    constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
+    MappedColumn<std::uint64_t> first;
+    MappedColumn<std::uint64_t> second;
+    std::vector<std::uint64_t> batch(5000);
+    for (std::uint64_t round = 0; first.size() < 2'000'000; ++round) {
+        for (std::size_t i = 0; i < batch.size(); ++i)
+            batch[i] = round * batch.size() + i;
+        first.append(batch);
+        for (std::uint64_t& v : batch)
+            v = ~v;
+        second.append(batch);
+    }
+    bool kept = true;
+    for (std::size_t i = 0; i < first.size(); ++i)
+        kept = kept && first[i] == i && second[i] == ~std::uint64_t(i);
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(first.data()) % HugePage, 0u);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(second.data()) % HugePage, 0u);
+}
