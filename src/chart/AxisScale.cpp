@@ -41,7 +41,7 @@ Extent DataExtent(const TChart& chart, const TChartAxis& axis)
         // X is ascending: its ends are the first and the last finite values. Y on a linear
         // axis comes from the series' kept range; only a logarithmic one reads every value.
         if (horizontal && !axis.Logarithmic()) {
-            const std::vector<double>& xs = series.XValues.Values();
+            const ChartValues& xs = series.XValues.Values();
             const auto first = std::find_if(xs.begin(), xs.end(), [](double v) { return std::isfinite(v); });
             const auto last = std::find_if(xs.rbegin(), xs.rend(), [](double v) { return std::isfinite(v); });
             if (first != xs.end()) {

@@ -159,8 +159,8 @@ void DrawSeries(QPainter& painter, const TChartSeries& series, const AxisScale& 
     const std::size_t count = series.PointCount();
     if (count == 0)
         return;
-    const std::vector<double>& xs = series.XValues.Values();
-    const std::vector<double>& ys = series.YValues.Values();
+    const ChartValues& xs = series.XValues.Values();
+    const ChartValues& ys = series.YValues.Values();
     const AxisScale& horizontal = layout.bottom.scale;
     std::size_t begin = 0;
     std::size_t end = count;

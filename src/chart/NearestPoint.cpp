@@ -23,7 +23,7 @@ std::optional<NearestPoint> FindNearestPoint(
     for (std::size_t s = 0; s < chart.SeriesCount(); ++s) {
         const TChartSeries& series = chart.Series(s);
         const AxisScale& vertical = series.VertAxis() == VerticalAxis::Left ? layout.left.scale : layout.right.scale;
-        const std::vector<double>& xs = series.XValues.Values();
+        const ChartValues& xs = series.XValues.Values();
         const auto first = std::size_t(std::lower_bound(xs.begin(), xs.end(), low) - xs.begin());
         const auto last = std::size_t(std::upper_bound(xs.begin(), xs.end(), high) - xs.begin());
         for (std::size_t i = first; i < last; ++i) {

@@ -61,8 +61,8 @@ void TChartSeries::AddPoint(double x, double y)
         finiteHighY_ = anyFiniteY_ ? std::max(finiteHighY_, y) : y;
         anyFiniteY_ = true;
     }
-    std::vector<double>& xs = XValues.Own();
-    std::vector<double>& ys = YValues.Own();
+    ChartValues& xs = XValues.Own();
+    ChartValues& ys = YValues.Own();
     if (xs.empty() || !(x < xs.back())) {
         xs.push_back(x);
         ys.push_back(y);
@@ -93,15 +93,14 @@ void TChartSeries::ReservePoints(std::size_t n)
     YValues.Own().reserve(n);
 }
 
-void TChartSeries::AssignFinitePoints(
-    std::vector<double>&& xs, std::vector<double>&& ys, double lowestY, double highestY)
+void TChartSeries::AssignFinitePoints(ChartValues&& xs, ChartValues&& ys, double lowestY, double highestY)
 {
     XValues.Assign(std::move(xs));
     AssignFiniteYValues(std::move(ys), lowestY, highestY);
 }
 
 void TChartSeries::AssignFinitePoints(
-    std::shared_ptr<std::vector<double>> xs, std::vector<double>&& ys, double lowestY, double highestY)
+    std::shared_ptr<ChartValues> xs, ChartValues&& ys, double lowestY, double highestY)
 {
     XValues.values_ = {};
     XValues.shared_ = std::move(xs);
@@ -112,7 +111,7 @@ void TChartSeries::AppendFinitePoints(
     std::span<const double> xs, std::span<const double> ys, double lowestY, double highestY)
 {
     // Both have room first: X never grows without Y.
-    std::vector<double>& own = XValues.Own();
+    ChartValues& own = XValues.Own();
     own.reserve(own.size() + xs.size());
     ReserveYValues(ys.size());
     own.insert(own.end(), xs.begin(), xs.end());
@@ -121,13 +120,13 @@ void TChartSeries::AppendFinitePoints(
 
 void TChartSeries::ReserveYValues(std::size_t more)
 {
-    std::vector<double>& own = YValues.Own();
+    ChartValues& own = YValues.Own();
     own.reserve(own.size() + more);
 }
 
 void TChartSeries::AppendFiniteYValues(std::span<const double> ys, double lowestY, double highestY)
 {
-    std::vector<double>& own = YValues.Own();
+    ChartValues& own = YValues.Own();
     own.insert(own.end(), ys.begin(), ys.end());
     Q_ASSERT(XValues.size() == YValues.size());
     if (yRangeKnown_) {
@@ -138,7 +137,7 @@ void TChartSeries::AppendFiniteYValues(std::span<const double> ys, double lowest
     Changed();
 }
 
-void TChartSeries::AssignFiniteYValues(std::vector<double>&& ys, double lowestY, double highestY)
+void TChartSeries::AssignFiniteYValues(ChartValues&& ys, double lowestY, double highestY)
 {
     YValues.Assign(std::move(ys));
     yRangeKnown_ = true;
@@ -148,7 +147,7 @@ void TChartSeries::AssignFiniteYValues(std::vector<double>&& ys, double lowestY,
     Changed();
 }
 
-void TChartSeries::TakePointStorage(std::vector<double>& xs, std::vector<double>& ys)
+void TChartSeries::TakePointStorage(ChartValues& xs, ChartValues& ys)
 {
     xs = XValues.TakeStorage();
     ys = YValues.TakeStorage();
@@ -168,13 +167,13 @@ void TChartSeries::SetYValueAt(std::size_t i, double y)
 
 double TChartSeries::HighestY() const
 {
-    const std::vector<double>& ys = YValues.Values();
+    const ChartValues& ys = YValues.Values();
     return ys.empty() ? 0.0 : *std::max_element(ys.begin(), ys.end());
 }
 
 double TChartSeries::LowestY() const
 {
-    const std::vector<double>& ys = YValues.Values();
+    const ChartValues& ys = YValues.Values();
     return ys.empty() ? 0.0 : *std::min_element(ys.begin(), ys.end());
 }
 

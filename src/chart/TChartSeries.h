@@ -58,10 +58,9 @@ public:
     // in turn would, for xs of equal length in ascending order without NaN and ys that
     // are all finite, whose smallest and largest the caller found as FiniteYRange would
     // (std::min and std::max from the first Y on, in order), so they are not read again.
-    void AssignFinitePoints(std::vector<double>&& xs, std::vector<double>&& ys, double lowestY, double highestY);
+    void AssignFinitePoints(ChartValues&& xs, ChartValues&& ys, double lowestY, double highestY);
     // The same with X values shared with other series (which must not change them).
-    void AssignFinitePoints(
-        std::shared_ptr<std::vector<double>> xs, std::vector<double>&& ys, double lowestY, double highestY);
+    void AssignFinitePoints(std::shared_ptr<ChartValues> xs, ChartValues&& ys, double lowestY, double highestY);
     // Appends points after the last, as adding each in turn would, for xs not below the
     // last X, in ascending order, and finite ys whose smallest and largest, together with
     // the series' own, the caller found as FiniteYRange would.
@@ -75,7 +74,7 @@ public:
     // Hands over the points' storage, emptied but with its room, so that another series
     // can be filled without allocating; the series is left without points. Shared X values
     // are handed over by the last series that holds them; the others hand over nothing.
-    void TakePointStorage(std::vector<double>& xs, std::vector<double>& ys);
+    void TakePointStorage(ChartValues& xs, ChartValues& ys);
 
     std::size_t PointCount() const { return XValues.size(); }
     // Coordinates of the i-th point in X order; 0 for an index past the end.
@@ -104,7 +103,7 @@ public:
 private:
     friend class TChart;
     void Changed();
-    void AssignFiniteYValues(std::vector<double>&& ys, double lowestY, double highestY);
+    void AssignFiniteYValues(ChartValues&& ys, double lowestY, double highestY);
 
     QString title_;
     std::optional<ChartColor> color_;

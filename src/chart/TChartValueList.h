@@ -1,8 +1,14 @@
 #pragma once
 
+#include "MappedColumn.h"
+
 #include <cstddef>
 #include <memory>
 #include <vector>
+
+// The values of a coordinate list: a long list (a year of a peer's points) comes in huge
+// pages, so that filling it faults far less.
+using ChartValues = std::vector<double, MappedAllocator<double>>;
 
 // One coordinate list of a series (its X or its Y values). Read-only to users of the
 // series: the series keeps X in ascending order and Y in step with it. Lists with the same
@@ -18,16 +24,16 @@ public:
     bool empty() const { return Values().empty(); }
     double operator[](std::size_t i) const { return Values()[i]; }
     const double* data() const { return Values().data(); }
-    std::vector<double>::const_iterator begin() const { return Values().begin(); }
-    std::vector<double>::const_iterator end() const { return Values().end(); }
-    const std::vector<double>& Values() const { return shared_ ? *shared_ : values_; }
+    ChartValues::const_iterator begin() const { return Values().begin(); }
+    ChartValues::const_iterator end() const { return Values().end(); }
+    const ChartValues& Values() const { return shared_ ? *shared_ : values_; }
     bool IsShared() const { return shared_ != nullptr; }
 
 private:
     friend class TChartSeries;
     // The values, made the list's own first when they are shared (taken over, not copied,
     // when no other list holds them any more).
-    std::vector<double>& Own()
+    ChartValues& Own()
     {
         if (shared_) {
             if (shared_.use_count() == 1)
@@ -39,16 +45,16 @@ private:
         return values_;
     }
 
-    void Assign(std::vector<double>&& values)
+    void Assign(ChartValues&& values)
     {
         values_ = std::move(values);
         shared_.reset();
     }
     // The storage the values were in, emptied, when nothing else holds it; the list is left
     // empty.
-    std::vector<double> TakeStorage()
+    ChartValues TakeStorage()
     {
-        std::vector<double> storage;
+        ChartValues storage;
         if (!shared_)
             storage = std::move(values_);
         else if (shared_.use_count() == 1)
@@ -59,6 +65,6 @@ private:
         return storage;
     }
 
-    std::vector<double> values_; // unused while shared_ is set
-    std::shared_ptr<std::vector<double>> shared_;
+    ChartValues values_; // unused while shared_ is set
+    std::shared_ptr<ChartValues> shared_;
 };

@@ -14,7 +14,7 @@ void TErrorBarSeries::AddBar(double x, double y, double low, double high, std::i
     TLineSeries::AddPoint(x, y);
     if (!inStep)
         return;
-    const std::vector<double>& xs = XValues.Values();
+    const ChartValues& xs = XValues.Values();
     // AddPoint puts the point after every point whose X is not greater.
     const auto at = std::size_t(std::upper_bound(xs.begin(), xs.end(), x) - xs.begin()) - 1;
     bars_.insert(bars_.begin() + std::ptrdiff_t(std::min(at, bars_.size())), Bar { low, high, terms });

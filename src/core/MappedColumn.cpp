@@ -118,6 +118,6 @@ void Release(void* data, std::size_t bytes)
     if (bytes < MappedFrom)
         std::free(data);
     else
-        munmap(data, bytes);
+        munmap(data, MappingSize(bytes));
 }
 } // namespace MappedMemory

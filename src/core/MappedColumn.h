@@ -17,11 +17,30 @@ void* Allocate(std::size_t& bytes);
 // The block at data (of oldBytes) with room for at least bytes, its contents kept;
 // throws std::bad_alloc (the old block then stays as it was).
 void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes);
+// Frees a block of bytes as Allocate or Grow asked for or gave.
 void Release(void* data, std::size_t bytes);
 // Asks for huge pages for the whole 2 MiB pages inside a block not yet written to (such as
 // a large vector's fresh reserve), so that filling it faults far less. Only a hint.
 void AskForHugePages(const void* data, std::size_t bytes);
 } // namespace MappedMemory
+
+// Gives a std::vector its blocks from MappedMemory: large ones (a year of a peer's
+// points) in huge pages, which fill with far fewer faults than the heap's pages.
+template <typename T> struct MappedAllocator
+{
+    static_assert(std::is_trivially_copyable_v<T>);
+    using value_type = T;
+
+    MappedAllocator() = default;
+    template <typename U> MappedAllocator(const MappedAllocator<U>&) noexcept { }
+    T* allocate(std::size_t count)
+    {
+        std::size_t bytes = count * sizeof(T);
+        return static_cast<T*>(MappedMemory::Allocate(bytes));
+    }
+    void deallocate(T* data, std::size_t count) noexcept { MappedMemory::Release(data, count * sizeof(T)); }
+    friend bool operator==(const MappedAllocator&, const MappedAllocator&) { return true; }
+};
 
 // A growing array of plain values (numbers, flags) for columns of millions of records.
 // Room grows by doubling, as a vector's, but in place.

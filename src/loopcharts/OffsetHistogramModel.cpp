@@ -18,7 +18,7 @@ void OffsetHistogramModel::TakeOffsets(std::unique_ptr<TLineSeries> copy, double
 
 void OffsetHistogramModel::Recompute()
 {
-    const std::vector<double>& ys = offsetCopy_->YValues.Values();
+    const ChartValues& ys = offsetCopy_->YValues.Values();
     histogram_ = BinOffsets(ys, offsetClipLimit_);
 
     if (chart_.SeriesCount() == 0) {

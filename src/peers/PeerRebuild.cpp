@@ -219,7 +219,7 @@ struct PeerRebuildProgress
     std::optional<double> FirstPeerTime;
     std::optional<double> NewestPeerTime;
     // Per peer, the times its series share; none for a peer whose series each have their own.
-    std::vector<std::shared_ptr<std::vector<double>>> SharedTimes;
+    std::vector<std::shared_ptr<ChartValues>> SharedTimes;
     std::array<std::vector<PeerSeriesProgress>, PeerChartCount> Series;
     std::array<PeerAxisScale, PeerChartCount> Scales;
 

@@ -1,7 +1,5 @@
 #include "PeerSeriesBuilder.h"
 
-#include "MappedColumn.h"
-
 #include <QtGlobal>
 
 #include <cmath>
@@ -9,9 +7,9 @@
 
 namespace {
 // The values in the given order.
-std::vector<double> Reordered(const std::vector<double>& values, const std::vector<std::size_t>& order)
+ChartValues Reordered(const ChartValues& values, const std::vector<std::size_t>& order)
 {
-    std::vector<double> reordered(order.size());
+    ChartValues reordered(order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         reordered[i] = values[order[i]];
     return reordered;
@@ -28,17 +26,11 @@ PeerSeriesBuilder::PeerSeriesBuilder(
 {
     xs_.clear();
     ys_.clear();
-    const auto reserve = [expectedPoints](std::vector<double>& values) {
-        const bool fresh = values.capacity() < expectedPoints;
-        values.reserve(expectedPoints);
-        if (fresh)
-            MappedMemory::AskForHugePages(values.data(), expectedPoints * sizeof(double));
-    };
     if (keepsTimes_)
-        reserve(xs_);
+        xs_.reserve(expectedPoints);
     else
         xs_ = {};
-    reserve(ys_);
+    ys_.reserve(expectedPoints);
 }
 
 std::shared_ptr<const SharedPeerTimes> PeerSeriesBuilder::ShareTimes()
@@ -48,11 +40,11 @@ std::shared_ptr<const SharedPeerTimes> PeerSeriesBuilder::ShareTimes()
         // Ordered by time once; equal times keep their order of arrival.
         times->order.resize(xs_.size());
         std::iota(times->order.begin(), times->order.end(), std::size_t(0));
-        std::stable_sort(times->order.begin(), times->order.end(),
-            [this](std::size_t a, std::size_t b) { return xs_[a] < xs_[b]; });
+        std::stable_sort(
+            times->order.begin(), times->order.end(), [this](std::size_t a, std::size_t b) { return xs_[a] < xs_[b]; });
         xs_ = Reordered(xs_, times->order);
     }
-    times->xs = std::make_shared<std::vector<double>>(std::move(xs_));
+    times->xs = std::make_shared<ChartValues>(std::move(xs_));
     xs_ = {};
     times_ = times;
     return times;
@@ -64,7 +56,7 @@ std::unique_ptr<TLineSeries> PeerSeriesBuilder::Finish(double yFactor)
     if (!times_)
         ShareTimes();
     // The times stay shared unless a point is left out here.
-    std::shared_ptr<std::vector<double>> shared = times_->xs;
+    std::shared_ptr<ChartValues> shared = times_->xs;
     if (unordered_)
         ys_ = Reordered(ys_, times_->order);
     times_.reset();

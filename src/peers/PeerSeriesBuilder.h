@@ -14,15 +14,15 @@
 // filling the series again does not have to fetch fresh memory.
 struct PeerPointStorage
 {
-    std::vector<double> xs;
-    std::vector<double> ys;
+    ChartValues xs;
+    ChartValues ys;
 };
 
 // The times of a peer's points when every chart shows the peer at the same records: one
 // copy for all its series, in ascending order.
 struct SharedPeerTimes
 {
-    std::shared_ptr<std::vector<double>> xs;
+    std::shared_ptr<ChartValues> xs;
     // For the k-th point in time order, the place it came in; empty when they came in order.
     std::vector<std::size_t> order;
 };
@@ -80,8 +80,8 @@ private:
     ChartColor colour_;
     QString title_;
     bool keepsTimes_;
-    std::vector<double> xs_; // in arrival order
-    std::vector<double> ys_;
+    ChartValues xs_; // in arrival order
+    ChartValues ys_;
     std::shared_ptr<const SharedPeerTimes> times_;
     double lastX_ = 0;
     bool unordered_ = false;

@@ -41,7 +41,7 @@ struct RepaintCounter
 
 std::vector<double> Xs(const TChartSeries& s)
 {
-    return s.XValues.Values();
+    return { s.XValues.begin(), s.XValues.end() };
 }
 } // namespace
 
@@ -52,7 +52,7 @@ TEST(ChartSeries, KeepsPointsInXOrderWithEqualXInInsertionOrder)
         { std::pair { 5.0, 1.0 }, { 3.0, 2.0 }, { 5.0, 3.0 }, { 4.0, 4.0 }, { -1.0, 5.0 }, { 5.0, 6.0 } })
         series.AddPoint(x, y);
     EXPECT_EQ(Xs(series), (std::vector<double> { -1, 3, 4, 5, 5, 5 }));
-    EXPECT_EQ(series.YValues.Values(), (std::vector<double> { 5, 2, 4, 1, 3, 6 }));
+    EXPECT_EQ(series.YValues.Values(), (ChartValues { 5, 2, 4, 1, 3, 6 }));
 }
 
 TEST(ChartSeries, ExtremesAreZeroWithoutPointsAndFollowChangedValues)
@@ -148,7 +148,7 @@ TEST(ChartAxisScale, AutomaticAxesFollowTheDataManualOnesAreExactAndBadRangesAre
 
 TEST(ChartSeries, SharedXValuesAreCopiedBeforeAChangeAndHandedBackByTheLastHolder)
 {
-    auto times = std::make_shared<std::vector<double>>(std::vector<double> { 1, 2, 3 });
+    auto times = std::make_shared<ChartValues>(ChartValues { 1, 2, 3 });
     const double* storage = times->data();
     TLineSeries first;
     TLineSeries second;
@@ -163,14 +163,14 @@ TEST(ChartSeries, SharedXValuesAreCopiedBeforeAChangeAndHandedBackByTheLastHolde
     changed.CopyFrom(second);
     EXPECT_TRUE(changed.XValues.IsShared());
     changed.AddPoint(2.5, 8);
-    EXPECT_EQ(changed.XValues.Values(), (std::vector<double> { 1, 2, 2.5, 3 }));
-    EXPECT_EQ(changed.YValues.Values(), (std::vector<double> { 5, 6, 8, 7 }));
-    EXPECT_EQ(second.XValues.Values(), (std::vector<double> { 1, 2, 3 }));
+    EXPECT_EQ(changed.XValues.Values(), (ChartValues { 1, 2, 2.5, 3 }));
+    EXPECT_EQ(changed.YValues.Values(), (ChartValues { 5, 6, 8, 7 }));
+    EXPECT_EQ(second.XValues.Values(), (ChartValues { 1, 2, 3 }));
     EXPECT_EQ(first.XValues.data(), storage);
 
     // Storage still held elsewhere is not handed over; the last holder hands it over.
-    std::vector<double> xs;
-    std::vector<double> ys;
+    ChartValues xs;
+    ChartValues ys;
     first.TakePointStorage(xs, ys);
     EXPECT_EQ(xs.capacity(), 0u);
     EXPECT_EQ(first.PointCount(), 0u);
@@ -193,7 +193,7 @@ TEST(ChartSeries, CopyTakesSettingsAndPointsAndStaysWhereItIs)
     EXPECT_FALSE(detached.ShowInLegend());
     EXPECT_EQ(detached.VertAxis(), VerticalAxis::Right);
     EXPECT_TRUE(detached.XValues.DateTime);
-    EXPECT_EQ(detached.YValues.Values(), (std::vector<double> { 10, 20 }));
+    EXPECT_EQ(detached.YValues.Values(), (ChartValues { 10, 20 }));
     EXPECT_EQ(detached.ParentChart(), nullptr);
     EXPECT_FALSE(detached.HasSeriesColor());
 

@@ -1,10 +1,13 @@
 // Columns that grow in place: from heap blocks into mappings of their own and on by
-// remapping, keeping every value, through copies, moves and cuts.
+// remapping, keeping every value, through copies, moves and cuts; and the allocator that
+// gives long lists such mappings.
 #include "MappedColumn.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <vector>
 
 TEST(MappedColumn, GrowsFromTheHeapThroughMappingsKeepingEveryValue)
@@ -72,4 +75,22 @@ TEST(MappedColumn, ColumnsGrownTurnAboutMoveOntoHugePagesKeepingEveryValue)
     EXPECT_TRUE(kept);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(first.data()) % HugePage, 0u);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(second.data()) % HugePage, 0u);
+}
+
+TEST(MappedAllocator, GivesLongListsHugePagesAndFreesTheirWholeMapping)
+{
+    // 3 MiB of values take a mapping of two huge pages; freeing the list must unmap both,
+    // the part past the values too, or every rebuild of a year's charts would leave some
+    // behind.
+    constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
+    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    void* pastTheValues = nullptr;
+    {
+        std::vector<double, MappedAllocator<double>> values(std::size_t(3) << 17, 1.0);
+        const auto begin = reinterpret_cast<std::uintptr_t>(values.data());
+        EXPECT_EQ(begin % HugePage, 0u);
+        pastTheValues = reinterpret_cast<void*>(begin + (std::uintptr_t(3) << 20));
+        EXPECT_EQ(msync(pastTheValues, page, MS_ASYNC), 0); // mapped
+    }
+    EXPECT_NE(msync(pastTheValues, page, MS_ASYNC), 0); // unmapped
 }

@@ -21,7 +21,7 @@ protected:
 
 std::vector<double> Ys(const TChartSeries& s)
 {
-    return s.YValues.Values();
+    return { s.YValues.begin(), s.YValues.end() };
 }
 
 TEST_F(LoopChartRebuild, AttachesEverySeriesToItsChartAndReplacesThemNextTime)

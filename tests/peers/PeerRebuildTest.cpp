@@ -1,8 +1,8 @@
 // The whole peer rebuild: store, charts, table rows and the newest time.
 #include "PeerRebuild.h"
-#include "PeerSeriesBuilder.h"
 #include "PeerColour.h"
 #include "PeerCounting.h"
+#include "PeerSeriesBuilder.h"
 #include "TChart.h"
 #include "TLineSeries.h"
 
@@ -212,10 +212,10 @@ TEST(PeerSeriesBuilder, APointLeftOutOnScalingTakesTimesOfItsOwn)
     other.UseTimes(times);
     const auto kept = keeper.Finish(1000.0);
     const auto scaled = other.Finish(1000.0);
-    EXPECT_EQ(kept->XValues.Values(), (std::vector<double> { 1, 2, 3 }));
-    EXPECT_EQ(kept->YValues.Values(), (std::vector<double> { 1000, 2000, 3000 }));
-    EXPECT_EQ(scaled->XValues.Values(), (std::vector<double> { 2, 3 }));
-    EXPECT_EQ(scaled->YValues.Values(), (std::vector<double> { -2000, -3000 }));
+    EXPECT_EQ(kept->XValues.Values(), (ChartValues { 1, 2, 3 }));
+    EXPECT_EQ(kept->YValues.Values(), (ChartValues { 1000, 2000, 3000 }));
+    EXPECT_EQ(scaled->XValues.Values(), (ChartValues { 2, 3 }));
+    EXPECT_EQ(scaled->YValues.Values(), (ChartValues { -2000, -3000 }));
     double lowest = 0;
     double highest = 0;
     ASSERT_TRUE(scaled->FiniteYRange(lowest, highest));
@@ -430,14 +430,15 @@ std::string Shown(PeerPages& pages, const PeerRebuildResult& result)
     }
     for (TChart* chart : pages.Charts()) {
         text += "axis " + Exact(chart->LeftAxis().Minimum()) + " " + Exact(chart->LeftAxis().Maximum()) + " "
-            + chart->LeftAxis().Title().Caption().toStdString() + " / " + chart->BottomAxis().Title().Caption().toStdString() + "\n";
+            + chart->LeftAxis().Title().Caption().toStdString() + " / "
+            + chart->BottomAxis().Title().Caption().toStdString() + "\n";
         for (std::size_t i = 0; i < chart->SeriesCount(); ++i) {
             const TChartSeries& series = chart->Series(i);
             double low = 0;
             double high = 0;
             const bool any = series.FiniteYRange(low, high);
-            text += series.Title().toStdString() + " range " + std::to_string(any) + " " + Exact(low) + " " + Exact(high)
-                + ":";
+            text += series.Title().toStdString() + " range " + std::to_string(any) + " " + Exact(low) + " "
+                + Exact(high) + ":";
             for (std::size_t k = 0; k < series.PointCount(); ++k)
                 text += " " + Exact(series.XValueAt(k)) + "," + Exact(series.YValueAt(k));
             text += "\n";
@@ -480,8 +481,8 @@ TEST(PeerRebuildAfterAppending, GoesOnFromTheLastRebuildOrStartsAfreshAndShowsWh
         { "a wider range on the same unit", { a(620, 0.0004, 0.0001) }, none, true },
         { "thresholds taking points off, as before", { b(620), b(630, -0.0001, 0.002), a(640) }, { "0", "0", "0", "1" },
             true },
-        { "a first point on a chart that had none of a peer's", { b(620, -0.0001, 0.00001) },
-            { "0", "0", "0", "1" }, true },
+        { "a first point on a chart that had none of a peer's", { b(620, -0.0001, 0.00001) }, { "0", "0", "0", "1" },
+            true },
         { "a record over a threshold", { a(620, 0.0002, 0.002) }, { "0", "1", "0", "0" }, false },
         { "a value off the microsecond axis", { a(620, 0.0001, 0.004) }, none, false },
         { "a value off the axis on the same unit", { b(620, 0.004) }, none, true },
