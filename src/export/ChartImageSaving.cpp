@@ -6,6 +6,8 @@
 #include "SaveImageFile.h"
 #include "SharedWork.h"
 
+#include <QThreadPool>
+
 #include <vector>
 
 PngTextMetadata ChartImageMetadata()
@@ -60,13 +62,19 @@ ChartImageSaveResult SaveImages(ChartImageHost& host, std::span<const ChartRow> 
     host.EndSaving();
 
     // The peer charts, listed last, hold the most points: started first, they do not
-    // leave one core drawing alone at the end.
+    // leave one core drawing alone at the end. One worker more than there are cores: a
+    // file written waits for the disk before it replaces the old one, and meanwhile the
+    // others keep every core drawing.
     std::vector<char> written(jobs.size(), 0);
-    RunSharedWork(jobs.size(), [&](std::size_t item) {
-        const std::size_t k = jobs.size() - 1 - item;
-        written[k] = write(jobs[k]);
-        jobs[k].image = QImage(); // its memory goes as soon as it is written
-    });
+    const int workers = QThreadPool::globalInstance()->maxThreadCount() + 1;
+    RunSharedWork(
+        jobs.size(),
+        [&](std::size_t item) {
+            const std::size_t k = jobs.size() - 1 - item;
+            written[k] = write(jobs[k]);
+            jobs[k].image = QImage(); // its memory goes as soon as it is written
+        },
+        workers);
     for (std::size_t k = 0; k < jobs.size(); ++k)
         if (written[k])
             result.SavedFiles.append(jobs[k].name);
