@@ -32,8 +32,10 @@ void Print(std::FILE* stream, const QString& text)
 // the next; mapped afresh, each would cost a fault for every page it fills.
 void KeepLargeBlocksInTheHeap()
 {
+#ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
 }
 
 } // namespace

@@ -50,8 +50,9 @@ void DrawPolylineInColumns(QPainter& painter, const QPointF* points, std::size_t
         return;
     const QPen pen = painter.pen();
     // Past this distance (device pixels) from a column no segment touches its pixels: a
-    // round pen's outline keeps within half its width of the line (a pixel further is
-    // kept for safety); square caps and miter joins reach further.
+    // round pen's outline keeps within half its width of the line, and a pen of a pixel
+    // or less, drawn as a cosmetic line, shades a pixel on either side; square caps and
+    // miter joins reach further.
     const double penWidth = std::max(1.0, pen.widthF());
     const bool round = pen.capStyle() == Qt::RoundCap && pen.joinStyle() == Qt::RoundJoin;
     const double margin = round ? penWidth / 2 + 1.0 : penWidth + 2.0;

@@ -20,14 +20,15 @@ std::size_t PageRounded(std::size_t bytes)
     return (bytes + page - 1) / page * page;
 }
 
-// Mappings of a huge page or more are whole huge pages, so that every page of them can be one.
+// A column's mappings of a huge page or more are whole huge pages, so that every page of
+// them can be one.
 std::size_t MappingSize(std::size_t bytes)
 {
     return bytes < HugePage ? PageRounded(bytes) : (bytes + HugePage - 1) / HugePage * HugePage;
 }
 
-// A fresh mapping of bytes (as MappingSize gives) that starts on a huge page when it
-// holds one; throws std::bad_alloc.
+// A fresh mapping of bytes (whole pages) that starts on a huge page when it can hold
+// one; throws std::bad_alloc.
 void* MapAligned(std::size_t bytes)
 {
     const std::size_t slack = bytes >= HugePage ? HugePage : 0;
@@ -92,13 +93,24 @@ void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes)
     if (grown == MAP_FAILED) {
         void* target = MapAligned(bytes);
         grown = mremap(data, oldBytes, bytes, MREMAP_MAYMOVE | MREMAP_FIXED, target);
-        if (grown == MAP_FAILED) {
-            munmap(target, bytes);
+        // A move that fails may have unmapped the target already, and another thread may
+        // have mapped those addresses since: they are left as they are (addresses only,
+        // no memory, and only when memory has run out).
+        if (grown == MAP_FAILED)
             throw std::bad_alloc();
-        }
     }
     AdviseWholeMapping(grown, bytes);
     return grown;
+}
+
+void* AllocateBlock(std::size_t bytes)
+{
+    if (bytes < MappedFrom)
+        return Allocate(bytes);
+    bytes = PageRounded(bytes);
+    void* data = MapAligned(bytes);
+    AdviseWholeMapping(data, bytes);
+    return data;
 }
 
 void AskForHugePages(const void* data, std::size_t bytes)
@@ -118,6 +130,6 @@ void Release(void* data, std::size_t bytes)
     if (bytes < MappedFrom)
         std::free(data);
     else
-        munmap(data, MappingSize(bytes));
+        munmap(data, PageRounded(bytes));
 }
 } // namespace MappedMemory

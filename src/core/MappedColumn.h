@@ -6,18 +6,23 @@
 #include <span>
 #include <type_traits>
 
-// The raw memory under MappedColumn: from 1 MiB on, whole pages of their own mapping,
-// which grow where they are or move by remapping, so that growing never copies the
-// values nor touches pages twice. From 2 MiB on they are whole huge pages, start on one
-// and ask for them, which makes filling them fault far less. Smaller blocks are ordinary
-// heap blocks.
+// The raw memory under MappedColumn and MappedAllocator: from 1 MiB on, whole pages of
+// their own mapping, which start on a huge page from 2 MiB on and ask for huge pages, so
+// that filling them faults far less. A column's blocks grow where they are or move by
+// remapping, so that growing never copies the values nor touches pages twice. Smaller
+// blocks are ordinary heap blocks.
 namespace MappedMemory {
-// Room for at least bytes (bytes is set to the room given); throws std::bad_alloc when there is none.
+// Room for at least bytes (bytes is set to the room given: from 2 MiB on, whole huge
+// pages, all of which the column uses as it grows); throws std::bad_alloc when there is
+// none.
 void* Allocate(std::size_t& bytes);
 // The block at data (of oldBytes) with room for at least bytes, its contents kept;
 // throws std::bad_alloc (the old block then stays as it was).
 void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes);
-// Frees a block of bytes as Allocate or Grow asked for or gave.
+// A block of bytes exactly, for a list that never grows in place: its pages past the
+// last whole huge page stay small, so that room a list never fills is never held.
+void* AllocateBlock(std::size_t bytes);
+// Frees a block of bytes as Allocate or Grow gave or AllocateBlock was asked for.
 void Release(void* data, std::size_t bytes);
 // Asks for huge pages for the whole 2 MiB pages inside a block not yet written to (such as
 // a large vector's fresh reserve), so that filling it faults far less. Only a hint.
@@ -25,21 +30,18 @@ void AskForHugePages(const void* data, std::size_t bytes);
 } // namespace MappedMemory
 
 // Gives a std::vector its blocks from MappedMemory: large ones (a year of a peer's
-// points) in huge pages, which fill with far fewer faults than the heap's pages.
+// points) mostly in huge pages, which fill with far fewer faults than the heap's pages.
 template <typename T> struct MappedAllocator
 {
     static_assert(std::is_trivially_copyable_v<T>);
+    static_assert(alignof(T) <= alignof(std::max_align_t)); // small blocks come from malloc
     using value_type = T;
 
     MappedAllocator() = default;
     template <typename U> MappedAllocator(const MappedAllocator<U>&) noexcept { }
-    T* allocate(std::size_t count)
-    {
-        std::size_t bytes = count * sizeof(T);
-        return static_cast<T*>(MappedMemory::Allocate(bytes));
-    }
+    T* allocate(std::size_t count) { return static_cast<T*>(MappedMemory::AllocateBlock(count * sizeof(T))); }
     void deallocate(T* data, std::size_t count) noexcept { MappedMemory::Release(data, count * sizeof(T)); }
-    friend bool operator==(const MappedAllocator&, const MappedAllocator&) { return true; }
+    template <typename U> bool operator==(const MappedAllocator<U>&) const noexcept { return true; }
 };
 
 // A growing array of plain values (numbers, flags) for columns of millions of records.

@@ -31,8 +31,7 @@ void LoopStore::StartAfresh()
 namespace {
 // Resizes with fresh room asked to come in huge pages: a year of records is tens of MB,
 // filled a day's file at a time. Room grows fourfold, so a year's records are copied into
-// fresh memory (which faults page by page) a few times rather than a dozen; room not yet
-// filled costs addresses, not memory.
+// fresh memory (which faults page by page) a few times rather than a dozen.
 template <typename T> void Grow(std::vector<T>& column, std::size_t size, T fill)
 {
     if (size > column.capacity()) {

@@ -51,12 +51,12 @@ TEST(MappedColumn, GrowsFromTheHeapThroughMappingsKeepingEveryValue)
     EXPECT_EQ(std::span<const std::uint64_t>(column).back(), next - 1);
 }
 
-TEST(MappedColumn, ColumnsGrownTurnAboutMoveOntoHugePagesKeepingEveryValue)
+TEST(MappedColumn, ColumnsGrownInTurnMoveOntoHugePagesKeepingEveryValue)
 {
     // Two columns grown in turn each find the other's mapping in the way, so growing
     // moves them; once they are large they start on a huge page (2 MiB), so that each of
-    // their pages can be one, though their room (a day's records doubled) is no whole
-    // number of huge pages.
+    // their pages can be one, though what they ask for (a day's records doubled) is no
+    // whole number of huge pages.
     constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
     MappedColumn<std::uint64_t> first;
     MappedColumn<std::uint64_t> second;
@@ -77,20 +77,30 @@ TEST(MappedColumn, ColumnsGrownTurnAboutMoveOntoHugePagesKeepingEveryValue)
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(second.data()) % HugePage, 0u);
 }
 
-TEST(MappedAllocator, GivesLongListsHugePagesAndFreesTheirWholeMapping)
+TEST(MappedAllocator, LongBlocksStartOnAHugePageAndGoWholeWhenFreed)
 {
-    // 3 MiB of values take a mapping of two huge pages; freeing the list must unmap both,
-    // the part past the values too, or every rebuild of a year's charts would leave some
-    // behind.
+    // A list's block is as long as it asked for, a column's room is whole huge pages;
+    // either way freeing it must unmap its last page too, or every rebuild of a year's
+    // charts would leave some behind.
     constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
     const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-    void* pastTheValues = nullptr;
+    const std::size_t count = (std::size_t(3) << 17) + 100; // 3 MiB and a little more
+    const auto mapped = [page](void* address) { return msync(address, page, MS_ASYNC) == 0; };
+    void* lastOfList = nullptr;
+    void* lastOfColumn = nullptr;
     {
-        std::vector<double, MappedAllocator<double>> values(std::size_t(3) << 17, 1.0);
+        std::vector<double, MappedAllocator<double>> values(count, 1.0);
         const auto begin = reinterpret_cast<std::uintptr_t>(values.data());
         EXPECT_EQ(begin % HugePage, 0u);
-        pastTheValues = reinterpret_cast<void*>(begin + (std::uintptr_t(3) << 20));
-        EXPECT_EQ(msync(pastTheValues, page, MS_ASYNC), 0); // mapped
+        lastOfList = reinterpret_cast<void*>((begin + count * sizeof(double) - 1) / page * page);
+        EXPECT_TRUE(mapped(lastOfList));
+
+        MappedColumn<std::uint64_t> column;
+        column.reserve(count);
+        EXPECT_EQ(column.capacity() * sizeof(std::uint64_t) % HugePage, 0u);
+        lastOfColumn = const_cast<std::uint64_t*>(column.data()) + column.capacity() - page / sizeof(std::uint64_t);
+        EXPECT_TRUE(mapped(lastOfColumn));
     }
-    EXPECT_NE(msync(pastTheValues, page, MS_ASYNC), 0); // unmapped
+    EXPECT_FALSE(mapped(lastOfList));
+    EXPECT_FALSE(mapped(lastOfColumn));
 }
