@@ -54,8 +54,8 @@ void DrawPolylineInColumns(QPainter& painter, const QPointF* points, std::size_t
     // or less, drawn as a cosmetic line, shades a pixel on either side; square caps and
     // miter joins reach further.
     const double penWidth = std::max(1.0, pen.widthF());
-    const bool round = pen.capStyle() == Qt::RoundCap && pen.joinStyle() == Qt::RoundJoin;
-    const double margin = round ? penWidth / 2 + 1.0 : penWidth + 2.0;
+    const bool roundPen = pen.capStyle() == Qt::RoundCap && pen.joinStyle() == Qt::RoundJoin;
+    const double margin = roundPen ? penWidth / 2 + 1.0 : penWidth + 2.0;
     const int bytesPerPixel = 4;
     // Taken once, before the columns are drawn on several threads: bits() may copy a shared
     // image and changes the image's bookkeeping on every call.
