@@ -3,9 +3,12 @@
 #include "Interpolation.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -29,13 +32,38 @@ struct FiniteScaledValues
     std::span<const double> Values;
     ValueScale Scale;
 
+    // The finite scaled values a block at a time. The scaling runs on whole blocks, which
+    // the compiler turns into vector arithmetic: each value is still divided and
+    // multiplied exactly as Scale does.
+    template <class VisitBlock> void ForEachBlock(const VisitBlock& visit) const
+    {
+        constexpr std::size_t Block = 256;
+        std::array<double, Block> scaled;
+        for (std::size_t start = 0; start < Values.size(); start += Block) {
+            const std::size_t n = std::min(Block, Values.size() - start);
+            const double* in = Values.data() + start;
+            if (Scale.Divisor != 1.0) {
+                for (std::size_t i = 0; i < n; ++i)
+                    scaled[i] = in[i] / Scale.Divisor * Scale.Factor;
+            } else {
+                for (std::size_t i = 0; i < n; ++i)
+                    scaled[i] = in[i] * Scale.Factor;
+            }
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                scaled[kept] = scaled[i];
+                kept += std::isfinite(scaled[i]) ? 1 : 0;
+            }
+            visit(std::span<const double>(scaled.data(), kept));
+        }
+    }
+
     template <class Visit> void ForEach(const Visit& visit) const
     {
-        for (const double v : Values) {
-            const double scaled = Scale(v);
-            if (std::isfinite(scaled))
-                visit(scaled);
-        }
+        ForEachBlock([&](std::span<const double> block) {
+            for (const double v : block)
+                visit(v);
+        });
     }
 };
 
@@ -79,10 +107,13 @@ Moments MeanAndStdDev(const FiniteScaledValues& values, std::size_t size, double
 constexpr std::array<double, 5> Fractions = { 0.01, 0.05, 0.50, 0.95, 0.99 };
 
 // Doubles as unsigned keys in the same order; the two zeros, equal values, share a key.
+// Without branches, as signs come in no order: v + 0.0 turns -0 into +0, and a negative
+// value's bits are all flipped, a positive one's sign bit only.
 std::uint64_t OrderKey(double v)
 {
-    const auto bits = std::bit_cast<std::uint64_t>(v == 0 ? 0.0 : v);
-    return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t { 1 } << 63);
+    const auto bits = std::bit_cast<std::uint64_t>(v + 0.0);
+    const auto flip = static_cast<std::uint64_t>(static_cast<std::int64_t>(bits) >> 63) | (std::uint64_t { 1 } << 63);
+    return bits ^ flip;
 }
 
 double FromOrderKey(std::uint64_t key)
@@ -98,6 +129,16 @@ using DigitCounts = std::vector<std::uint32_t>;
 std::size_t DigitOf(std::uint64_t key, int known)
 {
     return std::size_t(key >> (64 - known - DigitBits)) & ((std::size_t { 1 } << DigitBits) - 1);
+}
+
+// Which leading digits any of the given key prefixes (of `known` bits each) start with:
+// a value whose leading digit is not among them is passed over at once.
+std::vector<std::uint8_t> LeadingDigitsOf(std::span<const std::uint64_t> prefixes, std::span<const int> known)
+{
+    std::vector<std::uint8_t> marked(std::size_t { 1 } << DigitBits, 0);
+    for (std::size_t k = 0; k < prefixes.size(); ++k)
+        marked[std::size_t(prefixes[k] >> (known[k] - DigitBits))] = 1;
+    return marked;
 }
 
 // The values at the given places of the sorted list (ascending places below `size`),
@@ -147,8 +188,12 @@ std::vector<double> ValuesAtPlaces(
         for (const Place& p : wanted)
             known = p.candidates > FewEnough && p.known < 64 ? p.known : known;
         std::vector<DigitCounts> counts(starts.size(), DigitCounts(std::size_t { 1 } << DigitBits));
+        const std::vector<std::uint8_t> leadingDigits
+            = LeadingDigitsOf(starts, std::vector<int>(starts.size(), known));
         values.ForEach([&](double v) {
             const std::uint64_t key = OrderKey(v);
+            if (!leadingDigits[DigitOf(key, 0)])
+                return;
             const std::uint64_t prefix = key >> (64 - known);
             for (std::size_t s = 0; s < starts.size(); ++s) {
                 if (prefix == starts[s])
@@ -172,8 +217,17 @@ std::vector<double> ValuesAtPlaces(
             copy = true;
     }
     if (copy) {
+        std::vector<std::uint64_t> prefixes;
+        std::vector<int> known;
+        for (const Place& p : wanted) {
+            prefixes.push_back(p.prefix);
+            known.push_back(p.known);
+        }
+        const std::vector<std::uint8_t> leadingDigits = LeadingDigitsOf(prefixes, known);
         values.ForEach([&](double v) {
             const std::uint64_t key = OrderKey(v);
+            if (!leadingDigits[DigitOf(key, 0)])
+                return;
             for (std::size_t k = 0; k < wanted.size(); ++k) {
                 if (wanted[k].known < 64 && startsWith(key, wanted[k]))
                     candidates[k].push_back(v);
@@ -229,16 +283,52 @@ std::optional<PercentileSummary> SummariseScaledPercentiles(std::span<const doub
     const FiniteScaledValues finite { values, scale };
     // The first smallest and the last largest value, as std::minmax_element finds them.
     // The order statistics start from this pass's counts of leading digits.
+    // Min and max over four lanes at a time; since only the two zeros compare equal
+    // without being the same, the first and the last zero seen settle the zero's sign.
+    constexpr std::size_t Lanes = 4;
+    std::array<double, Lanes> lows;
+    std::array<double, Lanes> highs;
+    lows.fill(std::numeric_limits<double>::infinity());
+    highs.fill(-std::numeric_limits<double>::infinity());
+    std::optional<double> firstZero;
+    double lastZero = 0;
     std::size_t size = 0;
-    double min = 0;
-    double max = 0;
     DigitCounts leading(std::size_t { 1 } << DigitBits);
-    finite.ForEach([&](double v) {
-        min = size == 0 || v < min ? v : min;
-        max = size == 0 || !(v < max) ? v : max;
-        ++size;
-        ++leading[DigitOf(OrderKey(v), 0)];
+    finite.ForEachBlock([&](std::span<const double> block) {
+        bool zero = false;
+        std::size_t i = 0;
+        for (; i + Lanes <= block.size(); i += Lanes) {
+            for (std::size_t l = 0; l < Lanes; ++l) {
+                const double v = block[i + l];
+                lows[l] = v < lows[l] ? v : lows[l];
+                highs[l] = v > highs[l] ? v : highs[l];
+                zero |= v == 0;
+            }
+        }
+        for (; i < block.size(); ++i) {
+            const double v = block[i];
+            lows[0] = v < lows[0] ? v : lows[0];
+            highs[0] = v > highs[0] ? v : highs[0];
+            zero |= v == 0;
+        }
+        if (zero) {
+            for (const double v : block) {
+                if (v == 0) {
+                    firstZero = firstZero.value_or(v);
+                    lastZero = v;
+                }
+            }
+        }
+        size += block.size();
+        for (const double v : block)
+            ++leading[DigitOf(OrderKey(v), 0)];
     });
+    double min = *std::min_element(lows.begin(), lows.end());
+    double max = *std::max_element(highs.begin(), highs.end());
+    if (min == 0)
+        min = *firstZero;
+    if (max == 0)
+        max = lastZero;
     if (size == 0)
         return std::nullopt;
 

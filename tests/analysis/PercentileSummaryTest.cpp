@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -134,6 +135,36 @@ TEST(PercentileSummary, ScaledSummariesOfLongListsAgreeWithAScaledFullSort)
         EXPECT_EQ(s->P50, InterpolatedPercentile(sorted, 0.50)) << c.Name;
         EXPECT_EQ(s->P95, InterpolatedPercentile(sorted, 0.95)) << c.Name;
         EXPECT_EQ(s->P99, InterpolatedPercentile(sorted, 0.99)) << c.Name;
+    }
+}
+
+TEST(PercentileSummary, AZeroMinOrMaxKeepsTheSignOfTheFirstSmallestAndTheLastLargest)
+{
+    // As std::minmax_element finds them. The zeros sit at places that land in different
+    // lanes and blocks of the first pass.
+    struct Case
+    {
+        std::string Name;
+        std::vector<std::pair<std::size_t, double>> Zeros; // place, zero
+        double Others; // every other value
+        bool MinIsZero;
+        double Zero; // the zero expected as min or max
+    };
+    const std::vector<Case> cases {
+        { "plus then minus, others above", { { 3, 0.0 }, { 700, -0.0 } }, 1.0, true, 0.0 },
+        { "minus then plus, others above", { { 1, -0.0 }, { 2, 0.0 } }, 2.0, true, -0.0 },
+        { "plus then minus, others below", { { 3, 0.0 }, { 701, -0.0 } }, -1.0, false, -0.0 },
+        { "minus then plus, others below", { { 258, -0.0 }, { 999, 0.0 } }, -2.0, false, 0.0 },
+    };
+    for (const Case& c : cases) {
+        std::vector<double> values(1000, c.Others);
+        for (const auto& [place, zero] : c.Zeros)
+            values[place] = zero;
+        const auto s = SummarisePercentiles(values);
+        ASSERT_TRUE(s.has_value()) << c.Name;
+        const double got = c.MinIsZero ? s->Min : s->Max;
+        EXPECT_EQ(got, 0.0) << c.Name;
+        EXPECT_EQ(std::signbit(got), std::signbit(c.Zero)) << c.Name;
     }
 }
 
