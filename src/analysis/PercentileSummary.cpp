@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -188,8 +188,7 @@ std::vector<double> ValuesAtPlaces(
         for (const Place& p : wanted)
             known = p.candidates > FewEnough && p.known < 64 ? p.known : known;
         std::vector<DigitCounts> counts(starts.size(), DigitCounts(std::size_t { 1 } << DigitBits));
-        const std::vector<std::uint8_t> leadingDigits
-            = LeadingDigitsOf(starts, std::vector<int>(starts.size(), known));
+        const std::vector<std::uint8_t> leadingDigits = LeadingDigitsOf(starts, std::vector<int>(starts.size(), known));
         values.ForEach([&](double v) {
             const std::uint64_t key = OrderKey(v);
             if (!leadingDigits[DigitOf(key, 0)])

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
@@ -103,7 +103,10 @@ TEST(PercentileSummary, ScaledSummariesOfLongListsAgreeWithAScaledFullSort)
     const double big = std::numeric_limits<double>::max();
     const std::vector<Case> cases {
         { "one value throughout", [](std::size_t) { return 0.25; }, {} },
-        { "a handful of values", [&](std::size_t) { return std::array { -0.0, 0.0, -3.0, 2.5, 1e-300 }[next() % 5]; },
+        { "a handful of values",
+            [&](std::size_t) {
+                return std::array { -0.0, 0.0, -3.0, 2.5, 1e-300 }[next() % 5];
+            },
             { 1.0, 1000.0 } },
         { "a narrow spread and far outliers",
             [&](std::size_t i) {

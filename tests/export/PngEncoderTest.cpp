@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
@@ -254,6 +255,73 @@ TEST(PngEncoder, WritePngFileLaysOutChunksTextAndUtcTime)
     ASSERT_EQ(decoded->RowFilters.size(), 200u);
     for (std::uint8_t filter : decoded->RowFilters)
         EXPECT_TRUE(filter == 0 || filter == 1 || filter == 4) << int(filter);
+}
+
+// Without a progress handler the encoder filters and compresses the rows itself; with
+// one, libpng does, reporting each row. Both must write the same file, byte for byte
+// (but for the time in tIME): the same filter on every row, the same zlib stream and
+// the same IDAT chunks.
+TEST(PngEncoder, RowsFilteredHereMatchLibpngByteForByte)
+{
+    QImage noise(160, 120, QImage::Format_RGB888);
+    std::uint32_t state = 3;
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.bytesPerLine(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            // Runs of equal bytes between the noise, so that every filter wins some rows.
+            noise.scanLine(y)[x] = y % 5 == 0 ? std::uint8_t(x / 7) : std::uint8_t(state >> 24);
+        }
+    }
+    QImage chart(300, 200, QImage::Format_RGB888);
+    chart.fill(QColor(240, 240, 240));
+    {
+        QPainter painter(&chart);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(0, 0, 200), 1.5));
+        for (int x = 0; x < 300; x += 3)
+            painter.drawLine(QPointF(x, 100 + (x * 37) % 80), QPointF(x + 3, 100 - (x * 53) % 90));
+        painter.setPen(QColor(128, 128, 128));
+        for (int y = 20; y < 200; y += 40)
+            painter.drawLine(0, y, 300, y);
+    }
+    const struct
+    {
+        const char* name;
+        QImage image;
+    } images[] = {
+        { "chart", chart },
+        { "noise", noise },
+        { "pattern", Pattern(QImage::Format_RGB888, 257, 31) },
+        { "grey ramp", Indexed(GreyRamp(256), 180, 120) },
+        { "palette", Indexed({ qRgb(255, 0, 0), qRgb(0, 128, 0), qRgb(9, 9, 200) }, 130, 140) },
+        { "one pixel wide", Pattern(QImage::Format_RGB888, 1, 7000) },
+        { "one row", Pattern(QImage::Format_RGB888, 9000, 1) },
+    };
+    const int filterSets[] = { 0x98, 0x38, 0xf8, 0x08, 0x10, 0x20, 0x40, 0x80, 0xc0 };
+    const auto encode = [](const QImage& image, int filters, bool withProgress) {
+        TPngImage png;
+        png.AssignFromBitmap(image);
+        png.SetCompressionLevel(4);
+        png.SetFilters(filters);
+        png.Title = QStringLiteral("Peer offset");
+        if (withProgress)
+            png.SetOnProgress([](TPngImage&, TPngImage::ProgressStage, int, bool, const QRect&, const QString&) {});
+        return ReadChunks(EncodeToMemory(png));
+    };
+    for (const auto& image : images) {
+        for (const int filters : filterSets) {
+            SCOPED_TRACE(std::string(image.name) + " filters " + std::to_string(filters));
+            const std::vector<PngChunk> libpng = encode(image.image, filters, true);
+            const std::vector<PngChunk> here = encode(image.image, filters, false);
+            ASSERT_EQ(ChunkTypes(here), ChunkTypes(libpng));
+            for (std::size_t k = 0; k < here.size(); ++k) {
+                if (here[k].Type == "tIME")
+                    EXPECT_EQ(here[k].Data.size(), 7);
+                else
+                    EXPECT_EQ(here[k].Data, libpng[k].Data) << here[k].Type << " chunk " << k;
+            }
+        }
+    }
 }
 
 TEST(PngEncoder, BlankTextsAreSkippedAndOthersKeepTheirBlanks)
