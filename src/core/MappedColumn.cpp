@@ -20,11 +20,12 @@ std::size_t PageRounded(std::size_t bytes)
     return (bytes + page - 1) / page * page;
 }
 
-// A column's mappings of a huge page or more are whole huge pages, so that every page of
-// them can be one.
+// A column's mappings are whole huge pages, so that every page of them can be one: a
+// column that grows past the heap starts in a huge page rather than in hundreds of small
+// pages that would stay small as it grows on.
 std::size_t MappingSize(std::size_t bytes)
 {
-    return bytes < HugePage ? PageRounded(bytes) : (bytes + HugePage - 1) / HugePage * HugePage;
+    return (bytes + HugePage - 1) / HugePage * HugePage;
 }
 
 // A fresh mapping of bytes (whole pages) that starts on a huge page when it can hold
@@ -89,7 +90,7 @@ void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes)
     // page can; otherwise the pages move (not their contents) to a place that starts on a
     // huge page, so that huge pages already filled stay whole and new ones can be had.
     const bool onHugePage = reinterpret_cast<std::uintptr_t>(data) % HugePage == 0;
-    void* grown = onHugePage || bytes < HugePage ? mremap(data, oldBytes, bytes, 0) : MAP_FAILED;
+    void* grown = onHugePage ? mremap(data, oldBytes, bytes, 0) : MAP_FAILED;
     if (grown == MAP_FAILED) {
         void* target = MapAligned(bytes);
         grown = mremap(data, oldBytes, bytes, MREMAP_MAYMOVE | MREMAP_FIXED, target);
@@ -111,16 +112,6 @@ void* AllocateBlock(std::size_t bytes)
     void* data = MapAligned(bytes);
     AdviseWholeMapping(data, bytes);
     return data;
-}
-
-void AskForHugePages(const void* data, std::size_t bytes)
-{
-    // Only a hint: where huge pages are off, pages stay small.
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + HugePage - 1) / HugePage * HugePage;
-    const std::uintptr_t end = (begin + bytes) / HugePage * HugePage;
-    if (first < end)
-        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
 void Release(void* data, std::size_t bytes)

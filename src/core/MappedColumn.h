@@ -7,12 +7,12 @@
 #include <type_traits>
 
 // The raw memory under MappedColumn and MappedAllocator: from 1 MiB on, whole pages of
-// their own mapping, which start on a huge page from 2 MiB on and ask for huge pages, so
-// that filling them faults far less. A column's blocks grow where they are or move by
+// their own mapping, which start on a huge page and ask for huge pages, so that filling
+// them faults far less. A column's blocks grow where they are or move by
 // remapping, so that growing never copies the values nor touches pages twice. Smaller
 // blocks are ordinary heap blocks.
 namespace MappedMemory {
-// Room for at least bytes (bytes is set to the room given: from 2 MiB on, whole huge
+// Room for at least bytes (bytes is set to the room given: from 1 MiB on, whole huge
 // pages, all of which the column uses as it grows); throws std::bad_alloc when there is
 // none.
 void* Allocate(std::size_t& bytes);
@@ -24,9 +24,6 @@ void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes);
 void* AllocateBlock(std::size_t bytes);
 // Frees a block of bytes as Allocate or Grow gave or AllocateBlock was asked for.
 void Release(void* data, std::size_t bytes);
-// Asks for huge pages for the whole 2 MiB pages inside a block not yet written to (such as
-// a large vector's fresh reserve), so that filling it faults far less. Only a hint.
-void AskForHugePages(const void* data, std::size_t bytes);
 } // namespace MappedMemory
 
 // Gives a std::vector its blocks from MappedMemory: large ones (a year of a peer's

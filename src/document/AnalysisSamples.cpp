@@ -24,7 +24,7 @@ LoopWindowSamples CopyLoopWindow(const LoopStore& store, std::int32_t dataSet, s
     const std::size_t end = std::min(held, std::size_t(last) + 1);
     if (begin >= end)
         return samples;
-    const auto copy = [begin, end](const std::vector<double>& from, std::vector<double>& to) {
+    const auto copy = [begin, end](const LoopStore::Column<double>& from, std::vector<double>& to) {
         to.assign(from.begin() + std::ptrdiff_t(begin), from.begin() + std::ptrdiff_t(end));
     };
     copy(store.LoopTimes[s], samples.Times);

@@ -8,7 +8,7 @@ namespace {
 
 // Keeps the first array's memory: a reload reads about as many records as the reading
 // before, and reusing the arrays spares growing them again.
-template <typename T> void KeepOneEmpty(std::vector<std::vector<T>>& arrays)
+template <typename T> void KeepOneEmpty(std::vector<LoopStore::Column<T>>& arrays)
 {
     arrays.resize(1);
     arrays[0].clear();
@@ -29,19 +29,12 @@ void LoopStore::StartAfresh()
 }
 
 namespace {
-// Resizes with fresh room asked to come in huge pages: a year of records is tens of MB,
-// filled a day's file at a time. Room grows fourfold, so a year's records are copied into
-// fresh memory (which faults page by page) a few times rather than a dozen.
-template <typename T> void Grow(std::vector<T>& column, std::size_t size, T fill)
+// Room grows fourfold, so a year's records are copied into fresh memory (which faults a
+// page at a time) a few times rather than a dozen.
+template <typename T> void Grow(LoopStore::Column<T>& column, std::size_t size, T fill)
 {
-    if (size > column.capacity()) {
-        const std::size_t room = std::max(size, 4 * column.capacity());
-        std::vector<T> grown;
-        grown.reserve(room);
-        MappedMemory::AskForHugePages(grown.data(), room * sizeof(T));
-        grown.assign(column.begin(), column.end());
-        column.swap(grown);
-    }
+    if (size > column.capacity())
+        column.reserve(std::max(size, 4 * column.capacity()));
     column.resize(size, fill);
 }
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MappedColumn.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -12,14 +14,18 @@
 // frequency 0, jitter 0, poll exponent 6) and are never read.
 struct LoopStore
 {
+    // A year of records is tens of MB per array: its memory comes in huge pages, which
+    // fill with far fewer faults than the heap's.
+    template <typename T> using Column = std::vector<T, MappedAllocator<T>>;
+
     std::int32_t DataSetCount = 0;
     std::vector<QString> DataSetNames;
     std::vector<std::int32_t> PointCounts;
-    std::vector<std::vector<double>> LoopTimes; // date-time day numbers, zone-shifted
-    std::vector<std::vector<double>> LoopOffsets; // milliseconds
-    std::vector<std::vector<double>> LoopFrequencies; // ppm
-    std::vector<std::vector<double>> LoopJitters; // milliseconds
-    std::vector<std::vector<std::int32_t>> LoopPollExponents;
+    std::vector<Column<double>> LoopTimes; // date-time day numbers, zone-shifted
+    std::vector<Column<double>> LoopOffsets; // milliseconds
+    std::vector<Column<double>> LoopFrequencies; // ppm
+    std::vector<Column<double>> LoopJitters; // milliseconds
+    std::vector<Column<std::int32_t>> LoopPollExponents;
 
     static constexpr std::int32_t FillPollExponent = 6;
     // The poll exponent of a record that has none (chrony's tracking lines of a reference
