@@ -72,6 +72,7 @@ public:
         const StoredSettings stored = ReadStoredSettings(options_.Overrides);
         const DocumentSettings& settings = stored.Document;
         StatisticsDocument document;
+        document.Files().ReturnFreedMemory = false;
         document.SetLocalTime(settings.LocalTime);
         document.OpenCommandLine(arguments, settings);
         {

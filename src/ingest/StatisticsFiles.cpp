@@ -414,7 +414,7 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
     }
     // The loading threads freed what they read into; give that memory back to the
     // system rather than hold it until the next reading.
-    if (std::find(queued.begin(), queued.end(), true) != queued.end())
+    if (ReturnFreedMemory && std::find(queued.begin(), queued.end(), true) != queued.end())
         malloc_trim(0);
     if (!recorded)
         return;

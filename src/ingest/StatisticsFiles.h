@@ -44,6 +44,10 @@ public:
     double ZoneOffset = 0; // days subtracted from every UTC time stamp
     QString ZoneLabel = QStringLiteral("UTC");
     bool AbbreviateDirectoryName = true;
+    // Whether what the loading threads freed goes back to the system after a reading. A
+    // run that ends once its files are written keeps it instead: its charts and images
+    // reuse those pages, which costs less than faulting fresh ones in again.
+    bool ReturnFreedMemory = true;
 
     // File state.
     QString LastPath;
