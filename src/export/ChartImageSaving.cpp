@@ -8,6 +8,7 @@
 
 #include <QThreadPool>
 
+#include <utility>
 #include <vector>
 
 PngTextMetadata ChartImageMetadata()
@@ -90,7 +91,7 @@ ChartImageSaveResult SaveChartImages(ChartImageHost& host, std::span<const Chart
     const PngTextMetadata metadata = ChartImageMetadata();
     const bool drawNow = !host.DrawsFromAnyThread();
     return SaveImages(host, rows, withDatePrefix, QStringLiteral(".png"), drawNow, [&](ImageJob& job) {
-        return SaveImageFile(drawNow ? job.image : host.RenderImage(*job.row), job.name, metadata);
+        return SaveImageFile(drawNow ? std::move(job.image) : host.RenderImage(*job.row), job.name, metadata);
     });
 }
 
