@@ -68,8 +68,11 @@ struct FiniteScaledValues
 };
 
 // Two passes over the values scaled by a power of two so that none exceeds 1: the sums
-// cannot overflow however large the values, and the scaling itself is exact.
-Moments MeanAndStdDev(const FiniteScaledValues& values, std::size_t size, double min, double max)
+// cannot overflow however large the values, and the scaling itself is exact. `alsoVisit`
+// sees every value in the first pass, whose sum leaves the processor time to spare.
+template <class AlsoVisit>
+Moments MeanAndStdDev(
+    const FiniteScaledValues& values, std::size_t size, double min, double max, const AlsoVisit& alsoVisit)
 {
     const double count = static_cast<double>(size);
     const double largest = std::max(std::abs(min), std::abs(max));
@@ -84,7 +87,10 @@ Moments MeanAndStdDev(const FiniteScaledValues& values, std::size_t size, double
     const auto scaled = [&](double v) { return multiply ? v * down : std::ldexp(v, -exponent); };
 
     double sum = 0;
-    values.ForEach([&](double v) { sum += scaled(v); });
+    values.ForEach([&](double v) {
+        sum += scaled(v);
+        alsoVisit(v);
+    });
     double mean = sum / count;
     // The second pass corrects the mean by the rounding the first one left.
     double residual = 0;
@@ -122,24 +128,35 @@ double FromOrderKey(std::uint64_t key)
 }
 
 // Places of the sorted list are narrowed by counting keys a digit of 16 bits at a time,
-// from the leading bits on.
+// from the first bit in which the smallest and the largest key differ (the bits before
+// it every key shares); the last digit may be shorter.
 constexpr int DigitBits = 16;
 // 32-bit counts: a list summarised here is one chart's points, far fewer than 2^32.
 using DigitCounts = std::vector<std::uint32_t>;
+int DigitWidth(int known)
+{
+    return std::min(DigitBits, 64 - known);
+}
+// The digit after the first `known` bits of key (known below 64).
 std::size_t DigitOf(std::uint64_t key, int known)
 {
-    return std::size_t(key >> (64 - known - DigitBits)) & ((std::size_t { 1 } << DigitBits) - 1);
+    return std::size_t((key << known) >> (64 - DigitWidth(known)));
 }
 
-// Which leading digits any of the given key prefixes (of `known` bits each) start with:
-// a value whose leading digit is not among them is passed over at once.
-std::vector<std::uint8_t> LeadingDigitsOf(std::span<const std::uint64_t> prefixes, std::span<const int> known)
+// Which first digits (the digit after the `shared` bits every key starts with) any of
+// the given key prefixes (of `known` bits each, at least a digit more than shared) start
+// with: a value whose first digit is not among them is passed over at once.
+std::vector<std::uint8_t> FirstDigitsOf(std::span<const std::uint64_t> prefixes, std::span<const int> known, int shared)
 {
     std::vector<std::uint8_t> marked(std::size_t { 1 } << DigitBits, 0);
     for (std::size_t k = 0; k < prefixes.size(); ++k)
-        marked[std::size_t(prefixes[k] >> (known[k] - DigitBits))] = 1;
+        marked[std::size_t(prefixes[k] >> (known[k] - shared - DigitBits)) & ((std::size_t { 1 } << DigitBits) - 1)]
+            = 1;
     return marked;
 }
+
+// Candidates few enough to copy and select among.
+constexpr std::size_t FewEnough = 4096;
 
 // The values at the given places of the sorted list (ascending places below `size`),
 // found without a copy of the list. `leading` counts the values by the leading digit of
@@ -148,10 +165,9 @@ std::vector<std::uint8_t> LeadingDigitsOf(std::span<const std::uint64_t> prefixe
 // so, until few enough are left to copy and select the place among them. Values of one
 // magnitude share their leading bits, so after one or two passes a place's candidates
 // are a few thousand of millions.
-std::vector<double> ValuesAtPlaces(
-    const FiniteScaledValues& values, std::span<const std::size_t> places, const DigitCounts& leading)
+std::vector<double> ValuesAtPlaces(const FiniteScaledValues& values, std::span<const std::size_t> places, int shared,
+    std::uint64_t sharedPrefix, const DigitCounts& leading)
 {
-    constexpr std::size_t FewEnough = 4096;
     struct Place
     {
         std::size_t rank; // among the values whose keys start with prefix
@@ -164,13 +180,14 @@ std::vector<double> ValuesAtPlaces(
         std::size_t digit = 0;
         while (digit + 1 < counts.size() && p.rank >= counts[digit])
             p.rank -= counts[digit++];
-        p.prefix = (p.known == 0 ? 0 : p.prefix << DigitBits) | digit;
-        p.known += DigitBits;
+        const int width = DigitWidth(p.known);
+        p.prefix = (p.prefix << width) | digit;
+        p.known += width;
         p.candidates = counts[digit];
     };
     std::vector<Place> wanted;
     for (const std::size_t place : places) {
-        wanted.push_back({ place });
+        wanted.push_back({ place, sharedPrefix, shared });
         narrow(wanted.back(), leading);
     }
 
@@ -187,21 +204,37 @@ std::vector<double> ValuesAtPlaces(
         int known = 0;
         for (const Place& p : wanted)
             known = p.candidates > FewEnough && p.known < 64 ? p.known : known;
-        std::vector<DigitCounts> counts(starts.size(), DigitCounts(std::size_t { 1 } << DigitBits));
-        const std::vector<std::uint8_t> leadingDigits = LeadingDigitsOf(starts, std::vector<int>(starts.size(), known));
+        std::vector<DigitCounts> counts(starts.size(), DigitCounts(std::size_t { 1 } << DigitWidth(known)));
+        // The least and greatest key under each prefix: when they are one, so is the
+        // value at every place there (a clock's delay that never changes, say), and no
+        // further pass is needed.
+        std::vector<std::uint64_t> lowest(starts.size(), ~std::uint64_t { 0 });
+        std::vector<std::uint64_t> highest(starts.size(), 0);
+        const std::vector<std::uint8_t> firstDigits
+            = FirstDigitsOf(starts, std::vector<int>(starts.size(), known), shared);
         values.ForEach([&](double v) {
             const std::uint64_t key = OrderKey(v);
-            if (!leadingDigits[DigitOf(key, 0)])
+            if (!firstDigits[DigitOf(key, shared)])
                 return;
             const std::uint64_t prefix = key >> (64 - known);
             for (std::size_t s = 0; s < starts.size(); ++s) {
-                if (prefix == starts[s])
+                if (prefix == starts[s]) {
                     ++counts[s][DigitOf(key, known)];
+                    lowest[s] = std::min(lowest[s], key);
+                    highest[s] = std::max(highest[s], key);
+                }
             }
         });
         for (Place& p : wanted) {
-            if (p.candidates > FewEnough && p.known < 64)
-                narrow(p, counts[std::size_t(std::find(starts.begin(), starts.end(), p.prefix) - starts.begin())]);
+            if (p.candidates <= FewEnough || p.known == 64)
+                continue;
+            const auto s = std::size_t(std::find(starts.begin(), starts.end(), p.prefix) - starts.begin());
+            if (lowest[s] == highest[s]) {
+                p.prefix = lowest[s];
+                p.known = 64;
+            } else {
+                narrow(p, counts[s]);
+            }
         }
     }
 
@@ -222,10 +255,10 @@ std::vector<double> ValuesAtPlaces(
             prefixes.push_back(p.prefix);
             known.push_back(p.known);
         }
-        const std::vector<std::uint8_t> leadingDigits = LeadingDigitsOf(prefixes, known);
+        const std::vector<std::uint8_t> firstDigits = FirstDigitsOf(prefixes, known, shared);
         values.ForEach([&](double v) {
             const std::uint64_t key = OrderKey(v);
-            if (!leadingDigits[DigitOf(key, 0)])
+            if (!firstDigits[DigitOf(key, shared)])
                 return;
             for (std::size_t k = 0; k < wanted.size(); ++k) {
                 if (wanted[k].known < 64 && startsWith(key, wanted[k]))
@@ -281,7 +314,6 @@ std::optional<PercentileSummary> SummariseScaledPercentiles(std::span<const doub
 {
     const FiniteScaledValues finite { values, scale };
     // The first smallest and the last largest value, as std::minmax_element finds them.
-    // The order statistics start from this pass's counts of leading digits.
     // Min and max over four lanes at a time; since only the two zeros compare equal
     // without being the same, the first and the last zero seen settle the zero's sign.
     constexpr std::size_t Lanes = 4;
@@ -292,7 +324,6 @@ std::optional<PercentileSummary> SummariseScaledPercentiles(std::span<const doub
     std::optional<double> firstZero;
     double lastZero = 0;
     std::size_t size = 0;
-    DigitCounts leading(std::size_t { 1 } << DigitBits);
     finite.ForEachBlock([&](std::span<const double> block) {
         bool zero = false;
         std::size_t i = 0;
@@ -319,8 +350,6 @@ std::optional<PercentileSummary> SummariseScaledPercentiles(std::span<const doub
             }
         }
         size += block.size();
-        for (const double v : block)
-            ++leading[DigitOf(OrderKey(v), 0)];
     });
     double min = *std::min_element(lows.begin(), lows.end());
     double max = *std::max_element(highs.begin(), highs.end());
@@ -334,7 +363,27 @@ std::optional<PercentileSummary> SummariseScaledPercentiles(std::span<const doub
     PercentileSummary s;
     s.Min = min;
     s.Max = max;
-    const Moments moments = MeanAndStdDev(finite, size, s.Min, s.Max);
+    // Every key starts with the bits in which the smallest and the largest agree; the
+    // order statistics start from counts of the digit after those, taken in the mean's
+    // first pass. At most 47 of them: a whole digit follows, and a place is only ever
+    // known to its last bit by counting many values (few are selected among the values
+    // themselves, whose zeros keep their signs).
+    constexpr int MostShared = 47;
+    const std::uint64_t lowestKey = OrderKey(min);
+    const std::uint64_t highestKey = OrderKey(max);
+    const int shared
+        = lowestKey == highestKey ? MostShared : std::min(std::countl_zero(lowestKey ^ highestKey), MostShared);
+    const std::uint64_t sharedPrefix = shared == 0 ? 0 : lowestKey >> (64 - shared);
+    // One key throughout (a clock's delay that is always 0, say): every place holds it,
+    // as the places narrowed down to the whole key would tell (a short list's places are
+    // selected among its values, whose zeros keep their signs).
+    const bool oneKey = lowestKey == highestKey && size > FewEnough;
+    DigitCounts leading(oneKey ? 0 : std::size_t { 1 } << DigitBits);
+    const auto count = [&](double v) {
+        if (!leading.empty())
+            ++leading[DigitOf(OrderKey(v), shared)];
+    };
+    const Moments moments = MeanAndStdDev(finite, size, s.Min, s.Max, count);
     s.Mean = moments.Mean;
     s.StdDev = moments.StdDev;
     s.Samples = static_cast<std::int64_t>(size);
@@ -348,7 +397,8 @@ std::optional<PercentileSummary> SummariseScaledPercentiles(std::span<const doub
     }
     std::sort(places.begin(), places.end());
     places.erase(std::unique(places.begin(), places.end()), places.end());
-    const std::vector<double> at = ValuesAtPlaces(finite, places, leading);
+    const std::vector<double> at = oneKey ? std::vector<double>(places.size(), FromOrderKey(lowestKey))
+                                          : ValuesAtPlaces(finite, places, shared, sharedPrefix, leading);
     const auto percentile = [&](double p) { return PercentileFromPlaces(size, p, places, at); };
     s.P1 = percentile(Fractions[0]);
     s.P5 = percentile(Fractions[1]);

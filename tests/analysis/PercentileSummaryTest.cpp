@@ -115,6 +115,10 @@ TEST(PercentileSummary, ScaledSummariesOfLongListsAgreeWithAScaledFullSort)
                 return 1e-3 + double(next() % 1000000) * 1e-12;
             },
             { 1000.0, 1.0 } },
+        // Keys that agree in their first forty bits or so: counting starts after them.
+        { "a narrow positive spread", [&](std::size_t) { return 0.05 + double(next() % 1000000) * 1e-12; },
+            { 1000.0, 1.0 } },
+        { "two close values", [&](std::size_t) { return next() % 3 == 0 ? 1.0 : std::nextafter(1.0, 2.0); }, {} },
         { "overflowing once scaled", [&](std::size_t i) { return i % 3 == 0 ? big / 2 : -double(next() % 1000); },
             { 1.0, 1000.0 } },
     };
