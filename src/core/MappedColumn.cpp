@@ -86,9 +86,10 @@ void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes)
         return mapped;
     }
     bytes = MappingSize(bytes);
-    // In place where the addresses after the block are free and it starts where a huge
-    // page can; otherwise the pages move (not their contents) to a place that starts on a
-    // huge page, so that huge pages already filled stay whole and new ones can be had.
+    // In place where the addresses after the block are free; otherwise the pages move
+    // (not their contents) to a place that starts on a huge page, so that huge pages
+    // already filled stay whole and new ones can be had. Every mapped block starts on a
+    // huge page; one that does not (none should) is moved onto one.
     const bool onHugePage = reinterpret_cast<std::uintptr_t>(data) % HugePage == 0;
     void* grown = onHugePage ? mremap(data, oldBytes, bytes, 0) : MAP_FAILED;
     if (grown == MAP_FAILED) {

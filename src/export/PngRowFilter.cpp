@@ -15,7 +15,7 @@ namespace {
 using Byte = std::uint8_t;
 
 // A filtered byte read as signed, by magnitude: v for 0..127, 256 - v for 128..255.
-std::size_t Cost(const Byte* __restrict bytes, std::size_t count)
+std::size_t Cost(const Byte* bytes, std::size_t count)
 {
     // 32-bit partial sums, which cannot overflow within a block, add up in fewer steps.
     constexpr std::size_t Block = 1 << 16;

@@ -131,7 +131,7 @@ png_time CurrentUtcTime()
 struct OwnIdat
 {
     // libpng's zlib buffer, and so the data length of each IDAT chunk but the last.
-    static constexpr uInt ChunkBytes = 8192;
+    static constexpr uInt ChunkBytes = PNG_ZBUF_SIZE;
 
     explicit OwnIdat(const PngWriteJob& job)
         : filter(job.filters, job.width, job.height, job.colorType == PNG_COLOR_TYPE_RGB ? 3 : 1)
@@ -150,15 +150,18 @@ struct OwnIdat
     std::array<Bytef, ChunkBytes> buffer {};
 };
 
-// Whether the rows can go through OwnIdat. libpng narrows the zlib window of images of
-// 16 KiB or less and reports each row to a progress handler: those stay with libpng.
+// Whether the rows can go through OwnIdat. Those stay with libpng of images of 16 KiB or
+// less (libpng narrows their zlib window), written with a progress handler (libpng
+// reports each row), or with a filter set holding one of the single filter numbers 1 to
+// 4 in its low bits (libpng reads those its own way).
 bool RowsFilteredHere(const PngWriteJob& job)
 {
-    const bool rgbOrGrey = job.colorType == PNG_COLOR_TYPE_RGB || job.colorType == PNG_COLOR_TYPE_GRAY
+    const bool oneOrThreeBytesPerPixel = job.colorType == PNG_COLOR_TYPE_RGB || job.colorType == PNG_COLOR_TYPE_GRAY
         || job.colorType == PNG_COLOR_TYPE_PALETTE;
     const std::uint64_t bytesPerRow = std::uint64_t { job.width } * (job.colorType == PNG_COLOR_TYPE_RGB ? 3 : 1) + 1;
-    return job.rows && !job.reportRows && job.bitDepth == 8 && rgbOrGrey && job.interlace == PNG_INTERLACE_NONE
-        && job.width > 0 && job.height > 0 && bytesPerRow * job.height > 16384;
+    return job.rows && !job.reportRows && job.bitDepth == 8 && oneOrThreeBytesPerPixel
+        && job.interlace == PNG_INTERLACE_NONE && (job.filters & 0x07) == 0 && job.width > 0 && job.height > 0
+        && bytesPerRow * job.height > 16384;
 }
 
 void WriteIdatChunk(png_structp png, OwnIdat& own)
@@ -195,7 +198,8 @@ void WriteRowsAsIdat(const PngWriteJob& job, png_structp png, OwnIdat& own)
 {
     // As libpng sets zlib up for image data: its default window and memory level, and
     // the strategy for filtered data unless every row goes unfiltered.
-    const int strategy = own.filter.Filters() != PNG_FILTER_NONE ? Z_FILTERED : Z_DEFAULT_STRATEGY;
+    const int strategy
+        = own.filter.Filters() != PNG_FILTER_NONE ? PNG_Z_DEFAULT_STRATEGY : PNG_Z_DEFAULT_NOFILTER_STRATEGY;
     if (deflateInit2(&own.stream, job.compressionLevel, Z_DEFLATED, 15, 8, strategy) != Z_OK)
         png_error(png, "Cannot start compressing the PNG data");
     own.started = true;
@@ -219,7 +223,8 @@ void WriteTimeAndEnd(png_structp png, const png_time& time)
 }
 
 // Everything between setjmp and the end of this function is plain C calls on plain
-// data: a longjmp from libpng's error handler skips no destructor. png and info are
+// data, or work on an OwnIdat that lives in the caller's frame: a longjmp from
+// libpng's error handler skips no destructor. png and info are
 // not changed after setjmp, so they keep their values when it returns a second time.
 bool RunWrite(PngWriteJob& job, png_structp png, png_infop info, OwnIdat* own)
 {
@@ -258,6 +263,10 @@ bool WritePngData(PngWriteJob& job)
 {
     job.message[0] = '\0';
     job.firstWarning[0] = '\0';
+    // Made first: should it fail for want of memory, no libpng structure is left behind.
+    std::optional<OwnIdat> own;
+    if (RowsFilteredHere(job))
+        own.emplace(job);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, OnPngError, OnPngWarning);
     if (!png) {
         if (job.message[0] == '\0')
@@ -270,9 +279,6 @@ bool WritePngData(PngWriteJob& job)
         SetMessage(job, "Cannot create the PNG info structure");
         return false;
     }
-    std::optional<OwnIdat> own;
-    if (RowsFilteredHere(job))
-        own.emplace(job);
     const bool written = RunWrite(job, png, info, own ? &*own : nullptr);
     png_destroy_write_struct(&png, &info);
     return written;

@@ -11,7 +11,8 @@ bool SaveImageFile(QImage image, const QString& path, const PngTextMetadata& met
     if (image.height() <= 0)
         return false;
     try {
-        image.convertTo(QImage::Format_RGB888);
+        if (image.format() != QImage::Format_RGB888)
+            image.convertTo(QImage::Format_RGB888);
         return WritePngFile(image, path, metadata.Author, metadata.Title, metadata.Software, metadata.Description);
     } catch (const std::exception&) {
         // The saver's contract is a left-out file, not an error: the caller lists what

@@ -413,7 +413,7 @@ void StatisticsFiles::ReadChangedFiles(const std::vector<PendingFile>& files)
         first[kind] = false;
     }
     // The loading threads freed what they read into; give that memory back to the
-    // system rather than hold it until the next reading.
+    // system rather than hold it until the next reading (unless asked to keep it).
     if (ReturnFreedMemory && std::find(queued.begin(), queued.end(), true) != queued.end())
         malloc_trim(0);
     if (!recorded)

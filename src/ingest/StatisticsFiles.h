@@ -45,8 +45,8 @@ public:
     QString ZoneLabel = QStringLiteral("UTC");
     bool AbbreviateDirectoryName = true;
     // Whether what the loading threads freed goes back to the system after a reading. A
-    // run that ends once its files are written keeps it instead: its charts and images
-    // reuse those pages, which costs less than faulting fresh ones in again.
+    // run that ends once its files are written keeps it instead: the charts it builds
+    // next reuse those pages, which costs less than faulting fresh ones in again.
     bool ReturnFreedMemory = true;
 
     // File state.
