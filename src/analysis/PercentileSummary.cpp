@@ -32,9 +32,8 @@ struct FiniteScaledValues
     std::span<const double> Values;
     ValueScale Scale;
 
-    // The finite scaled values a block at a time. The scaling runs on whole blocks, which
-    // the compiler turns into vector arithmetic: each value is still divided and
-    // multiplied exactly as Scale does.
+    // The finite scaled values a block at a time: scaling a whole block, the compiler
+    // turns Scale into vector arithmetic.
     template <class VisitBlock> void ForEachBlock(const VisitBlock& visit) const
     {
         constexpr std::size_t Block = 256;
@@ -42,13 +41,8 @@ struct FiniteScaledValues
         for (std::size_t start = 0; start < Values.size(); start += Block) {
             const std::size_t n = std::min(Block, Values.size() - start);
             const double* in = Values.data() + start;
-            if (Scale.Divisor != 1.0) {
-                for (std::size_t i = 0; i < n; ++i)
-                    scaled[i] = in[i] / Scale.Divisor * Scale.Factor;
-            } else {
-                for (std::size_t i = 0; i < n; ++i)
-                    scaled[i] = in[i] * Scale.Factor;
-            }
+            for (std::size_t i = 0; i < n; ++i)
+                scaled[i] = Scale(in[i]);
             std::size_t kept = 0;
             for (std::size_t i = 0; i < n; ++i) {
                 scaled[kept] = scaled[i];
@@ -159,12 +153,12 @@ std::vector<std::uint8_t> FirstDigitsOf(std::span<const std::uint64_t> prefixes,
 constexpr std::size_t FewEnough = 4096;
 
 // The values at the given places of the sorted list (ascending places below `size`),
-// found without a copy of the list. `leading` counts the values by the leading digit of
-// their keys. A place's value is known to start with the digits whose counts hold its
-// rank; each further pass over the list counts the next digit of the values that start
-// so, until few enough are left to copy and select the place among them. Values of one
-// magnitude share their leading bits, so after one or two passes a place's candidates
-// are a few thousand of millions.
+// found without a copy of the list. Every key starts with the `shared` bits of
+// sharedPrefix; `leading` counts the values by the digit after them. A place's value is
+// known to start with the digits whose counts hold its rank; each further pass over the
+// list counts the next digit of the values that start so, until few enough are left to
+// copy and select the place among them. Values of one magnitude share their leading
+// bits, so after one or two passes a place's candidates are a few thousand of millions.
 std::vector<double> ValuesAtPlaces(const FiniteScaledValues& values, std::span<const std::size_t> places, int shared,
     std::uint64_t sharedPrefix, const DigitCounts& leading)
 {

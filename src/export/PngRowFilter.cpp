@@ -3,7 +3,6 @@
 #include <png.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 

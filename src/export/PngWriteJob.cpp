@@ -124,6 +124,12 @@ png_time CurrentUtcTime()
     return t;
 }
 
+// Bytes per pixel of an 8-bit image: three for RGB, one for grey or a palette index.
+int BytesPerPixel(const PngWriteJob& job)
+{
+    return job.colorType == PNG_COLOR_TYPE_RGB ? 3 : 1;
+}
+
 // The rows filtered and compressed here rather than by libpng, into the very bytes
 // libpng would write (the same filter for each row, the same zlib settings, IDAT
 // chunks of the same length), only faster; libpng frames and writes the chunks. It
@@ -134,7 +140,7 @@ struct OwnIdat
     static constexpr uInt ChunkBytes = PNG_ZBUF_SIZE;
 
     explicit OwnIdat(const PngWriteJob& job)
-        : filter(job.filters, job.width, job.height, job.colorType == PNG_COLOR_TYPE_RGB ? 3 : 1)
+        : filter(job.filters, job.width, job.height, BytesPerPixel(job))
     { }
     ~OwnIdat()
     {
@@ -158,7 +164,7 @@ bool RowsFilteredHere(const PngWriteJob& job)
 {
     const bool oneOrThreeBytesPerPixel = job.colorType == PNG_COLOR_TYPE_RGB || job.colorType == PNG_COLOR_TYPE_GRAY
         || job.colorType == PNG_COLOR_TYPE_PALETTE;
-    const std::uint64_t bytesPerRow = std::uint64_t { job.width } * (job.colorType == PNG_COLOR_TYPE_RGB ? 3 : 1) + 1;
+    const std::uint64_t bytesPerRow = std::uint64_t { job.width } * BytesPerPixel(job) + 1;
     return job.rows && !job.reportRows && job.bitDepth == 8 && oneOrThreeBytesPerPixel
         && job.interlace == PNG_INTERLACE_NONE && (job.filters & 0x07) == 0 && job.width > 0 && job.height > 0
         && bytesPerRow * job.height > 16384;
