@@ -59,18 +59,9 @@ void LineList::appendText(std::string&& utf8Text)
     const std::size_t size = buffer->size();
     const bool hasCr = std::memchr(begin, '\r', size) != nullptr;
 
-    // Count the lines first, so the view array grows once per text. Without CR (the
-    // usual case) the count and the split both run over LF alone.
-    std::size_t count = static_cast<std::size_t>(std::count(begin, end, '\n'));
-    if (hasCr) {
-        count = 0;
-        for (const char* p = begin; p < end; ++p)
-            if (*p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n')))
-                ++count;
-    }
-    if (end[-1] != '\n' && end[-1] != '\r')
-        ++count;
-    lines_.reserve(lines_.size() + count);
+    // Room for lines of typical length; the views grow on their own past that. (Counting
+    // the lines first would cost a whole pass over the text.)
+    lines_.reserve(lines_.size() + size / 64 + 1);
 
     const char* lineStart = begin;
     const char* p = begin;

@@ -2,8 +2,10 @@
 
 #include "DateTime.h"
 #include "PeerRecordFields.h"
+#include "StatisticsNumber.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 
@@ -100,8 +102,54 @@ void PeerRecordStore::Push(
     jitters_.push_back(jitter);
 }
 
+namespace {
+
+// The end of the field starting at p: the next space, or the line's end.
+const char* FieldEnd(const char* p, const char* end)
+{
+    while (p < end && *p != ' ')
+        ++p;
+    return p;
+}
+
+} // namespace
+
+bool PeerRecordStore::AppendCompleteLine(std::string_view line)
+{
+    // Each number must fill its field: it ends at a space (the last may end the line).
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    std::int32_t day = 0;
+    double seconds = 0;
+    p = ParseIntegerPrefix(p, end, day);
+    if (!p || p == end || *p != ' ')
+        return false;
+    p = ParseNumberPrefix(p + 1, end, seconds);
+    if (!p || p == end || *p != ' ')
+        return false;
+    const char* const address = p + 1;
+    const char* const addressEnd = FieldEnd(address, end);
+    if (addressEnd == end)
+        return false;
+    p = FieldEnd(addressEnd + 1, end); // the status, not used
+    std::array<double, 4> values {};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (p == end)
+            return false;
+        p = ParseNumberPrefix(p + 1, end, values[i]);
+        if (!p || (p != end && *p != ' '))
+            return false;
+    }
+    const std::uint32_t peer = PeerIndex(std::string_view(address, static_cast<std::size_t>(addressEnd - address)));
+    Push(HasTime | HasValues | HasJitter, peer, DateTimeFromMjd(day, seconds), values[0], values[1], values[2],
+        values[3]);
+    return true;
+}
+
 void PeerRecordStore::appendLine(std::string_view line)
 {
+    if (AppendCompleteLine(line))
+        return;
     const PeerRecordFields fields(line);
     std::uint8_t flags = 0;
     const std::uint32_t peer = fields.Count() >= 3 ? PeerIndex(fields.Field(3)) : NoPeer;

@@ -84,6 +84,9 @@ public:
 private:
     static constexpr std::size_t ShortList = 16;
 
+    // A line whose eight fields all read as they should, the usual kind, read in one
+    // pass; false, with nothing stored, for any other line.
+    bool AppendCompleteLine(std::string_view line);
     std::uint32_t PeerIndex(std::string_view address);
     void Push(std::uint8_t flags, std::uint32_t peer, double time, double offset, double delay, double dispersion,
         double jitter);

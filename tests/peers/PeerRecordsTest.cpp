@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -341,4 +344,63 @@ TEST(PeerRecordStore, FilesParsedApartAndAppendedEqualTheirLinesReadInOrder)
     }
     ExpectSameRecords(many, manyInTurn);
     ExpectSameRecords(PeerRecordStore(many), manyInTurn);
+}
+
+// A line is read in one pass when it is the usual kind; any other line falls back to its
+// fields. Either way each record must be what its fields say (PeerRecordFields), to the
+// bit: the lines here sit on either side of what the one pass takes.
+TEST(PeerRecordStore, EachLineHoldsWhatItsFieldsSay)
+{
+    const std::vector<std::string> lines {
+        "61000 3600.5 10.0.0.1 9614 0.000123456 0.001234567 -0.000987654 0.000012345",
+        "61000 3600.5 10.0.0.1 9614 0.001 0.002 0.003 0.004 extra fields",
+        "61000 3600.5 10.0.0.1 9614 -0 -0.0 .5 5.",
+        "61000 3600.5 10.0.0.1 9614 1e-3 2.5E+2 0.003 0.004",
+        "+61000 +3600.5 10.0.0.1 9614 +0.001 0.002 0.003 0.004",
+        "61000 3600.5  9614 0.001 0.002 0.003 0.004", // an empty address
+        "61000 3600.5 10.0.0.1  0.001 0.002 0.003 0.004", // an empty status
+        "61000 3600.5 10.0.0.1 9614 0.001 0.002 0.003 0.004 ", // a space at the end
+        "61000 3600.5 10.0.0.1 9614 0.001 0.002 0.003", // no jitter
+        "61000 3600.5 10.0.0.1 9614 0.001 0.002 0.003 ", // an empty jitter
+        "61000 3600.5 10.0.0.1 9614 0.001  0.002 0.003 0.004", // two spaces
+        "61000 3600.5 10.0.0.1 9614 0.001\t0.002 0.003 0.004",
+        "61000\t3600.5 10.0.0.1 9614 0.001 0.002 0.003 0.004",
+        "61000 3600.5 10.0.0.1 9614 0.001 0.002 0.003 0.004x",
+        "61000 3600.5 10.0.0.1 9614 0.001 0.002 0.003 1e999",
+        "61000 3600.5 10.0.0.1 9614 0.001 0.002 0.003 inf",
+        "61000.5 3600.5 10.0.0.1 9614 0.001 0.002 0.003 0.004",
+        "9999999999 3600.5 10.0.0.1 9614 0.001 0.002 0.003 0.004",
+        "-61000 -3600.5 10.0.0.2 9614 0.001 0.002 0.003 0.004",
+        "61000 3600.5 10.0.0.2 9614 123456789012345678901234 0.00000000000000000000123 0.003 0.004",
+        "61000 3600.5 10.0.0.2 9614 9007199254740993 0.002 0.003 0.004",
+        "61000 3600.5 10.0.0.3",
+        "61000 3600.5 10.0.0.3 9614",
+        "61000 3600.5",
+        "",
+        " 61000 3600.5 10.0.0.1 9614 0.001 0.002 0.003 0.004",
+    };
+    const PeerRecordStore records = Records(lines);
+    ASSERT_EQ(records.size(), lines.size());
+    const auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value); };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i]);
+        const PeerRecordFields fields(lines[i]);
+        const auto time = fields.Time(0);
+        const std::array values { fields.Value(5), fields.Value(6), fields.Value(7), fields.Value(8) };
+        const bool complete = values[0] && values[1] && values[2] && values[3];
+        EXPECT_EQ(records.Flags()[i],
+            (time ? PeerRecordStore::HasTime : 0)
+                | (complete ? PeerRecordStore::HasValues | PeerRecordStore::HasJitter : 0));
+        if (fields.Count() >= 3) {
+            ASSERT_NE(records.Peers()[i], PeerRecordStore::NoPeer);
+            EXPECT_EQ(records.Address(records.Peers()[i]), fields.Field(3));
+        } else {
+            EXPECT_EQ(records.Peers()[i], PeerRecordStore::NoPeer);
+        }
+        EXPECT_EQ(bits(records.UtcTimes()[i]), bits(time.value_or(0)));
+        const std::array stored { records.Offsets()[i], records.Delays()[i], records.Dispersions()[i],
+            records.Jitters()[i] };
+        for (std::size_t v = 0; v < 4; ++v)
+            EXPECT_EQ(bits(stored[v]), bits(values[v].value_or(0))) << "field " << v + 5;
+    }
 }
