@@ -1,6 +1,5 @@
 #include "LineList.h"
 
-#include <algorithm>
 #include <cstring>
 
 void LineList::clear()

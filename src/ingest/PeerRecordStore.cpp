@@ -102,18 +102,6 @@ void PeerRecordStore::Push(
     jitters_.push_back(jitter);
 }
 
-namespace {
-
-// The end of the field starting at p: the next space, or the line's end.
-const char* FieldEnd(const char* p, const char* end)
-{
-    while (p < end && *p != ' ')
-        ++p;
-    return p;
-}
-
-} // namespace
-
 bool PeerRecordStore::AppendCompleteLine(std::string_view line)
 {
     // Each number must fill its field: it ends at a space (the last may end the line).
@@ -128,10 +116,10 @@ bool PeerRecordStore::AppendCompleteLine(std::string_view line)
     if (!p || p == end || *p != ' ')
         return false;
     const char* const address = p + 1;
-    const char* const addressEnd = FieldEnd(address, end);
+    const char* const addressEnd = std::find(address, end, ' ');
     if (addressEnd == end)
         return false;
-    p = FieldEnd(addressEnd + 1, end); // the status, not used
+    p = std::find(addressEnd + 1, end, ' '); // the end of the status, which is not used
     std::array<double, 4> values {};
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (p == end)
