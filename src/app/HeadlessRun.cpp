@@ -78,7 +78,8 @@ public:
         {
             // Nothing is rebuilt here afterwards: each kind's records go as soon as its
             // charts are built, so the loop records are gone before the peer charts are
-            // made and the peer records before any image is drawn.
+            // made, and the peer records go while the peer charts are made, which take
+            // their memory.
             const StatisticsDocument::AnalysisBatch batch(document);
             const LoopRebuildOutcome loop = document.RebuildLoopCharts(settings, false, false);
             document.ReleaseRecords(StatisticsKind::Loop);
@@ -88,8 +89,7 @@ public:
                     text.chop(1);
                 PrintLine(stderr, QStringLiteral("tallimer: ") + text);
             }
-            document.RebuildPeerStatistics(settings);
-            document.ReleaseRecords(StatisticsKind::Peer);
+            document.RebuildPeerStatistics(settings, StatisticsDocument::Records::Released);
         }
         document.SetChartSize(ChartAreaSize(stored.ClientSize, QGuiApplication::font()));
 

@@ -1,7 +1,6 @@
 #include "MappedColumn.h"
 
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,12 +12,6 @@ constexpr std::size_t HugePage = std::size_t(2) << 20;
 // Smaller blocks come from the heap: mapping and unmapping costs more than it saves
 // for the columns of a single file.
 constexpr std::size_t MappedFrom = std::size_t(1) << 20;
-
-std::size_t PageRounded(std::size_t bytes)
-{
-    static const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-    return (bytes + page - 1) / page * page;
-}
 
 // A column's mappings are whole huge pages, so that every page of them can be one: a
 // column that grows past the heap starts in a huge page rather than in hundreds of small
@@ -105,14 +98,12 @@ void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes)
     return grown;
 }
 
-void* AllocateBlock(std::size_t bytes)
+void Discard(void* data, std::size_t bytes, std::size_t used)
 {
-    if (bytes < MappedFrom)
-        return Allocate(bytes);
-    bytes = PageRounded(bytes);
-    void* data = MapAligned(bytes);
-    AdviseWholeMapping(data, bytes);
-    return data;
+    if (!data || bytes < MappedFrom)
+        return;
+    if (const std::size_t whole = used / HugePage * HugePage; whole > 0)
+        madvise(data, whole, MADV_DONTNEED);
 }
 
 void Release(void* data, std::size_t bytes)
@@ -122,6 +113,6 @@ void Release(void* data, std::size_t bytes)
     if (bytes < MappedFrom)
         std::free(data);
     else
-        munmap(data, PageRounded(bytes));
+        munmap(data, MappingSize(bytes));
 }
 } // namespace MappedMemory

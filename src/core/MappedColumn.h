@@ -6,11 +6,12 @@
 #include <span>
 #include <type_traits>
 
-// The raw memory under MappedColumn and MappedAllocator: from 1 MiB on, whole pages of
-// their own mapping, which start on a huge page and ask for huge pages, so that filling
-// them faults far less. A column's blocks grow where they are or move by
-// remapping, so that growing never copies the values nor touches pages twice. Smaller
-// blocks are ordinary heap blocks.
+// The raw memory under MappedColumn and MappedAllocator: from 1 MiB on, whole huge pages
+// of their own mapping, asked for as huge pages, so that filling them faults far less (a
+// small page's first touch costs as much as a fifth of a huge page's on a virtual
+// machine, and the tail of a block is filled as surely as its start). A column's blocks
+// grow where they are or move by remapping, so that growing never copies the values nor
+// touches pages twice. Smaller blocks are ordinary heap blocks.
 namespace MappedMemory {
 // Room for at least bytes (bytes is set to the room given: from 1 MiB on, whole huge
 // pages, all of which the column uses as it grows); throws std::bad_alloc when there is
@@ -19,11 +20,12 @@ void* Allocate(std::size_t& bytes);
 // The block at data (of oldBytes) with room for at least bytes, its contents kept;
 // throws std::bad_alloc (the old block then stays as it was).
 void* Grow(void* data, std::size_t oldBytes, std::size_t& bytes);
-// A block of bytes exactly, for a list that never grows in place: its pages past the
-// last whole huge page stay small, so that room a list never fills is never held.
-void* AllocateBlock(std::size_t bytes);
-// Frees a block of bytes as Allocate or Grow gave or AllocateBlock was asked for.
+// Frees a block of bytes as Allocate or Grow gave, or as Allocate was asked for.
 void Release(void* data, std::size_t bytes);
+// Gives back to the system the huge pages of a block of bytes (as for Release) that lie
+// wholly within its first used bytes; they read as zeros afterwards. A heap block keeps
+// its memory.
+void Discard(void* data, std::size_t bytes, std::size_t used);
 } // namespace MappedMemory
 
 // Gives a std::vector its blocks from MappedMemory: large ones (a year of a peer's
@@ -36,7 +38,11 @@ template <typename T> struct MappedAllocator
 
     MappedAllocator() = default;
     template <typename U> MappedAllocator(const MappedAllocator<U>&) noexcept { }
-    T* allocate(std::size_t count) { return static_cast<T*>(MappedMemory::AllocateBlock(count * sizeof(T))); }
+    T* allocate(std::size_t count)
+    {
+        std::size_t bytes = count * sizeof(T);
+        return static_cast<T*>(MappedMemory::Allocate(bytes));
+    }
     void deallocate(T* data, std::size_t count) noexcept { MappedMemory::Release(data, count * sizeof(T)); }
     template <typename U> bool operator==(const MappedAllocator<U>&) const noexcept { return true; }
 };
@@ -117,6 +123,11 @@ public:
             size_ = count;
     }
     void clear() { size_ = 0; }
+    // Gives the memory under the first count values back to the system where it is
+    // whole huge pages: for a column read once from front to back and then emptied, so
+    // that what is filled meanwhile can take those pages. The values there read as
+    // zeros from then on; the size stays.
+    void DiscardFront(std::size_t count) { MappedMemory::Discard(data_, bytes_, std::min(count, size_) * sizeof(T)); }
 
 private:
     T* data_ = nullptr;

@@ -10,7 +10,6 @@
 
 #include <QLocale>
 
-#include <malloc.h>
 
 namespace {
 
@@ -197,7 +196,7 @@ LoopRebuildOutcome StatisticsDocument::RebuildLoopCharts(
     return { results.Messages, results.JitterScalePosition, results.Plotted };
 }
 
-void StatisticsDocument::RebuildPeerStatistics(const DocumentSettings& settings)
+void StatisticsDocument::RebuildPeerStatistics(const DocumentSettings& settings, Records records)
 {
     PeerRebuildInputs inputs;
     inputs.PeerDays = peerDays_;
@@ -216,8 +215,9 @@ void StatisticsDocument::RebuildPeerStatistics(const DocumentSettings& settings)
     // The samples are views of the series about to be replaced.
     if (!files_.PeerRecords.empty())
         peerSamples_.clear();
-    const PeerRebuildResult result
-        = ::RebuildPeerStatistics(files_.PeerRecords, inputs, peerStore_, files_.LatestTime, charts);
+    const PeerRebuildResult result = records == Records::Released
+        ? ::RebuildPeerStatistics(std::move(files_.PeerRecords), inputs, peerStore_, files_.LatestTime, charts)
+        : ::RebuildPeerStatistics(files_.PeerRecords, inputs, peerStore_, files_.LatestTime, charts);
     if (result.Rebuilt) {
         peerTableRows_.resize(1);
         peerTableRows_.insert(peerTableRows_.end(), result.TableRows.begin(), result.TableRows.end());
@@ -262,7 +262,9 @@ void StatisticsDocument::ReleaseRecords(StatisticsKind kind)
         files_.Loop = LoopStore {};
     else if (kind == StatisticsKind::Peer)
         files_.PeerRecords = PeerRecordStore {};
-    malloc_trim(0); // what the heap held goes back to the system, not only to the heap
+    // The long columns were mappings of their own and are gone with them. The heap keeps
+    // what it freed: the images drawn next fill it again, and fresh pages cost far more
+    // than reused ones.
 }
 
 void StatisticsDocument::RebuildAnalysis(const DocumentSettings& settings)

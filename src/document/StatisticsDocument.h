@@ -108,8 +108,12 @@ public:
     // hands the offsets to the histogram. busy: show the hourglass and run at idle
     // priority meanwhile.
     LoopRebuildOutcome RebuildLoopCharts(const DocumentSettings& settings, bool reloadInProgress, bool busy);
+    // What becomes of the records a rebuild reads: Released, for a run that never
+    // rebuilds them again (as ReleaseRecords, which see), frees them while the rebuild
+    // leaves them behind, so that the charts it fills take their memory.
+    enum class Records { Kept, Released };
     // Rebuilds the peer table and the four peer charts (and those registered for them).
-    void RebuildPeerStatistics(const DocumentSettings& settings);
+    void RebuildPeerStatistics(const DocumentSettings& settings, Records records = Records::Kept);
     // Estimates the stability and summarises the samples again (both rebuilds end with it;
     // "Peers too" asks for it alone).
     void RebuildAnalysis(const DocumentSettings& settings);

@@ -45,6 +45,17 @@ void PeerRecordStore::truncate(std::size_t count)
     jitters_.truncate(count);
 }
 
+void PeerRecordStore::DiscardFront(std::size_t count)
+{
+    flags_.DiscardFront(count);
+    peers_.DiscardFront(count);
+    times_.DiscardFront(count);
+    offsets_.DiscardFront(count);
+    delays_.DiscardFront(count);
+    dispersions_.DiscardFront(count);
+    jitters_.DiscardFront(count);
+}
+
 void PeerRecordStore::Reserve(std::size_t count)
 {
     // Room for a file at once, doubling at least: a year is read a day at a time.

@@ -50,6 +50,11 @@ public:
     void clear();
     // Keeps the first count records (the addresses stay in the table).
     void truncate(std::size_t count);
+    // For a last reading of every record, front to back, after which the store is
+    // cleared: gives the memory of the first count records back to the system as far as
+    // whole huge pages hold them, so that what the reading fills can take it. Those
+    // records must not be read again (their values read as zeros).
+    void DiscardFront(std::size_t count);
 
     // One peerstats line: "MJD seconds address status offset delay dispersion jitter",
     // fields separated by single spaces (PeerRecordFields).

@@ -11,8 +11,10 @@
 #include "TChart.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace {
@@ -410,9 +412,42 @@ std::optional<PeerRebuildResult> ContinueRebuild(const PeerRecordStore& records,
     return result;
 }
 
-} // namespace
+// Where the passes over the records have got to. When the rebuild is the records' last
+// reading, the records every pass is done with go back to the system as the passes move
+// on, and the series filled meanwhile take their memory: a year's charts then need little
+// fresh memory beside the records'.
+class PassProgress
+{
+public:
+    PassProgress(PeerRecordStore* spent, std::size_t passes, std::size_t records)
+        : spent_(spent)
+    {
+        for (std::size_t i = passes; i < done_.size(); ++i)
+            done_[i] = records;
+    }
 
-PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const PeerRebuildInputs& inputs,
+    void Reached(std::size_t pass, std::size_t record)
+    {
+        done_[pass] = record;
+        if (!spent_)
+            return;
+        const std::size_t behindAll = std::min(done_[0].load(), done_[1].load());
+        const std::lock_guard lock(mutex_);
+        if (behindAll > discarded_) {
+            spent_->DiscardFront(behindAll);
+            discarded_ = behindAll;
+        }
+    }
+
+private:
+    PeerRecordStore* spent_;
+    std::array<std::atomic<std::size_t>, 2> done_ {};
+    std::mutex mutex_;
+    std::size_t discarded_ = 0;
+};
+
+// spent: the records themselves when this is their last reading.
+PeerRebuildResult Rebuild(const PeerRecordStore& records, PeerRecordStore* spent, const PeerRebuildInputs& inputs,
     PeerStore& store, double& latestTime, const PeerCharts& charts)
 {
     PeerRebuildResult result;
@@ -516,8 +551,8 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
     std::optional<double> first;
     std::optional<double> newest;
     std::array<FinishedChart, PeerChartCount> finished;
-    const auto pass = [&](bool sums, std::span<const std::size_t> chartList) {
-        reader.ForEachInWindow(0, reader.size(), [&](std::size_t r, std::size_t peer, double t) {
+    const auto pass = [&](bool sums, std::span<const std::size_t> chartList, std::size_t from, std::size_t to) {
+        reader.ForEachInWindow(from, to, [&](std::size_t r, std::size_t peer, double t) {
             if (sums) {
                 if (!first)
                     first = t;
@@ -534,11 +569,18 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
         });
     };
     const std::span<const std::size_t> chartsShown(shownCharts);
-    RunSharedWork(chartsShown.size() > firstHalf ? 2 : 1, [&](std::size_t piece) {
-        if (piece == 0)
-            pass(true, chartsShown.first(firstHalf));
-        else
-            pass(false, chartsShown.subspan(firstHalf));
+    const std::size_t passes = chartsShown.size() > firstHalf ? 2 : 1;
+    PassProgress progressOfPasses(spent, passes, reader.size());
+    RunSharedWork(passes, [&](std::size_t piece) {
+        constexpr std::size_t Block = std::size_t(1) << 16;
+        for (std::size_t from = 0; from < reader.size(); from += Block) {
+            const std::size_t to = std::min(reader.size(), from + Block);
+            if (piece == 0)
+                pass(true, chartsShown.first(firstHalf), from, to);
+            else
+                pass(false, chartsShown.subspan(firstHalf), from, to);
+            progressOfPasses.Reached(piece, to);
+        }
     });
     if (newest)
         latestTime = std::max(latestTime, *newest);
@@ -606,5 +648,21 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
         progress->Scales = result.Scales;
         store.LastRebuild = std::move(progress);
     }
+    return result;
+}
+
+} // namespace
+
+PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const PeerRebuildInputs& inputs,
+    PeerStore& store, double& latestTime, const PeerCharts& charts)
+{
+    return Rebuild(records, nullptr, inputs, store, latestTime, charts);
+}
+
+PeerRebuildResult RebuildPeerStatistics(PeerRecordStore&& records, const PeerRebuildInputs& inputs,
+    PeerStore& store, double& latestTime, const PeerCharts& charts)
+{
+    PeerRebuildResult result = Rebuild(records, &records, inputs, store, latestTime, charts);
+    records = PeerRecordStore {};
     return result;
 }

@@ -74,3 +74,8 @@ struct PeerRebuildResult
 // - TPeerStatsGrid::SortChanged → ReloadAll.
 PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const PeerRebuildInputs& inputs,
     PeerStore& store, double& latestTime, const PeerCharts& charts);
+// The same for records read here for the last time (a run without a window): their
+// memory goes back to the system as the rebuild leaves them behind, and they are left
+// empty.
+PeerRebuildResult RebuildPeerStatistics(PeerRecordStore&& records, const PeerRebuildInputs& inputs,
+    PeerStore& store, double& latestTime, const PeerCharts& charts);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -574,4 +575,46 @@ TEST(PeerRebuildAfterAppending, StartsAfreshAfterAnythingButAnAppendOrOnOtherInp
     pages.records.appendLine(Line(60000, 200, "192.168.0.1"));
     EXPECT_FALSE(goesOn(inputs));
     EXPECT_EQ(copy.XValues.size(), copy.YValues.size());
+}
+
+// A rebuild that reads the records for the last time gives their memory back while it
+// goes (whole huge pages of each column, so only past 262,144 records): it must show
+// exactly what a rebuild that keeps them shows, and leave no records behind.
+TEST(PeerRebuildOfSpentRecords, ShowsWhatARebuildKeepingTheRecordsShows)
+{
+    const auto fill = [](PeerRecordStore& records) {
+        const char* const peers[] = { "10.0.0.1", "10.0.0.2", "192.168.0.7" };
+        for (int i = 0; i < 600000; ++i) {
+            const double wave = double(i % 997) * 1e-6;
+            records.appendRecord(60000 + i / 86400, double(i % 86400), peers[i % 3], wave - 0.0004, 0.002 + wave,
+                0.0001 + wave / 8, 0.00002 + wave / 4);
+        }
+    };
+    for (const QString& offsetThreshold : { QStringLiteral("0"), QStringLiteral("0.3") }) {
+        PeerRebuildInputs inputs;
+        inputs.ThresholdTexts = { offsetThreshold, "0", "0", "0" };
+        PeerPages kept;
+        PeerPages spent;
+        fill(kept.records);
+        fill(spent.records);
+        const PeerRebuildResult keptResult = kept.Rebuild(inputs);
+        const PeerRebuildResult spentResult
+            = RebuildPeerStatistics(std::move(spent.records), inputs, spent.store, spent.latestTime, spent.Charts());
+        EXPECT_TRUE(spent.records.empty());
+        EXPECT_EQ(spentResult.TableRows, keptResult.TableRows);
+        EXPECT_EQ(spent.latestTime, kept.latestTime);
+        for (std::size_t c = 0; c < PeerChartCount; ++c) {
+            const TChart& chart = *kept.Charts()[c];
+            ASSERT_EQ(spent.Charts()[c]->SeriesCount(), chart.SeriesCount());
+            for (std::size_t i = 0; i < chart.SeriesCount(); ++i) {
+                const TChartSeries& series = spent.Charts()[c]->Series(i);
+                EXPECT_TRUE(std::equal(series.XValues.begin(), series.XValues.end(), chart.Series(i).XValues.begin(),
+                    chart.Series(i).XValues.end()))
+                    << c << " " << i;
+                EXPECT_TRUE(std::equal(series.YValues.begin(), series.YValues.end(), chart.Series(i).YValues.begin(),
+                    chart.Series(i).YValues.end()))
+                    << c << " " << i;
+            }
+        }
+    }
 }
