@@ -90,6 +90,8 @@ struct BenchSets
                 QFile::copy(QString::fromStdString(file),
                     week.path() + u'/' + QFileInfo(QString::fromStdString(file)).fileName());
         MakeHostile(params);
+        // What was just written reaches the disk now, not while the first run is timed.
+        sync();
     }
 
     void MakeHostile(const StatGenParams& yearParams)

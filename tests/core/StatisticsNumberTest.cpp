@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <clocale>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -179,3 +183,44 @@ TEST(ParseStatisticsNumber, IgnoresTheProcessLocale)
 }
 
 } // namespace
+
+// Plain decimals take a shorter road than from_chars; every value, its sign and the end
+// must be the same to the last bit, above all at the bounds of that road: 19 and 20
+// digits, 2^53 and its neighbours, eight digits after the point and more or fewer.
+TEST(ParseNumberPrefix, ReadsEveryDecimalAsFromCharsDoes)
+{
+    std::vector<std::string> texts = { "0", "-0", "-0.000", "0.", "-.0", ".", "-.", "9007199254740992",
+        "9007199254740993", "900719925474099.3", "9007199254740991.0", "1234567890123456789", "12345678901234567890",
+        "9999999999999999999", "0.0000000000000000001", "0.00000000000000000001", "1.000000000000000000", "0.1",
+        "0.3", "2.675", "1e5", "-1.5E-3", "1.5e", "5.", "0.000123456", "-0.000987654", "86399.999", "1.2.3",
+        "0.12345678x", "0.1234567", "0.123456789012" };
+    std::mt19937_64 random(16);
+    const std::string digits = "0123456789";
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = random() % 4 == 0 ? "-" : "";
+        const int whole = static_cast<int>(random() % 12);
+        const int fraction = static_cast<int>(random() % 22);
+        for (int d = 0; d < whole; ++d)
+            text += digits[random() % (d == 0 && random() % 2 ? 1 : 10)];
+        if (fraction > 0 || random() % 2)
+            text += '.';
+        for (int d = 0; d < fraction; ++d)
+            text += digits[random() % 10];
+        texts.push_back(text);
+    }
+    for (std::string text : texts) {
+        text += " 1";
+        const char* begin = text.data();
+        const char* end = begin + text.size();
+        double expected = 0;
+        const auto reference = std::from_chars(begin, end, expected);
+        double value = 0;
+        const char* stop = ParseNumberPrefix(begin, end, value);
+        if (reference.ec != std::errc()) {
+            EXPECT_EQ(stop, nullptr) << text;
+            continue;
+        }
+        ASSERT_EQ(stop, reference.ptr) << text;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(expected)) << text;
+    }
+}
