@@ -662,7 +662,11 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
 PeerRebuildResult RebuildPeerStatistics(PeerRecordStore&& records, const PeerRebuildInputs& inputs,
     PeerStore& store, double& latestTime, const PeerCharts& charts)
 {
-    PeerRebuildResult result = Rebuild(records, &records, inputs, store, latestTime, charts);
-    records = PeerRecordStore {};
-    return result;
+    // Emptied whatever happens: some of the records' memory may be gone already.
+    struct Emptied
+    {
+        PeerRecordStore& records;
+        ~Emptied() { records = PeerRecordStore {}; }
+    } emptied { records };
+    return Rebuild(records, &records, inputs, store, latestTime, charts);
 }
