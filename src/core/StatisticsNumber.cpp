@@ -49,8 +49,8 @@ std::uint64_t EightDigitsValue(std::uint64_t chunk)
 // from_chars. p is at the sign or the first digit or point.
 const char* ParsePlainDecimal(const char* p, const char* end, double& value)
 {
-    static constexpr double PowersOfTen[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
-        1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19 };
+    static constexpr double PowersOfTen[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
+        1e14, 1e15, 1e16, 1e17, 1e18, 1e19 };
     constexpr int MaxDigits = 19;
     constexpr std::uint64_t MaxExact = std::uint64_t { 1 } << 53;
 

@@ -10,7 +10,6 @@
 
 #include <QLocale>
 
-
 namespace {
 
 struct RegisteredChart

@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 std::uint64_t PeerRecordStore::HistoryId::Next()
 {
@@ -26,6 +27,7 @@ void PeerRecordStore::clear()
     dispersions_.clear();
     jitters_.clear();
     addresses_.clear();
+    shortListKeys_.clear();
     mixedPoints_.clear();
     peerOf_.clear();
     lastPeer_ = NoPeer;
@@ -71,15 +73,34 @@ void PeerRecordStore::Reserve(std::size_t count)
     jitters_.reserve(room);
 }
 
+PeerRecordStore::AddressKey PeerRecordStore::KeyOf(std::string_view address)
+{
+    AddressKey key;
+    key.size = address.size();
+    if (address.size() >= sizeof key.head) {
+        std::memcpy(&key.head, address.data(), sizeof key.head);
+        std::memcpy(&key.tail, address.data() + address.size() - sizeof key.tail, sizeof key.tail);
+    } else {
+        std::memcpy(&key.head, address.data(), address.size());
+    }
+    return key;
+}
+
 std::uint32_t PeerRecordStore::PeerIndex(std::string_view address)
 {
     // A few peers whose lines interleave are the rule: the last one found first, then a
-    // short list; the hash keeps a file with a new "peer" on every line linear.
-    if (lastPeer_ < addresses_.size() && addresses_[lastPeer_] == address)
+    // short list, told apart by their keys; the hash keeps a file with a new "peer" on
+    // every line linear.
+    const AddressKey key = KeyOf(address);
+    const auto isShortListed = [&](std::uint32_t peer) {
+        return shortListKeys_[peer] == key && (key.size <= 2 * sizeof key.head || addresses_[peer] == address);
+    };
+    if (lastPeer_ < shortListKeys_.size() ? isShortListed(lastPeer_)
+                                          : lastPeer_ < addresses_.size() && addresses_[lastPeer_] == address)
         return lastPeer_;
     if (addresses_.size() <= ShortList) {
         for (std::uint32_t peer = 0; peer < addresses_.size(); ++peer) {
-            if (addresses_[peer] == address)
+            if (isShortListed(peer))
                 return lastPeer_ = peer;
         }
     }
@@ -87,6 +108,8 @@ std::uint32_t PeerRecordStore::PeerIndex(std::string_view address)
     const auto [it, added] = peerOf_.try_emplace(key_, std::uint32_t(addresses_.size()));
     if (added) {
         addresses_.push_back(key_);
+        if (shortListKeys_.size() < ShortList)
+            shortListKeys_.push_back(key);
         mixedPoints_.push_back(0);
     }
     return lastPeer_ = it->second;

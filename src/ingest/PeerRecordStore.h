@@ -89,6 +89,17 @@ public:
 private:
     static constexpr std::size_t ShortList = 16;
 
+    // An address as its length and its first and last eight bytes: keys that differ are
+    // different addresses, and equal keys of addresses of up to 16 bytes equal ones.
+    struct AddressKey
+    {
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        std::size_t size = 0;
+        bool operator==(const AddressKey&) const = default;
+    };
+    static AddressKey KeyOf(std::string_view address);
+
     // A line whose eight fields all read as they should, the usual kind, read in one
     // pass; false, with nothing stored, for any other line.
     bool AppendCompleteLine(std::string_view line);
@@ -130,6 +141,7 @@ private:
     MappedColumn<double> jitters_;
 
     std::vector<std::string> addresses_;
+    std::vector<AddressKey> shortListKeys_; // of the first ShortList addresses
     std::vector<std::uint8_t> mixedPoints_; // per address: not PointsAlike
     std::unordered_map<std::string, std::uint32_t> peerOf_;
     std::string key_; // reused, so a lookup does not allocate

@@ -659,8 +659,8 @@ PeerRebuildResult RebuildPeerStatistics(const PeerRecordStore& records, const Pe
     return Rebuild(records, nullptr, inputs, store, latestTime, charts);
 }
 
-PeerRebuildResult RebuildPeerStatistics(PeerRecordStore&& records, const PeerRebuildInputs& inputs,
-    PeerStore& store, double& latestTime, const PeerCharts& charts)
+PeerRebuildResult RebuildPeerStatistics(PeerRecordStore&& records, const PeerRebuildInputs& inputs, PeerStore& store,
+    double& latestTime, const PeerCharts& charts)
 {
     // Emptied whatever happens: some of the records' memory may be gone already.
     struct Emptied

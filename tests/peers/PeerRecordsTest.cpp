@@ -308,8 +308,7 @@ TEST(PeerRecordStore, FilesParsedApartAndAppendedEqualTheirLinesReadInOrder)
     // Files are parsed on their own while being read: appending each file's records must
     // number the addresses and keep every value as reading all the lines in turn does.
     const std::vector<std::vector<std::string>> files {
-        { Line(60000, "1", "10.0.0.2"), Line(60000, "2", "10.0.0.1"), "60000 3" },
-        {},
+        { Line(60000, "1", "10.0.0.2"), Line(60000, "2", "10.0.0.1"), "60000 3" }, {},
         { Line(60001, "1", "10.0.0.3"), "60001 2 10.0.0.1 9614 x 0.002 0.003 0.004", Line(60001, "3", "10.0.0.2"),
             "60001 4 10.0.0.3 9614 0.001 1e306 0.003 0.004" }, // a delay beyond milliseconds
     };
@@ -333,7 +332,8 @@ TEST(PeerRecordStore, FilesParsedApartAndAppendedEqualTheirLinesReadInOrder)
     for (int day = 0; day < 40; ++day) {
         std::vector<std::string> file;
         for (int i = 0; i < 4000; ++i)
-            file.push_back(Line(60000 + day, std::to_string(i), "10.0.0." + std::to_string(i % 7), "0.00" + std::to_string(i)));
+            file.push_back(
+                Line(60000 + day, std::to_string(i), "10.0.0." + std::to_string(i % 7), "0.00" + std::to_string(i)));
         for (const std::string& line : file)
             manyInTurn.appendLine(line);
         many.append(Records(file));
@@ -344,6 +344,32 @@ TEST(PeerRecordStore, FilesParsedApartAndAppendedEqualTheirLinesReadInOrder)
     }
     ExpectSameRecords(many, manyInTurn);
     ExpectSameRecords(PeerRecordStore(many), manyInTurn);
+}
+
+// Addresses are told apart by every byte, however alike their length, start and end, and
+// the same address always finds its first number, among a few peers and among many.
+TEST(PeerRecordStore, AddressesAreToldApartByEveryByte)
+{
+    const std::vector<std::string> alike { "10.0.0.1", "10.0.0.2", "fe80::1", "FE80::1", "1", "192.168.100.1",
+        "192.168.101.1", "2001:db8:0:1::1:53", "2001:db8:0:2::1:53", "2001:db8:0:1:0:1:53", "ntp1.example.org",
+        "ntp2.example.org", "ntp1.example.org.", "ntp-pool-a-server.example", "ntp-pool-b-server.example" };
+    for (const std::size_t extra : { std::size_t { 0 }, std::size_t { 40 } }) {
+        std::vector<std::string> addresses = alike;
+        for (std::size_t i = 0; i < extra; ++i)
+            addresses.push_back("172.16." + std::to_string(i) + ".9");
+        PeerRecordStore records;
+        std::vector<std::string> written;
+        for (int round = 0; round < 3; ++round) {
+            for (std::size_t i = 0; i < addresses.size(); ++i) {
+                const std::string& address = addresses[(i + std::size_t(round) * 5) % addresses.size()];
+                records.appendLine("60000 " + std::to_string(written.size()) + " " + address + " 9614 0.1 0.1 0.1 0.1");
+                written.push_back(address);
+            }
+        }
+        ASSERT_EQ(records.AddressCount(), addresses.size()) << extra;
+        for (std::size_t r = 0; r < written.size(); ++r)
+            EXPECT_EQ(records.Address(records.Peers()[r]), written[r]) << r;
+    }
 }
 
 // A line is read in one pass when it is the usual kind; any other line falls back to its
