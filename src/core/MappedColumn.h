@@ -7,11 +7,11 @@
 #include <type_traits>
 
 // The raw memory under MappedColumn and MappedAllocator: from 1 MiB on, whole huge pages
-// of their own mapping, asked for as huge pages, so that filling them faults far less (a
-// small page's first touch costs as much as a fifth of a huge page's on a virtual
-// machine, and the tail of a block is filled as surely as its start). A column's blocks
-// grow where they are or move by remapping, so that growing never copies the values nor
-// touches pages twice. Smaller blocks are ordinary heap blocks.
+// of their own mapping, asked for as huge pages, so that filling them faults far less (on
+// a virtual machine a megabyte of small pages costs two to five times as much to fill as
+// one of huge pages, and the tail of a block is filled as surely as its start). A
+// column's blocks grow where they are or move by remapping, so that growing never copies
+// the values nor touches pages twice. Smaller blocks are ordinary heap blocks.
 namespace MappedMemory {
 // Room for at least bytes (bytes is set to the room given: from 1 MiB on, whole huge
 // pages, all of which the column uses as it grows); throws std::bad_alloc when there is
