@@ -80,7 +80,7 @@ PeerRecordStore::AddressKey PeerRecordStore::KeyOf(std::string_view address)
     if (address.size() >= sizeof key.head) {
         std::memcpy(&key.head, address.data(), sizeof key.head);
         std::memcpy(&key.tail, address.data() + address.size() - sizeof key.tail, sizeof key.tail);
-    } else {
+    } else if (!address.empty()) { // an empty view may have no data at all
         std::memcpy(&key.head, address.data(), address.size());
     }
     return key;

@@ -182,8 +182,6 @@ TEST(ParseStatisticsNumber, IgnoresTheProcessLocale)
     std::setlocale(LC_NUMERIC, previous.c_str());
 }
 
-} // namespace
-
 // Plain decimals take a shorter road than from_chars; every value, its sign and the end
 // must be the same to the last bit, above all at the bounds of that road: 19 and 20
 // digits, 2^53 and its neighbours, eight digits after the point and more or fewer.
@@ -208,7 +206,7 @@ TEST(ParseNumberPrefix, ReadsEveryDecimalAsFromCharsDoes)
             text += digits[random() % 10];
         texts.push_back(text);
     }
-    for (std::string text : texts) {
+    for (std::string& text : texts) {
         text += " 1";
         const char* begin = text.data();
         const char* end = begin + text.size();
@@ -224,3 +222,5 @@ TEST(ParseNumberPrefix, ReadsEveryDecimalAsFromCharsDoes)
         EXPECT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(expected)) << text;
     }
 }
+
+} // namespace
